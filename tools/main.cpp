@@ -1,0 +1,35 @@
+// trellion-cli: the utility's file operations for scripts and terminals.
+#include <cstdio>
+#include <cstring>
+
+#include "tools/commandregistry.h"
+
+namespace {
+
+void PrintUsage(FILE* out) {
+    std::fprintf(out, "usage: trellion-cli COMMAND [ARGS...]\n\ncommands:\n");
+    for (const Command& command : CommandRegistry::Instance().All())
+        std::fprintf(out, "  %-12s %s\n", command.name.c_str(), command.summary.c_str());
+    std::fprintf(out, "\n'trellion-cli COMMAND --help' describes a command.\n");
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) {
+        PrintUsage(stderr);
+        return 2;
+    }
+    if (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0 ||
+        std::strcmp(argv[1], "help") == 0) {
+        PrintUsage(stdout);
+        return 0;
+    }
+    const Command* command = CommandRegistry::Instance().Find(argv[1]);
+    if (command == nullptr) {
+        std::fprintf(stderr, "trellion-cli: unknown command '%s'\n", argv[1]);
+        PrintUsage(stderr);
+        return 2;
+    }
+    return command->run(argc - 1, argv + 1);
+}
