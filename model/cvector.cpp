@@ -1,0 +1,44 @@
+#include "model/cvector.h"
+
+#include "model/chain.h"
+
+CVector::CVector(CPoly* owner, CVector** first, CVector** last, float vx, float vy, float vz,
+                 uint32_t vcolour, uint8_t vblank)
+    : x(vx), y(vy), z(vz), colour(vcolour), blank(vblank), poly(owner) {
+    ChainAppend(this, first, last);
+}
+
+CVector::CVector(CThing* owner, CVector** first, CVector** last, float vx, float vy, float vz,
+                 uint32_t vcolour, uint8_t vblank)
+    : x(vx), y(vy), z(vz), colour(vcolour), blank(vblank), thing(owner) {
+    ChainAppend(this, first, last);
+}
+
+CVector::CVector(const CVector& other)
+    : x(other.x), y(other.y), z(other.z), reserved(other.reserved), colour(other.colour),
+      blank(other.blank), marked(other.marked), view_x(other.view_x), view_y(other.view_y),
+      view_z(other.view_z), cycle_colour(other.cycle_colour), clip_flags(other.clip_flags) {}
+
+CVector& CVector::operator=(const CVector& other) {
+    x = other.x;
+    y = other.y;
+    z = other.z;
+    reserved = other.reserved;
+    colour = other.colour;
+    blank = other.blank;
+    marked = other.marked;
+    view_x = other.view_x;
+    view_y = other.view_y;
+    view_z = other.view_z;
+    cycle_colour = other.cycle_colour;
+    clip_flags = other.clip_flags;
+    return *this;
+}
+
+CVector::~CVector() {
+    ChainRemove(this);
+}
+
+CVector* CVector::Next(bool wrap) {
+    return ChainNext(this, wrap);
+}
