@@ -1,0 +1,4 @@
+#include "render/drawbuffers.h"
+
+CSegment SegmentBuffer[kSegmentBufferSize];
+CVertex DotBuffer[kDotBufferSize];
