@@ -24,3 +24,16 @@ CFrame* CFrame::Next(bool wrap) {
 CFrame* CFrame::Prev(bool wrap) {
     return ChainPrev(this, wrap);
 }
+
+int32_t CFrame::PointCount() const {
+    int32_t count = 0;
+    for (const CThing* thing = first_thing; thing != nullptr; thing = thing->next) {
+        for (const CPoly* poly = thing->first_poly; poly != nullptr; poly = poly->next) {
+            if (poly->first_vertex != nullptr) {
+                count += poly->VertexCount() + 2;
+            }
+        }
+        count += thing->VertexCount();
+    }
+    return count;
+}

@@ -36,4 +36,8 @@ public:
     [[nodiscard]] CThing* FirstThing() const { return first_thing; }
     [[nodiscard]] int32_t ThingCount() const { return last_thing ? last_thing->index : 0; }
     [[nodiscard]] int32_t Index() const { return index; }
+    // The number of point records the ILDA writer gives this frame: per thing, every poly with
+    // vertices adds its vertex count plus 2 (a blanked move to its start and the closing
+    // return), then the thing's free vertices.
+    [[nodiscard]] int32_t PointCount() const;
 };
