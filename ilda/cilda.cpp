@@ -1,0 +1,335 @@
+#include "ilda/cilda.h"
+
+#include <cerrno>
+#include <cmath>
+#include <cstring>
+#include <fcntl.h>
+#include <limits>
+#include <new>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "ilda/colourpalettes.h"
+#include "ilda/ildasections.h"
+#include "model/cchannel.h"
+#include "model/cframe.h"
+#include "model/cpoly.h"
+#include "model/cthing.h"
+#include "model/cvector.h"
+#include "platform/messagehook.h"
+#include "platform/outputfile.h"
+
+namespace {
+
+constexpr const char* kCannotOpen = "Cannot open Ilda file.";
+
+constexpr uint16_t kLastPoint = 0x8000;
+constexpr uint16_t kBlanked = 0x4000;
+
+constexpr size_t kRecordSize3D = 8;
+constexpr size_t kRecordSize2D = 6;
+constexpr size_t kRecordSizePalette = 3;
+
+// A model coordinate as a file word: truncated towards zero, times 16, low 16 bits. Values
+// beyond what an int32 holds (and NaN) cannot come from a file; they are pinned rather than
+// converted, as that conversion has no defined result.
+uint16_t FileWord(float value) {
+    int32_t whole = 0;
+    if (value >= 2147483520.0f)
+        whole = std::numeric_limits<int32_t>::max();
+    else if (value <= -2147483648.0f)
+        whole = std::numeric_limits<int32_t>::min();
+    else if (!std::isnan(value))
+        whole = static_cast<int32_t>(value);
+    return static_cast<uint16_t>(static_cast<uint32_t>(whole) << 4);
+}
+
+void PutWord(uint8_t* at, uint16_t word) {
+    at[0] = static_cast<uint8_t>(word >> 8);
+    at[1] = static_cast<uint8_t>(word);
+}
+
+// Header fields shared by frame and end sections.
+void PutHeader(uint8_t* at, const char (&frameName)[9], uint16_t count, uint16_t frameNumber,
+               uint16_t totalFrames) {
+    std::memcpy(at, "ILDA", 4);
+    std::memset(at + 4, 0, 4); // reserved, format code 0
+    std::memcpy(at + 8, frameName, 8);
+    std::memcpy(at + 16, "ZEV     ", 8);
+    PutWord(at + 24, count);
+    PutWord(at + 26, frameNumber);
+    PutWord(at + 28, totalFrames);
+    at[30] = 0;
+    at[31] = 0;
+}
+
+} // namespace
+
+CIlda::CIlda() = default;
+
+CIlda::~CIlda() {
+    CloseInput();
+}
+
+void CIlda::CloseInput() {
+    if (file >= 0) {
+        ::close(file);
+        file = -1;
+    }
+}
+
+bool CIlda::Load(const std::string& name, CChannel* channel, int32_t paletteIndex) {
+    (void)channel->AddFrame();
+    if (!ReadWholeFile(name)) {
+        CloseInput();
+        ShowThemedMessage(kCannotOpen, mtError, mbOK);
+        return false;
+    }
+    palette = paletteIndex;
+    // A file that stops making sense part way still loads as far as it was read.
+    (void)Parse(channel);
+    CloseInput();
+    return true;
+}
+
+bool CIlda::LoadBytes(const uint8_t* data, size_t size, CChannel* channel, int32_t paletteIndex) {
+    (void)channel->AddFrame();
+    buffer.reset();
+    cursor = data;
+    end = data == nullptr ? nullptr : data + size;
+    palette = paletteIndex;
+    (void)Parse(channel);
+    return true;
+}
+
+bool CIlda::ReadWholeFile(const std::string& name) {
+    CloseInput();
+    buffer.reset();
+    cursor = end = nullptr;
+
+    file = ::open(name.c_str(), O_RDONLY | O_CLOEXEC);
+    if (file < 0)
+        return false;
+    // Opening a directory for reading succeeds here; only a regular file is an ILDA file.
+    struct stat info {};
+    if (::fstat(file, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size < 0)
+        return false;
+    const auto size = static_cast<uint64_t>(info.st_size);
+    if (size > static_cast<uint64_t>(std::numeric_limits<ptrdiff_t>::max()))
+        return false;
+    buffer.reset(new (std::nothrow) uint8_t[size == 0 ? 1 : static_cast<size_t>(size)]);
+    if (!buffer)
+        return false;
+
+    // The file may be shorter than its size said by the time it is read; only bytes that were
+    // read are ever parsed. One read normally brings everything; the loop covers the limit a
+    // single read call has and interrupted calls.
+    size_t got = 0;
+    while (got < size) {
+        const ssize_t done = ::read(file, buffer.get() + got, static_cast<size_t>(size) - got);
+        if (done < 0) {
+            if (errno == EINTR)
+                continue;
+            buffer.reset();
+            return false;
+        }
+        if (done == 0)
+            break;
+        got += static_cast<size_t>(done);
+    }
+    cursor = buffer.get();
+    end = buffer.get() + got;
+    return true;
+}
+
+bool CIlda::Parse(CChannel* channel) {
+    IldaSectionHeader header;
+    for (;;) {
+        if (!ReadSectionHeader(cursor, cursor, end, header))
+            return false;
+        bool stepped = false;
+        switch (header.formatCode) {
+        case 0:
+            stepped = ParseSection3D(channel);
+            break;
+        case 1:
+            stepped = ParseSection2D(channel);
+            break;
+        case 2:
+            stepped = StepOverPaletteSection();
+            break;
+        default:
+            stepped = SkipSection();
+            break;
+        }
+        if (!stepped)
+            return false;
+        // A sequence ends with the section numbered total - 1; what follows it directly is its
+        // closing section, passed over unread, and any later "ILDA" starts a further sequence.
+        if (header.frameNumber != header.totalFrames - 1)
+            continue;
+        if (!SkipSection())
+            return true;
+    }
+}
+
+bool CIlda::ParseSection3D(CChannel* channel) {
+    return ParseSection(channel, kRecordSize3D, true);
+}
+
+bool CIlda::ParseSection2D(CChannel* channel) {
+    return ParseSection(channel, kRecordSize2D, false);
+}
+
+bool CIlda::ParseSection(CChannel* channel, size_t recordSize, bool hasZ) {
+    const uint8_t* const header = cursor;
+    const unsigned count = ReadBigEndian16(header + 24);
+    cursor = header + kIldaHeaderSize;
+
+    // The first section fills the empty frame Load appended; every later one gets its own.
+    CFrame* frame = channel->LastFrame();
+    if (frame == nullptr || frame->FirstThing() != nullptr)
+        frame = channel->AddFrame();
+    if (frame == nullptr)
+        return false;
+    CThing* thing = frame->AddThing();
+    if (thing == nullptr)
+        return false;
+
+    for (unsigned left = count; left > 0; --left) {
+        if (static_cast<size_t>(end - cursor) < recordSize)
+            return false;
+        const uint8_t* record = cursor;
+        const auto x = static_cast<int16_t>(ReadBigEndian16(record));
+        const auto y = static_cast<int16_t>(ReadBigEndian16(record + 2));
+        const int16_t z = hasZ ? static_cast<int16_t>(ReadBigEndian16(record + 4)) : int16_t{0};
+        const uint16_t status = ReadBigEndian16(record + recordSize - 2);
+        const bool blank = (status & kBlanked) != 0;
+        const uint32_t colour = blank ? 0u : PaletteColour(palette, status & 0xFF);
+        // Right shifts of negative values are arithmetic: division by 16 rounded down.
+        if (thing->AddVertex(static_cast<float>(x >> 4), static_cast<float>(y >> 4),
+                             static_cast<float>(z >> 4), colour, blank ? 1 : 0) == nullptr)
+            return false;
+        cursor = record + recordSize;
+        if ((status & kLastPoint) != 0) {
+            // The section ends at its last-point bit. Files of some show software set that bit
+            // on points inside a section, so when the counted records lie within the data the
+            // next section is looked for where the count says, not on the next record.
+            const size_t counted = recordSize * count;
+            const size_t available = static_cast<size_t>(end - header) - kIldaHeaderSize;
+            cursor = counted <= available ? header + kIldaHeaderSize + counted : end;
+            return true;
+        }
+    }
+    return true;
+}
+
+bool CIlda::StepOverPaletteSection() {
+    // Its colours are never used: vertex colours come from the chosen palette. The records
+    // carry no end mark, so the count says where the next section starts when the data holds
+    // that many; otherwise the next "ILDA" is looked for.
+    const size_t length = kRecordSizePalette * ReadBigEndian16(cursor + 24);
+    if (length <= static_cast<size_t>(end - cursor) - kIldaHeaderSize) {
+        cursor += kIldaHeaderSize + length;
+        return true;
+    }
+    return SkipSection();
+}
+
+bool CIlda::SkipSection() {
+    if (cursor == nullptr || end - cursor < static_cast<ptrdiff_t>(kIldaHeaderSize)) {
+        cursor = end;
+        return false;
+    }
+    cursor += kIldaHeaderSize;
+    // A header starting in the last four bytes could not be read anyway.
+    const uint8_t* found = FindIldaMagic(cursor, end - 1);
+    if (found == end - 1) {
+        cursor = end;
+        return false;
+    }
+    cursor = found;
+    return true;
+}
+
+uint8_t CIlda::ColourIndexOf(uint32_t colour) {
+    const uint32_t key = (colour & 0x00FFFFFF) | static_cast<uint32_t>(palette & 0xFF) << 24;
+    CachedColour& slot = colourCache_[(key * 2654435761u) >> 26];
+    if (slot.key != key) {
+        slot.key = key;
+        slot.index = static_cast<uint8_t>(NearestColourIndex(palette, colour));
+    }
+    return slot.index;
+}
+
+bool CIlda::Save(const std::string& name, CChannel* channel, int32_t paletteIndex) {
+    if (!CreateOutput(name)) {
+        output.reset();
+        ShowThemedMessage(kCannotOpen, mtInformation, mbOK);
+        return false;
+    }
+    palette = paletteIndex;
+    for (CFrame* frame = channel->FirstFrame(); frame != nullptr; frame = frame->Next(false))
+        WriteFrame(channel, frame);
+    WriteEndSection(channel);
+    // Nothing is in place of the target until every byte was written; a write that failed
+    // anywhere (a full disk, a size limit) leaves the target as it was.
+    const bool committed = output->Commit();
+    output.reset();
+    if (!committed) {
+        ShowThemedMessage(kCannotOpen, mtInformation, mbOK);
+        return false;
+    }
+    return true;
+}
+
+bool CIlda::CreateOutput(const std::string& name) {
+    output = std::make_unique<COutputFile>(name);
+    return output->Open();
+}
+
+void CIlda::WriteFrame(CChannel* channel, CFrame* frame) {
+    const int count = frame->PointCount();
+    section_.resize(kIldaHeaderSize);
+    section_.reserve(kIldaHeaderSize + kRecordSize3D * static_cast<size_t>(count > 0 ? count : 0));
+    PutHeader(section_.data(), "FRAME   ", static_cast<uint16_t>(count),
+              static_cast<uint16_t>(frame->Index() - 1),
+              static_cast<uint16_t>(channel->FrameCount()));
+    for (CThing* thing = frame->FirstThing(); thing != nullptr; thing = thing->Next(false)) {
+        for (CPoly* poly = thing->FirstPoly(); poly != nullptr; poly = poly->Next(false)) {
+            const CVector* first = poly->FirstVertex();
+            if (first == nullptr)
+                continue;
+            WritePoint(1, 0, first->x, first->y, first->z); // blanked move to the outline
+            for (const CVector* v = first; v != nullptr; v = v->next)
+                WritePoint(v->blank, v->colour, v->x, v->y, v->z);
+            WritePoint(first->blank, first->colour, first->x, first->y, first->z);
+        }
+        for (const CVector* v = thing->FirstVertex(); v != nullptr; v = v->next)
+            WritePoint(v->blank, v->colour, v->x, v->y, v->z);
+    }
+    // The standard marks a section's last record; readers that do not trust the count stop
+    // there.
+    if (section_.size() > kIldaHeaderSize)
+        section_[section_.size() - 2] |= static_cast<uint8_t>(kLastPoint >> 8);
+    output->Write(section_.data(), section_.size());
+}
+
+void CIlda::WritePoint(uint8_t blank, uint32_t colour, float x, float y, float z) {
+    uint16_t status = ColourIndexOf(colour);
+    if (blank != 0)
+        status |= kBlanked;
+    uint8_t record[kRecordSize3D];
+    PutWord(record, FileWord(x));
+    PutWord(record + 2, FileWord(y));
+    PutWord(record + 4, FileWord(z));
+    PutWord(record + 6, status);
+    section_.insert(section_.end(), record, record + sizeof record);
+}
+
+void CIlda::WriteEndSection(CChannel* channel) {
+    uint8_t header[kIldaHeaderSize];
+    const auto frames = static_cast<uint16_t>(channel->FrameCount());
+    PutHeader(header, "END     ", 0, frames, frames);
+    output->Write(header, sizeof header);
+}

@@ -1,0 +1,90 @@
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+class CChannel;
+class CFrame;
+class COutputFile;
+
+// One ILDA file being read into a channel or a channel being written as an ILDA file.
+//
+// Reading takes the indexed-colour point sections of format 0 (3D) and 1 (2D); each becomes a
+// frame of the channel holding one thing whose free vertices are the section's points in file
+// order, coloured through the chosen palette (the file's own colours are never used). Sections
+// of other formats are passed over. Writing always produces format 0 closed by an end section.
+//
+// A fresh object serves one file: one Load, optionally followed by one Save of the loaded
+// channel.
+class CIlda {
+public:
+    CIlda();
+    virtual ~CIlda();
+
+    CIlda(const CIlda&) = delete;
+    CIlda& operator=(const CIlda&) = delete;
+
+    // Appends one empty frame to the channel, reads the whole file and parses it into the
+    // channel with palette `paletteIndex` (0-2). A file that cannot be opened or read (missing,
+    // a directory, no permission, too large to hold) is reported as "Cannot open Ilda file."
+    // (error type, OK button) and gives false; the channel then keeps the one empty frame.
+    // Otherwise true, also for data that stops parsing early: what was read so far stays.
+    [[nodiscard]] bool Load(const std::string& name, CChannel* channel, int32_t paletteIndex);
+
+    // Load over bytes in memory: the same steps without the file. The bytes are parsed in
+    // place and must stay valid while this object's `cursor` and `end` are used. Always true.
+    bool LoadBytes(const uint8_t* data, size_t size, CChannel* channel, int32_t paletteIndex);
+
+    // Writes the channel as a format-0 ILDA file with palette `paletteIndex`. The file appears
+    // complete or not at all: the bytes go to a temporary file beside the target that replaces
+    // it only once everything is written. When the file cannot be created or written,
+    // "Cannot open Ilda file." is reported (information type, OK button), an existing target
+    // keeps its bytes, and the result is false.
+    [[nodiscard]] bool Save(const std::string& name, CChannel* channel, int32_t paletteIndex);
+
+    // Steps of Load. ReadWholeFile fills `buffer` and sets `cursor` and `end` around the bytes
+    // actually read; it reports its own failure. Parse runs section after section from
+    // `cursor` until the data ends or stops making sense; false when it stopped early. The
+    // section parsers decode the section at `cursor` into a frame; false when a record is cut
+    // off or the model could not grow. SkipSection steps over the header at `cursor` and scans
+    // for the next "ILDA"; false when there is none.
+    bool ReadWholeFile(const std::string& name);
+    bool Parse(CChannel* channel);
+    bool ParseSection3D(CChannel* channel);
+    bool ParseSection2D(CChannel* channel);
+    bool SkipSection();
+
+    // Steps of Save. CreateOutput opens the (temporary) output; WriteFrame and WriteEndSection
+    // add one section, WritePoint one record of the frame being written.
+    bool CreateOutput(const std::string& name);
+    void WriteFrame(CChannel* channel, CFrame* frame);
+    void WritePoint(uint8_t blank, uint32_t colour, float x, float y, float z);
+    void WriteEndSection(CChannel* channel);
+
+    const uint8_t* cursor = nullptr;     // read position inside the data
+    std::unique_ptr<uint8_t[]> buffer;   // the whole file, once read
+    const uint8_t* end = nullptr;        // one past the last byte read
+    int file = -1;                       // the input file while loading
+    std::unique_ptr<COutputFile> output; // the output file while saving
+    int32_t palette = 0;
+
+private:
+    bool ParseSection(CChannel* channel, size_t recordSize, bool hasZ);
+    bool StepOverPaletteSection();
+    void CloseInput();
+    uint8_t ColourIndexOf(uint32_t colour);
+
+    // The section being written, flushed to `output` as one piece.
+    std::vector<uint8_t> section_;
+    // NearestColourIndex is a linear scan over 256 entries; a point's colour mostly repeats one
+    // seen just before, so results are remembered per palette.
+    struct CachedColour {
+        uint32_t key = 0xFFFFFFFF; // colour | palette << 24; never a real key while unset
+        uint8_t index = 0;
+    };
+    std::array<CachedColour, 64> colourCache_{};
+};

@@ -1,0 +1,63 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+// The 32-byte section header of an ILDA file and a walk over a file's sections.
+//
+// Every section starts with the letters "ILDA", a format code at offset 7, two 8-byte names,
+// and big-endian 16-bit words for the record count (24), frame number (26) and total frames
+// (28). The header carries no length of its own: where the next section starts follows from
+// the format's record size and the count, or, for a format whose records we do not know, only
+// from scanning for the next "ILDA".
+
+inline constexpr size_t kIldaHeaderSize = 32;
+
+struct IldaSectionHeader {
+    size_t offset = 0;        // of the header, from the start of the data
+    int formatCode = 0;       // byte 7
+    char frameName[9] = {};   // bytes 8-15, as stored, with a terminator added
+    char companyName[9] = {}; // bytes 16-23, likewise
+    uint16_t pointCount = 0;  // unsigned word at 24
+    int16_t frameNumber = 0;  // signed word at 26
+    int16_t totalFrames = 0;  // signed word at 28
+    uint8_t scannerHead = 0;  // byte 30
+};
+
+// A big-endian 16-bit word: the little-endian word with its two bytes swapped.
+[[nodiscard]] constexpr uint16_t SwapBytes16(uint16_t word) {
+    return static_cast<uint16_t>((word >> 8) | (word << 8));
+}
+
+// The big-endian word at p (two readable bytes).
+[[nodiscard]] uint16_t ReadBigEndian16(const uint8_t* p);
+
+// Decodes the header at `at`. False, leaving `out` untouched, when fewer than 32 bytes remain
+// before `end` or the first four bytes are not exactly "ILDA". `base` is the start of the data,
+// for `offset`.
+[[nodiscard]] bool ReadSectionHeader(const uint8_t* base, const uint8_t* at, const uint8_t* end,
+                                     IldaSectionHeader& out);
+
+// Bytes per record of a format: 8 (0, 3D indexed), 6 (1, 2D indexed), 3 (2, palette),
+// 10 (4, 3D true colour), 8 (5, 2D true colour); 0 for a format we do not know.
+[[nodiscard]] int IldaRecordSize(int formatCode);
+
+struct IldaSectionInfo {
+    IldaSectionHeader header;
+    // The section's counted records lie within the data. False for a section cut off by the end
+    // of the data, and for a format of unknown record size.
+    bool complete = false;
+    // Bytes between the end of this section and the next "ILDA" (or the end of the data) that
+    // belong to no section.
+    size_t strayBytes = 0;
+};
+
+// Every section header of the data, in file order. A section of a known format is stepped over
+// by its count; a section of an unknown format, or stray bytes after a section, by scanning for
+// the next "ILDA". The walk stops at the end of the data, at a section cut off by it, or where
+// no further "ILDA" is found. It decodes no point records.
+[[nodiscard]] std::vector<IldaSectionInfo> ListIldaSections(const uint8_t* data, size_t size);
+
+// The first "ILDA" at or after `from` that lies wholly before `end`, or `end` when there is none.
+[[nodiscard]] const uint8_t* FindIldaMagic(const uint8_t* from, const uint8_t* end);
