@@ -1,0 +1,291 @@
+#include "controls/tthmessagebox.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QEvent>
+#include <QFontMetrics>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPointer>
+#include <QScreen>
+
+#include "controls/themebitmaps.h"
+#include "controls/thutils.h"
+#include "controls/tthpanel.h"
+#include "controls/tthstatictext.h"
+#include "platform/messagehook.h"
+
+namespace {
+
+struct ButtonRow {
+    unsigned member;
+    TBitBtnKind kind;
+};
+
+// Creation order of the buttons; no-to-all and yes-to-all make none.
+constexpr ButtonRow buttonTable[] = {
+    {mbYes, bkYes},       {mbNo, bkNo},       {mbOK, bkOK},
+    {mbCancel, bkCancel}, {mbAbort, bkAbort}, {mbRetry, bkRetry},
+    {mbIgnore, bkIgnore}, {mbAll, bkAll},     {mbHelp, bkHelp},
+};
+
+struct TypeRow {
+    const char* title;
+    const char* bitmap;
+};
+
+constexpr TypeRow typeTable[] = {
+    {"Warning", "ID_BITMAP_WARNING"},
+    {"Error", "ID_BITMAP_ERROR"},
+    {"Information", "ID_BITMAP_INFORMATION"},
+    {"Confirmation", "ID_BITMAP_CONFIRMATION"},
+    {"?", nullptr},
+};
+
+constexpr int formWidth = 400;
+constexpr int formHeight = 120;
+constexpr int titleHeight = 23;
+constexpr int buttonPitch = 80;
+
+} // namespace
+
+TThMessageBox::TThMessageBox(QObject* owner) : QObject(owner) {}
+
+TThMessageBox::~TThMessageBox() {
+    DestroyForm();
+}
+
+TThBitBtn* TThMessageBox::Button(int i) const {
+    if (i < 0 || i >= maxButtons)
+        return nullptr;
+    return buttons[i];
+}
+
+int TThMessageBox::ShowMessage(const QString& text, int type, unsigned buttons) {
+    TThMessageBox box;
+    return box.Display(text, type, buttons);
+}
+
+int TThMessageBox::Display(const QString& text, int type, unsigned buttons, int /*helpContext*/) {
+    BuildForm(text, type, buttons);
+    const QPointer<QDialog> guard(form);
+    const int result = form->exec();
+    if (guard)
+        DestroyForm();
+    return result;
+}
+
+int TThMessageBox::MeasureText(const QString& text) const {
+    return QFontMetrics(ThemeFont()).horizontalAdvance(text);
+}
+
+void TThMessageBox::BuildForm(const QString& text, int type, unsigned buttonSet) {
+    DestroyForm();
+    buttons.fill(nullptr);
+    buttonCount = 0;
+
+    form = new QDialog(qobject_cast<QWidget*>(parent()), Qt::Dialog | Qt::FramelessWindowHint);
+    form->setFont(ThemeFont());
+    form->resize(formWidth, formHeight);
+
+    titlePanel = new TThPanel(form);
+    titlePanel->setGeometry(0, 0, form->width(), titleHeight);
+    titlePanel->setFont(ThemeFont(true));
+    titlePanel->SetAlignment(taLeftJustify);
+
+    bodyPanel = new TThPanel(form);
+    bodyPanel->setGeometry(0, titleHeight, form->width(), form->height() - titleHeight);
+    bodyPanel->setFont(ThemeFont());
+    const int bodyHeight = bodyPanel->height();
+
+    icon = new QLabel(bodyPanel);
+    icon->setGeometry(24, (bodyHeight - 56) / 2, 32, 32);
+
+    messageText = new TThStaticText(bodyPanel);
+    messageText->setAlignment(Qt::AlignHCenter);
+    messageText->SetLayout(tlCenter);
+    messageText->setGeometry(80, (bodyHeight - 88) / 2, messageText->width(), 64);
+    messageText->setFont(ThemeFont());
+
+    for (const ButtonRow& row : buttonTable)
+        if (buttonSet & row.member)
+            CreateButton(row.kind);
+
+    const int typeIndex = type >= mtWarning && type <= mtCustom ? type : mtCustom;
+    titlePanel->SetCaption(QString::fromLatin1(typeTable[typeIndex].title));
+    if (typeTable[typeIndex].bitmap)
+        icon->setPixmap(LoadThemeBitmap(QString::fromLatin1(typeTable[typeIndex].bitmap)));
+
+    int w = MeasureText(text) + 168;
+    if (w < buttonCount * buttonPitch + 48)
+        w = buttonCount * buttonPitch + 48;
+    form->resize(w, form->height());
+    titlePanel->resize(w, titlePanel->height());
+    bodyPanel->resize(w, bodyPanel->height());
+    messageText->resize(w - 160, messageText->height());
+    messageText->setText(text);
+
+    int x = (w - buttonCount * buttonPitch + 16) / 2;
+    for (TThBitBtn* button : buttons) {
+        if (!button)
+            continue;
+        button->move(x, button->y());
+        x += buttonPitch;
+    }
+
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect area = screen->geometry();
+        form->move(area.x() + (area.width() - form->width()) / 2,
+                   area.y() + (area.height() - form->height()) / 2);
+    }
+    if (buttons[0])
+        buttons[0]->setFocus();
+
+    titlePanel->installEventFilter(this);
+    form->installEventFilter(this);
+    panelHooked = true;
+}
+
+void TThMessageBox::CreateButton(TBitBtnKind kind) {
+    auto* button = new TThBitBtn(bodyPanel);
+    buttons[buttonCount] = button;
+    button->setGeometry(0, 60, 66, 24);
+    button->SetKind(kind);
+    QDialog* owner = form;
+    connect(button, &QPushButton::clicked, form, [owner, button] {
+        if (button->ModalResult() != mrNone)
+            owner->done(button->ModalResult());
+    });
+    ++buttonCount;
+}
+
+void TThMessageBox::DestroyForm() {
+    if (!form)
+        return;
+    panelHooked = false;
+    form->removeEventFilter(this);
+    titlePanel->removeEventFilter(this);
+    for (TThBitBtn*& button : buttons) {
+        delete button;
+        button = nullptr;
+    }
+    delete messageText;
+    messageText = nullptr;
+    delete icon;
+    icon = nullptr;
+    delete bodyPanel;
+    bodyPanel = nullptr;
+    delete titlePanel;
+    titlePanel = nullptr;
+    delete form;
+    form = nullptr;
+}
+
+bool TThMessageBox::eventFilter(QObject* watched, QEvent* event) {
+    if (panelHooked && watched == titlePanel)
+        return NewPanelWP(event);
+    if (panelHooked && watched == form)
+        return FormEvent(event);
+    return QObject::eventFilter(watched, event);
+}
+
+bool TThMessageBox::NewPanelWP(QEvent* event) {
+    switch (event->type()) {
+    case QEvent::Paint: {
+        QPainter canvas(titlePanel);
+        canvas.setRenderHint(QPainter::Antialiasing, false);
+        const QRect rect = titlePanel->rect();
+        GradientFill(canvas, rect, false, thTitleRampStart, thTitleRampEnd);
+        canvas.setPen(ThColour(thTitleRampEnd));
+        canvas.setBrush(Qt::NoBrush);
+        canvas.drawRect(rect.adjusted(0, 0, -1, -1));
+        const QFont font = ThemeFont(true);
+        canvas.setFont(font);
+        canvas.setPen(Qt::black);
+        canvas.drawText(QPoint(26, 5 + QFontMetrics(font).ascent()), titlePanel->Caption());
+        canvas.drawPixmap(4, 4, LoadThemeBitmap(QStringLiteral("ID_BITMAP_ICON")));
+        // The panel's own painting would cover the title bar again.
+        return true;
+    }
+    case QEvent::MouseButtonPress: {
+        const QPoint p = static_cast<QMouseEvent*>(event)->position().toPoint();
+        Panel1MouseDown(p.x(), p.y());
+        return true;
+    }
+    case QEvent::MouseMove: {
+        const QPoint p = static_cast<QMouseEvent*>(event)->position().toPoint();
+        Panel1MouseMove(p.x(), p.y());
+        return true;
+    }
+    case QEvent::MouseButtonRelease: {
+        const QPoint p = static_cast<QMouseEvent*>(event)->position().toPoint();
+        Panel1MouseUp(p.x(), p.y());
+        return true;
+    }
+    default:
+        return false;
+    }
+}
+
+bool TThMessageBox::FormEvent(QEvent* event) {
+    if (event->type() == QEvent::Close) {
+        if (form->isVisible())
+            form->done(mrCancel);
+        return false;
+    }
+    if (event->type() != QEvent::KeyPress)
+        return false;
+    const auto* key = static_cast<QKeyEvent*>(event);
+    const auto usable = [](const TThBitBtn* b) { return b && b->isEnabled() && b->isVisible(); };
+
+    if (key->key() == Qt::Key_Escape && key->modifiers() == Qt::NoModifier) {
+        // No and Cancel both carry the Escape role; when both are present Escape cancels.
+        TThBitBtn* target = nullptr;
+        bool anyCloses = false;
+        for (TThBitBtn* b : buttons) {
+            if (!b)
+                continue;
+            anyCloses = anyCloses || b->ModalResult() != mrNone;
+            if (usable(b) && b->Cancel() && (!target || b->ModalResult() == mrCancel))
+                target = b;
+        }
+        if (target)
+            target->click();
+        else if (!anyCloses)
+            form->done(mrCancel); // otherwise nothing at all could close the window
+        return true;
+    }
+    if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
+        TThBitBtn* target = nullptr;
+        for (TThBitBtn* b : buttons)
+            if (usable(b) && b == QApplication::focusWidget())
+                target = b;
+        for (TThBitBtn* b : buttons)
+            if (!target && usable(b) && b->isDefault())
+                target = b;
+        if (target)
+            target->click();
+        return true;
+    }
+    return false;
+}
+
+void TThMessageBox::Panel1MouseDown(int x, int y) {
+    // The form is borderless, so its border width is 0.
+    dragX = x;
+    dragY = y;
+    dragging = true;
+}
+
+void TThMessageBox::Panel1MouseMove(int x, int y) {
+    if (!dragging || !form || form->isMaximized())
+        return;
+    const QPoint screenPos = form->mapToGlobal(QPoint(x, y));
+    form->move(screenPos.x() - dragX, screenPos.y() - dragY);
+}
+
+void TThMessageBox::Panel1MouseUp(int, int) {
+    dragging = false;
+}
