@@ -28,7 +28,12 @@ template <class T> void ChainAppend(T* self, T** first, T** last) {
     } else {
         self->prev = nullptr;
     }
-    self->index = self->prev ? self->prev->index + 1 : 1;
+    if (self->prev) {
+        self->prev->next = self;
+        self->index = self->prev->index + 1;
+    } else {
+        self->index = 1;
+    }
 }
 
 // Unlinks `self` from its list and renumbers the elements after it. Removing the last

@@ -1,6 +1,7 @@
 #include "model/cvector.h"
 
 #include "model/chain.h"
+#include "model/vertexpool.h"
 
 CVector::CVector(CPoly* owner, CVector** first, CVector** last, float vx, float vy, float vz,
                  uint32_t vcolour, uint8_t vblank)
@@ -41,4 +42,12 @@ CVector::~CVector() {
 
 CVector* CVector::Next(bool wrap) {
     return ChainNext(this, wrap);
+}
+
+void* CVector::operator new(std::size_t) {
+    return VertexPoolAllocate();
+}
+
+void CVector::operator delete(void* p, std::size_t) noexcept {
+    VertexPoolFree(p);
 }

@@ -17,7 +17,7 @@ class CThing;
 // a linked vertex leaves it where it is.
 //
 // A loaded file holds one CVector per point, so the class keeps exactly these members.
-class CVector {
+class CVector final {
 public:
     float x = 0.0f;
     float y = 0.0f;
@@ -67,4 +67,11 @@ public:
     // when it stands outside any list.
     [[nodiscard]] CVector* Next(bool wrap);
     [[nodiscard]] int32_t Index() const { return index; }
+
+    // `new CVector` takes a slot of the vertex pool (model/vertexpool.h): a loaded file holds
+    // millions of vertices and a general-purpose allocator adds a header to each.
+    static void* operator new(std::size_t size);
+    static void* operator new(std::size_t, void* where) noexcept { return where; }
+    static void operator delete(void* p, std::size_t size) noexcept;
+    static void operator delete(void*, void*) noexcept {}
 };

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <cstddef>
+
+// The allocator behind `new CVector` / `delete` of a CVector (model/cvector.h).
+//
+// A loaded file holds one CVector per point, millions of them, and a general-purpose
+// allocator adds a header to each; the pool hands out fixed slots of sizeof(CVector) from
+// blocks it obtains from the heap (starting small and growing to about 1 MiB), reuses freed
+// slots, and gives every block back as soon as no pooled vertex is alive. Memory is
+// therefore held at most at the high-water mark of the vertices alive at one time.
+//
+// Thread-safe, though the model itself is used from one thread. In sanitizer builds the pool
+// forwards to the global allocator, so that use-after-free of a vertex is still caught.
+
+// A slot for one CVector; throws std::bad_alloc when no block can be obtained.
+[[nodiscard]] void* VertexPoolAllocate();
+
+// Returns a slot from VertexPoolAllocate(); null is ignored.
+void VertexPoolFree(void* slot) noexcept;
+
+// Vertices currently allocated from the pool.
+[[nodiscard]] std::size_t VertexPoolLiveCount() noexcept;
+
+// Bytes of blocks the pool currently holds from the heap.
+[[nodiscard]] std::size_t VertexPoolHeldBytes() noexcept;
