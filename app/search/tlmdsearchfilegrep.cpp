@@ -1,0 +1,440 @@
+#include "app/search/tlmdsearchfilegrep.h"
+
+#include <optional>
+#include <string>
+#include <unordered_set>
+#include <vector>
+
+#include <QCoreApplication>
+#include <QEvent>
+#include <QFile>
+#include <QThread>
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "app/search/ccontenttemplate.h"
+#include "app/search/cdirectory.h"
+#include "app/search/cfilemask.h"
+#include "app/search/cpseudofilesystems.h"
+
+namespace {
+
+struct DirectoryId {
+    dev_t device = 0;
+    ino_t inode = 0;
+    bool operator==(const DirectoryId&) const = default;
+};
+
+struct DirectoryIdHash {
+    size_t operator()(const DirectoryId& id) const {
+        return std::hash<unsigned long long>()(static_cast<unsigned long long>(id.inode) *
+                                                   0x9E3779B97F4A7C15ULL ^
+                                               static_cast<unsigned long long>(id.device));
+    }
+};
+
+QDateTime ToDateTime(const statx_timestamp& time) {
+    return QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(time.tv_sec) * 1000 +
+                                          time.tv_nsec / 1000000);
+}
+
+bool IsDotName(const std::string& name) {
+    return name == "." || name == "..";
+}
+
+// Reads a whole regular file for the content search. Returns nullopt when it cannot be read;
+// a file that is not a regular one (a FIFO would block, a device never ends) reads as empty.
+std::optional<std::string> ReadRegularFile(int directoryFd, const std::string& name) {
+    const int fd = ::openat(directoryFd, name.c_str(),
+                            O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK | O_NOFOLLOW);
+    if (fd < 0)
+        return std::nullopt;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) {
+        ::close(fd);
+        return std::nullopt;
+    }
+    std::string data;
+    if (!S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return data;
+    }
+    data.reserve(static_cast<size_t>(st.st_size));
+    char buffer[65536];
+    for (;;) {
+        const ssize_t got = ::read(fd, buffer, sizeof buffer);
+        if (got == 0)
+            break;
+        if (got < 0) {
+            ::close(fd);
+            return std::nullopt;
+        }
+        data.append(buffer, static_cast<size_t>(got));
+    }
+    ::close(fd);
+    return data;
+}
+
+} // namespace
+
+// One run's walk over the directory trees. It holds what the run reads once from the
+// component's properties and the set of directories entered so far.
+class CSearchWalk {
+public:
+    CSearchWalk(TLMDSearchFileGrep& owner, const bool& destroyed)
+        : owner_(owner), destroyed_(destroyed) {
+        for (const QString& mask : SplitFileMasks(owner.fileMasks_))
+            masks_.emplace_back(mask);
+        const QCoreApplication* application = QCoreApplication::instance();
+        onUiThread_ = application != nullptr && QThread::currentThread() == application->thread();
+        results_ = owner.resultValues_;
+        recurse_ = owner.recurseSubDirs_;
+        sizeFilter_ = owner.minSize_ > 0 || owner.maxSize_ > 0;
+        attributeFilter_ = !owner.attributes_.testFlag(fmAnyfile);
+        dateFilter_ = owner.checkDates_ != TLMDCheckDates();
+        needStatus_ = sizeFilter_ || attributeFilter_ || dateFilter_ ||
+                      (results_ & (srsAttr | srsSize | srsCreateDate | srsLastAccessDate |
+                                   srsLastModifiedDate));
+        if (!owner.searchString_.isEmpty()) {
+            content_.emplace(owner.searchString_, owner.anySingleCharacter_,
+                             owner.anySequenceCharacter_,
+                             owner.searchOptions_.testFlag(ssoMatchCase),
+                             owner.searchOptions_.testFlag(ssoWholeWords));
+        }
+    }
+
+    [[nodiscard]] bool TemplateInvalid() const { return content_ && !content_->IsValid(); }
+
+    // Walks one start directory; a start directory that is a symbolic link is followed.
+    void WalkStart(const QString& directory) {
+        Walk(QFile::encodeName(directory).toStdString(), true, 0);
+    }
+
+private:
+    struct Status {
+        bool valid = false;
+        struct statx info {};
+    };
+
+    [[nodiscard]] bool Stop() const { return destroyed_ || owner_.StopRequested(); }
+
+    void Walk(std::string path, bool isStart, dev_t parentDevice) {
+        if (path.empty() || path.back() != '/')
+            path.push_back('/');
+
+        CDirectory directory;
+        if (directory.Open(path, isStart)) {
+            if (!isStart && directory.Device() != parentDevice &&
+                pseudo_.IsPseudo(directory.Fd(), directory.Device()))
+                return;
+            if (!entered_.insert({directory.Device(), directory.Inode()}).second)
+                return;
+        }
+
+        if (onUiThread_) {
+            QCoreApplication::processEvents();
+            if (destroyed_)
+                return;
+        }
+        const QString directoryText = QFile::decodeName(QByteArray::fromStdString(path));
+        if (owner_.OnDirChange) {
+            const auto handler = owner_.OnDirChange;
+            handler(&owner_, directoryText);
+            if (destroyed_)
+                return;
+        }
+
+        std::vector<CDirectory::Entry> entries;
+        directory.ReadEntries(entries);
+
+        for (const CFileMask& mask : masks_) {
+            for (const CDirectory::Entry& entry : entries) {
+                if (!mask.Matches(entry.name))
+                    continue;
+                if (Stop())
+                    break;
+                ReportEntry(directory, directoryText, entry);
+                if (destroyed_)
+                    return;
+            }
+        }
+
+        if (Stop() || !recurse_)
+            return;
+        // Settle the entries whose type readdir left open while the directory is still open;
+        // it is closed before descending so that deep trees do not pile up descriptors.
+        std::vector<const CDirectory::Entry*> subdirectories;
+        for (const CDirectory::Entry& entry : entries) {
+            if (IsDotName(entry.name))
+                continue;
+            if (entry.type == DT_DIR ||
+                (entry.type == DT_UNKNOWN && directory.IsDirectoryEntry(entry.name)))
+                subdirectories.push_back(&entry);
+        }
+        const dev_t device = directory.IsOpen() ? directory.Device() : parentDevice;
+        directory.Close();
+        for (const CDirectory::Entry* entry : subdirectories) {
+            Walk(path + entry->name, false, device);
+            if (Stop())
+                break;
+        }
+    }
+
+    void ReportEntry(const CDirectory& directory, const QString& directoryText,
+                     const CDirectory::Entry& entry) {
+        const QString name = QFile::decodeName(QByteArray::fromStdString(entry.name));
+        if (owner_.OnFileChange) {
+            const auto handler = owner_.OnFileChange;
+            handler(&owner_, name);
+            if (destroyed_)
+                return;
+        }
+        if (IsDotName(entry.name))
+            return;
+
+        Status status;
+        if (needStatus_) {
+            status.valid =
+                ::statx(directory.Fd(), entry.name.c_str(), AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT,
+                        STATX_BASIC_STATS | STATX_BTIME, &status.info) == 0;
+            // An entry that vanished or cannot be examined cannot pass a filter.
+            if (!status.valid && (sizeFilter_ || attributeFilter_ || dateFilter_))
+                return;
+        }
+        const bool isDirectory =
+            status.valid ? S_ISDIR(status.info.stx_mode) : entry.type == DT_DIR;
+        const TLMDFileAttributes attributes = Attributes(entry, status);
+        const qint64 size =
+            (status.valid && !isDirectory) ? static_cast<qint64>(status.info.stx_size) : 0;
+        if (sizeFilter_ && !PassesSize(size))
+            return;
+        if (attributeFilter_ && !(attributes & owner_.attributes_))
+            return;
+        if (dateFilter_ && !PassesDates(status.info))
+            return;
+        if (content_) {
+            if (isDirectory || entry.type == DT_DIR)
+                return;
+            const std::optional<std::string> data = ReadRegularFile(directory.Fd(), entry.name);
+            if (!data) {
+                if (owner_.OnErrorOpenFile) {
+                    const auto handler = owner_.OnErrorOpenFile;
+                    handler(&owner_, directoryText + name);
+                }
+                return;
+            }
+            if (!content_->Matches(*data))
+                return;
+        }
+
+        TLMDSPFileRecord record;
+        if (results_ & srsDir)
+            record.dir = directoryText;
+        if (results_ & srsFilename)
+            record.fileName = name;
+        if (status.valid) {
+            if (results_ & srsAttr) {
+                record.attributes = attributes;
+                record.attrLetters = AttributeLetters(attributes, isDirectory);
+            }
+            if (results_ & srsSize)
+                record.size = size;
+            if (results_ & srsCreateDate)
+                record.createTime = CreationTime(status.info);
+            if (results_ & srsLastAccessDate)
+                record.lastAccessTime = ToDateTime(status.info.stx_atime);
+            if (results_ & srsLastModifiedDate)
+                record.lastModifiedTime = ToDateTime(status.info.stx_mtime);
+        }
+        if (owner_.OnFound) {
+            const auto handler = owner_.OnFound;
+            handler(&owner_, record);
+            if (destroyed_)
+                return;
+        }
+        if (owner_.internalFoundList_)
+            owner_.foundList_.append(directoryText + name);
+    }
+
+    static TLMDFileAttributes Attributes(const CDirectory::Entry& entry, const Status& status) {
+        TLMDFileAttributes attributes;
+        if (entry.name.front() == '.')
+            attributes |= fmHidden;
+        if (status.valid) {
+            const auto mode = status.info.stx_mode;
+            if (!(mode & S_IWUSR))
+                attributes |= fmReadOnly;
+            if (!S_ISREG(mode) && !S_ISDIR(mode) && !S_ISLNK(mode))
+                attributes |= fmSystem;
+        }
+        return attributes;
+    }
+
+    static QString AttributeLetters(TLMDFileAttributes attributes, bool isDirectory) {
+        QString letters;
+        if (attributes.testFlag(fmReadOnly))
+            letters += u'r';
+        if (attributes.testFlag(fmArchive))
+            letters += u'a';
+        if (attributes.testFlag(fmSystem))
+            letters += u's';
+        // No entry of a Linux file system is a volume label, so "v" never appears.
+        if (isDirectory)
+            letters += u'd';
+        if (attributes.testFlag(fmHidden))
+            letters += u'h';
+        return letters;
+    }
+
+    static QDateTime CreationTime(const struct statx& info) {
+        return ToDateTime((info.stx_mask & STATX_BTIME) ? info.stx_btime : info.stx_mtime);
+    }
+
+    [[nodiscard]] bool PassesSize(qint64 size) const {
+        if (owner_.minSize_ > 0 && size < owner_.minSize_)
+            return false;
+        return owner_.maxSize_ <= 0 || size <= owner_.maxSize_;
+    }
+
+    [[nodiscard]] bool PassesDates(const struct statx& info) const {
+        const TLMDCheckDates checks = owner_.checkDates_;
+        auto after = [](const QDateTime& time, const QDateTime& bound) {
+            return !bound.isValid() || time > bound;
+        };
+        auto before = [](const QDateTime& time, const QDateTime& bound) {
+            return !bound.isValid() || time < bound;
+        };
+        const QDateTime created = CreationTime(info);
+        const QDateTime accessed = ToDateTime(info.stx_atime);
+        const QDateTime modified = ToDateTime(info.stx_mtime);
+        return (!checks.testFlag(scdCreateAfter) || after(created, owner_.createdAfter_)) &&
+               (!checks.testFlag(scdCreateBefore) || before(created, owner_.createdBefore_)) &&
+               (!checks.testFlag(scdAccessedAfter) || after(accessed, owner_.accessedAfter_)) &&
+               (!checks.testFlag(scdAccessedBefore) || before(accessed, owner_.accessedBefore_)) &&
+               (!checks.testFlag(scdModifiedAfter) || after(modified, owner_.modifiedAfter_)) &&
+               (!checks.testFlag(scdModifiedBefore) || before(modified, owner_.modifiedBefore_));
+    }
+
+    TLMDSearchFileGrep& owner_;
+    const bool& destroyed_;
+    std::vector<CFileMask> masks_;
+    std::optional<CContentTemplate> content_;
+    TLMDSearchResultValues results_;
+    bool onUiThread_ = false;
+    bool recurse_ = true;
+    bool sizeFilter_ = false;
+    bool attributeFilter_ = false;
+    bool dateFilter_ = false;
+    bool needStatus_ = false;
+    std::unordered_set<DirectoryId, DirectoryIdHash> entered_;
+    CPseudoFileSystems pseudo_;
+};
+
+TLMDSearchFileGrep::TLMDSearchFileGrep(QObject* parent) : QObject(parent) {}
+
+TLMDSearchFileGrep::~TLMDSearchFileGrep() {
+    for (DestroyGuard* guard = destroyGuards_; guard != nullptr; guard = guard->previous)
+        guard->destroyed = true;
+    WatchApplicationQuit(false);
+}
+
+void TLMDSearchFileGrep::Execute() {
+    if (scheduled_ || running_)
+        return;
+    foundList_.clear();
+    applicationQuitting_ = false;
+    if (!threadedSearch_) {
+        threadedRun_ = false;
+        StartGrep();
+        return;
+    }
+    threadedRun_ = true;
+    scheduled_ = true;
+    terminated_ = false;
+    WatchApplicationQuit(true);
+    QMetaObject::invokeMethod(this, &TLMDSearchFileGrep::StartGrep, Qt::QueuedConnection);
+}
+
+void TLMDSearchFileGrep::Cancel() {
+    cancelRequested_ = true;
+    if (scheduled_ || (running_ && threadedRun_))
+        terminated_ = true;
+}
+
+bool TLMDSearchFileGrep::StopRequested() const {
+    return (threadedRun_ && (scheduled_ || running_) && terminated_) || applicationQuitting_ ||
+           QCoreApplication::closingDown() || cancelRequested_;
+}
+
+void TLMDSearchFileGrep::StartGrep() {
+    scheduled_ = false;
+    running_ = true;
+    GrepFiles();
+}
+
+void TLMDSearchFileGrep::GrepFiles() {
+    DestroyGuard guard(*this);
+    {
+        CSearchWalk walk(*this, guard.destroyed);
+        if (walk.TemplateInvalid()) {
+            if (OnTemplateInvalid) {
+                const auto handler = OnTemplateInvalid;
+                handler(this);
+            }
+        } else {
+            for (const QString& piece : dirs_.split(u';')) {
+                if (guard.destroyed)
+                    return;
+                const QString directory = piece.trimmed();
+                if (directory.isEmpty())
+                    continue;
+                if (threadedRun_ && StopRequested())
+                    continue;
+                walk.WalkStart(directory);
+            }
+        }
+        if (guard.destroyed)
+            return;
+    }
+
+    // From here on Execute starts a new run again, also from the handlers below.
+    running_ = false;
+    terminated_ = false;
+    WatchApplicationQuit(false);
+    if (cancelRequested_) {
+        if (OnCancel) {
+            const auto handler = OnCancel;
+            handler(this);
+        }
+    } else if (OnFinished) {
+        const auto handler = OnFinished;
+        handler(this);
+    }
+    if (guard.destroyed)
+        return;
+    cancelRequested_ = false;
+    if (OnEnd) {
+        const auto handler = OnEnd;
+        handler(this);
+    }
+}
+
+void TLMDSearchFileGrep::WatchApplicationQuit(bool watch) {
+    QCoreApplication* application = QCoreApplication::instance();
+    if (application == nullptr || watch == watchingQuit_)
+        return;
+    if (watch)
+        application->installEventFilter(this);
+    else
+        application->removeEventFilter(this);
+    watchingQuit_ = watch;
+}
+
+bool TLMDSearchFileGrep::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::Quit && watched == QCoreApplication::instance())
+        applicationQuitting_ = true;
+    return QObject::eventFilter(watched, event);
+}
