@@ -1,0 +1,112 @@
+// trellion-cli find: the window's file search from a terminal.
+#include <cstdio>
+#include <cstring>
+
+#include <QFile>
+#include <QString>
+#include <QStringList>
+
+#include "app/search/foundorder.h"
+#include "app/search/tlmdsearchfilegrep.h"
+#include "tools/commandregistry.h"
+
+namespace {
+
+void PrintFindUsage(FILE* out) {
+    std::fprintf(out,
+                 "usage: trellion-cli find [--masks MASKS] [--sorted] DIR...\n"
+                 "\n"
+                 "Searches each DIR and everything below it for entries matching MASKS\n"
+                 "(separated by \";\", default \"*.ild\"; \"*\" any run, \"?\" one character,\n"
+                 "letters regardless of case) and prints each one found, directory followed\n"
+                 "by name, one a line, in the order found.\n"
+                 "\n"
+                 "  --masks MASKS  the file masks\n"
+                 "  --sorted       print in the order of the window's found-file list\n"
+                 "\n"
+                 "Directories that are missing or cannot be read yield nothing; the exit\n"
+                 "status is 0, 2 when the arguments are wrong, 1 when the list could not be\n"
+                 "written.\n");
+}
+
+int RunFind(int argc, char** argv) {
+    QString masks = QStringLiteral("*.ild");
+    bool sorted = false;
+    QStringList dirs;
+    bool optionsEnded = false;
+    for (int i = 1; i < argc; ++i) {
+        const char* arg = argv[i];
+        if (!optionsEnded && std::strcmp(arg, "--") == 0) {
+            optionsEnded = true;
+        } else if (!optionsEnded &&
+                   (std::strcmp(arg, "--help") == 0 || std::strcmp(arg, "-h") == 0)) {
+            PrintFindUsage(stdout);
+            return 0;
+        } else if (!optionsEnded && std::strcmp(arg, "--sorted") == 0) {
+            sorted = true;
+        } else if (!optionsEnded && std::strcmp(arg, "--masks") == 0) {
+            if (i + 1 >= argc) {
+                std::fprintf(stderr, "trellion-cli find: --masks needs a value\n");
+                return 2;
+            }
+            masks = QString::fromLocal8Bit(argv[++i]);
+        } else if (!optionsEnded && std::strncmp(arg, "--masks=", 8) == 0) {
+            masks = QString::fromLocal8Bit(arg + 8);
+        } else if (!optionsEnded && arg[0] == '-' && arg[1] != '\0') {
+            std::fprintf(stderr, "trellion-cli find: unknown option '%s'\n", arg);
+            PrintFindUsage(stderr);
+            return 2;
+        } else {
+            const QString dir = QFile::decodeName(arg);
+            if (dir.contains(u';')) {
+                // Dirs separates its directories with ";", so such a name cannot be searched.
+                std::fprintf(stderr, "trellion-cli find: directory name '%s' contains ';'\n", arg);
+                return 2;
+            }
+            dirs.append(dir);
+        }
+    }
+    if (dirs.isEmpty()) {
+        std::fprintf(stderr, "trellion-cli find: no directory given\n");
+        PrintFindUsage(stderr);
+        return 2;
+    }
+
+    TLMDSearchFileGrep search;
+    search.SetDirs(dirs.join(u';'));
+    search.SetFileMasks(masks);
+    search.SetInternalFoundList(false);
+    search.SetThreadedSearch(false);
+
+    static char buffer[1 << 16];
+    std::setvbuf(stdout, buffer, _IOFBF, sizeof buffer);
+    QStringList found;
+    search.OnFound = [&](QObject*, const TLMDSPFileRecord& record) {
+        const QString path = record.dir + record.fileName;
+        if (sorted) {
+            found.append(path);
+            return;
+        }
+        const QByteArray line = QFile::encodeName(path);
+        std::fwrite(line.constData(), 1, static_cast<size_t>(line.size()), stdout);
+        std::fputc('\n', stdout);
+    };
+    search.Execute();
+    if (sorted) {
+        SortFoundOrder(found);
+        for (const QString& path : found) {
+            const QByteArray line = QFile::encodeName(path);
+            std::fwrite(line.constData(), 1, static_cast<size_t>(line.size()), stdout);
+            std::fputc('\n', stdout);
+        }
+    }
+    if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+        std::fprintf(stderr, "trellion-cli find: cannot write the list to standard output\n");
+        return 1;
+    }
+    return 0;
+}
+
+const CommandRegistration registration("find", "search directory trees for ILDA files", &RunFind);
+
+} // namespace
