@@ -1,9 +1,9 @@
 #include "controls/tthmessagebox.h"
 
-#include <QApplication>
 #include <QDialog>
 #include <QEvent>
 #include <QFontMetrics>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
@@ -260,7 +260,7 @@ bool TThMessageBox::FormEvent(QEvent* event) {
     if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
         TThBitBtn* target = nullptr;
         for (TThBitBtn* b : buttons)
-            if (usable(b) && b == QApplication::focusWidget())
+            if (usable(b) && b == form->focusWidget())
                 target = b;
         for (TThBitBtn* b : buttons)
             if (!target && usable(b) && b->isDefault())
