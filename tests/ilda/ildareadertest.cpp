@@ -1,0 +1,314 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "ilda/cilda.h"
+#include "ilda/colourpalettes.h"
+#include "ilda/ildasections.h"
+#include "tests/ilda/ildabuilder.h"
+#include "tests/ilda/ildatesthelpers.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class IldaReaderTest : public IldaTest {
+protected:
+    // Loads bytes from memory into a fresh channel.
+    CChannel* LoadBytes(const std::vector<uint8_t>& bytes, int palette = 1) {
+        CChannel* channel = NewChannel();
+        CIlda ilda;
+        EXPECT_TRUE(ilda.LoadBytes(bytes.data(), bytes.size(), channel, palette));
+        return channel;
+    }
+    // Loads the same bytes through a file, the way the workflows do.
+    CChannel* LoadFile(const std::vector<uint8_t>& bytes, int palette = 1) {
+        const fs::path path = dir_ / "in.ild";
+        Put(path, bytes);
+        CChannel* channel = NewChannel();
+        CIlda ilda;
+        MessageRecorder recorder;
+        EXPECT_TRUE(ilda.Load(path.string(), channel, palette));
+        EXPECT_TRUE(recorder.messages.empty());
+        return channel;
+    }
+};
+
+} // namespace
+
+TEST_F(IldaReaderTest, FramesOfASequenceWithAndWithoutClosingSection) {
+    IldaBuilder closed;
+    closed.Frame3D(3, 0, 3).Frame3D(5, 1, 3).Frame3D(2, 2, 3);
+    IldaBuilder open = closed;
+    closed.End(3);
+    for (const auto* bytes : {&closed.Data(), &open.Data()}) {
+        EXPECT_EQ(VertexCounts(LoadFile(*bytes)), (std::vector<int>{3, 5, 2}));
+        EXPECT_EQ(VertexCounts(LoadBytes(*bytes)), (std::vector<int>{3, 5, 2}));
+    }
+    CChannel* channel = LoadBytes(closed.Data());
+    for (CFrame* frame = channel->FirstFrame(); frame != nullptr; frame = frame->next) {
+        EXPECT_EQ(frame->ThingCount(), 1);
+        EXPECT_EQ(frame->FirstThing()->PolyCount(), 0);
+    }
+}
+
+TEST_F(IldaReaderTest, DecodesPointRecords) {
+    IldaBuilder b;
+    b.Header(0, 4, 0, 1)
+        .Point3D(32752, -32768, -1, 0x0001)
+        .Point3D(-17, 15, 16, 0x4005)
+        .Point3D(100, 200, 300, 0x0003)
+        .Point3D(0, 0, 0, 0x3F38); // bits 8-13 are ignored: colour 0x38 = 56
+    CChannel* p2 = LoadBytes(b.Data(), 2);
+    const CVector* v = p2->FirstFrame()->FirstThing()->FirstVertex();
+    EXPECT_EQ(v->x, 2047.0f);
+    EXPECT_EQ(v->y, -2048.0f);
+    EXPECT_EQ(v->z, -1.0f);
+    EXPECT_EQ(v->blank, 0);
+    EXPECT_EQ(v->colour, PaletteColour(2, 1));
+    v = v->next;
+    EXPECT_EQ(v->x, -2.0f); // rounded towards minus infinity
+    EXPECT_EQ(v->y, 0.0f);
+    EXPECT_EQ(v->z, 1.0f);
+    EXPECT_EQ(v->blank, 1);
+    EXPECT_EQ(v->colour, 0u);
+    v = v->next;
+    EXPECT_EQ(v->colour, 0x0000FFu); // palette 2 entry 3: red
+    EXPECT_EQ(v->blank, 0);
+    v = v->next;
+    EXPECT_EQ(v->colour, PaletteColour(2, 56));
+    EXPECT_EQ(v->next, nullptr);
+
+    CChannel* p1 = LoadBytes(b.Data(), 1);
+    EXPECT_EQ(p1->FirstFrame()->FirstThing()->FirstVertex()->next->next->colour,
+              PaletteColour(1, 3));
+}
+
+TEST_F(IldaReaderTest, TwoDimensionalSectionsHaveZeroDepth) {
+    IldaBuilder b;
+    b.Header(1, 2, 0, 1).Point2D(-32768, 32767, 0x0002).Point2D(160, -160, 0x4000).End(1);
+    CChannel* channel = LoadBytes(b.Data());
+    const CVector* v = channel->FirstFrame()->FirstThing()->FirstVertex();
+    ASSERT_NE(v, nullptr);
+    EXPECT_EQ(v->x, -2048.0f);
+    EXPECT_EQ(v->y, 2047.0f);
+    EXPECT_EQ(v->z, 0.0f);
+    EXPECT_EQ(v->next->x, 10.0f);
+    EXPECT_EQ(v->next->y, -10.0f);
+    EXPECT_EQ(v->next->blank, 1);
+    EXPECT_EQ(VertexCounts(channel), std::vector<int>{2});
+}
+
+TEST_F(IldaReaderTest, LargeSections) {
+    IldaBuilder forty;
+    forty.Frame3D(40000, 0, 1).End(1);
+    EXPECT_EQ(VertexCounts(LoadFile(forty.Data())), std::vector<int>{40000});
+
+    IldaBuilder full;
+    full.Frame3D(65535, 0, 2).Frame3D(1, 1, 2);
+    EXPECT_EQ(VertexCounts(LoadBytes(full.Data())), (std::vector<int>{65535, 1}));
+
+    // A count of 65535 over a handful of records reads those and stops.
+    IldaBuilder claimed;
+    claimed.Header(0, 65535, 0, 1).Point3D(1, 2, 3, 0).Point3D(4, 5, 6, 0);
+    EXPECT_EQ(VertexCounts(LoadBytes(claimed.Data())), std::vector<int>{2});
+}
+
+TEST_F(IldaReaderTest, DamagedAndForeignData) {
+    IldaBuilder twoFrames;
+    twoFrames.Frame3D(3, 0, 2).Frame3D(4, 1, 2);
+    struct Row {
+        const char* name;
+        std::vector<uint8_t> bytes;
+        std::vector<int> counts;
+    };
+    const Row rows[] = {
+        {"empty file", {}, {0}},
+        {"not ILDA", IldaBuilder().Bytes("Hello, this is no laser file at all.").Data(), {0}},
+        {"magic in lower case",
+         [] {
+             IldaBuilder b;
+             b.Frame3D(3, 0, 1);
+             auto bytes = b.Data();
+             bytes[0] = 'i';
+             return bytes;
+         }(),
+         {0}},
+        {"header cut off", IldaBuilder().Frame3D(3, 0, 2).Header(0, 4, 1, 2).Cut(1).Data(), {3}},
+        {"lone short header", IldaBuilder().Header(0, 0, 0, 1).Cut(5).Data(), {0}},
+        {"record cut off", IldaBuilder(twoFrames).Cut(1).Data(), {3, 3}},
+        {"count larger than the records", IldaBuilder(twoFrames).Cut(16).Data(), {3, 2}},
+        {"garbage after the closing section",
+         IldaBuilder(twoFrames).End(2).Bytes("trailing junk").Data(),
+         {3, 4}},
+        {"garbage between frames",
+         IldaBuilder().Frame3D(3, 0, 2).Bytes("xx").Frame3D(4, 1, 2).Data(),
+         {3}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        EXPECT_EQ(VertexCounts(LoadBytes(row.bytes)), row.counts);
+        EXPECT_EQ(VertexCounts(LoadFile(row.bytes)), row.counts);
+    }
+}
+
+TEST_F(IldaReaderTest, EveryOtherFormatCodeIsPassedOver) {
+    for (int code = 2; code <= 255; ++code) {
+        SCOPED_TRACE("format " + std::to_string(code));
+        IldaBuilder b;
+        b.Header(code, 2, 0, 2);
+        const int recordSize = IldaRecordSize(code) == 0 ? 8 : IldaRecordSize(code);
+        for (int i = 0; i < 2 * recordSize; ++i)
+            b.Byte(static_cast<uint8_t>(i));
+        b.Frame3D(3, 1, 2).End(2);
+        EXPECT_EQ(VertexCounts(LoadBytes(b.Data())), std::vector<int>{3});
+    }
+    // Only sections of foreign formats: one empty frame.
+    IldaBuilder only;
+    only.Header(4, 1, 0, 1).Point3D(1, 2, 3, 4).Byte(0).Byte(0).End(1);
+    EXPECT_EQ(VertexCounts(LoadBytes(only.Data())), std::vector<int>{0});
+}
+
+TEST_F(IldaReaderTest, PaletteSectionIsSteppedOverByItsCount) {
+    // Colour bytes that spell "ILDA" must not be taken for a header.
+    IldaBuilder b;
+    b.Header(2, 3, 0, 0, "PALETTE")
+        .PaletteEntry('I', 'L', 'D')
+        .PaletteEntry('A', 0, 0)
+        .PaletteEntry(1, 2, 3)
+        .Frame3D(4, 0, 1)
+        .End(1);
+    EXPECT_EQ(VertexCounts(LoadBytes(b.Data())), std::vector<int>{4});
+
+    // A palette count beyond the data: the next "ILDA" is looked for instead.
+    IldaBuilder overlong;
+    overlong.Header(2, 1000, 0, 0).PaletteEntry(9, 9, 9).Frame3D(2, 0, 1);
+    EXPECT_EQ(VertexCounts(LoadBytes(overlong.Data())), std::vector<int>{2});
+
+    // The palette's own words decide whether it ends a sequence: frame 0 of 1 does, so the
+    // directly following section is passed over like a closing section.
+    IldaBuilder last;
+    last.Header(2, 1, 0, 1).PaletteEntry(9, 9, 9).Frame3D(2, 0, 1).Frame3D(5, 0, 1);
+    EXPECT_EQ(VertexCounts(LoadBytes(last.Data())), std::vector<int>{5});
+}
+
+TEST_F(IldaReaderTest, SequencesAndNumbering) {
+    IldaBuilder two;
+    two.Frame3D(1, 0, 2).Frame3D(2, 1, 2).End(2).Frame3D(3, 0, 2).Frame3D(4, 1, 2).End(2);
+    EXPECT_EQ(VertexCounts(LoadBytes(two.Data())), (std::vector<int>{1, 2, 3, 4}));
+
+    // No section is ever the last of its sequence: all are frames, the closing one empty.
+    IldaBuilder zeros;
+    zeros.Frame3D(2, 0, 0).Frame3D(3, 0, 0).Header(0, 0, 0, 0, "END");
+    EXPECT_EQ(VertexCounts(LoadBytes(zeros.Data())), (std::vector<int>{2, 3, 0}));
+
+    IldaBuilder foreignFirst;
+    foreignFirst.Header(5, 1, 0, 3).Point2D(1, 2, 0).Byte(0).Byte(0);
+    foreignFirst.Frame3D(2, 1, 3).Frame3D(3, 2, 3).End(3);
+    EXPECT_EQ(VertexCounts(LoadBytes(foreignFirst.Data())), (std::vector<int>{2, 3}));
+}
+
+TEST_F(IldaReaderTest, EarlyLastPointBitEndsTheSectionButNotTheFile) {
+    // A font file of other show software: the last-point bit on the second of four records.
+    IldaBuilder b;
+    b.Header(0, 4, 0, 3)
+        .Point3D(16, 16, 0, 0x0001)
+        .Point3D(32, 32, 0, 0x8001)
+        .Point3D(48, 48, 0, 0x0001)
+        .Point3D(64, 64, 0, 0x8001);
+    b.Frame3D(5, 1, 3);
+    b.Header(1, 3, 2, 3).Point2D(1, 1, 0x8000).Point2D(2, 2, 0).Point2D(3, 3, 0x8000).End(3);
+    EXPECT_EQ(VertexCounts(LoadBytes(b.Data())), (std::vector<int>{2, 5, 1}));
+
+    // When the counted end lies beyond the data, the parse stops at the bit.
+    IldaBuilder cut;
+    cut.Header(0, 9, 0, 2).Point3D(1, 1, 1, 0x8000).Point3D(2, 2, 2, 0);
+    cut.Frame3D(3, 1, 2);
+    EXPECT_EQ(VertexCounts(LoadBytes(cut.Data())), std::vector<int>{1});
+}
+
+TEST_F(IldaReaderTest, FilesThatCannotBeOpened) {
+    struct Row {
+        const char* name;
+        fs::path path;
+    };
+    fs::create_directory(dir_ / "a directory.ild");
+    const Row rows[] = {
+        {"missing", dir_ / "missing.ild"},
+        {"directory", dir_ / "a directory.ild"},
+        {"inside a file", dir_ / "missing.ild" / "x.ild"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        MessageRecorder recorder;
+        CChannel* channel = NewChannel();
+        CIlda ilda;
+        EXPECT_FALSE(ilda.Load(row.path.string(), channel, 1));
+        ASSERT_EQ(recorder.messages.size(), 1u);
+        EXPECT_EQ(recorder.messages[0].text, "Cannot open Ilda file.");
+        EXPECT_EQ(recorder.messages[0].type, mtError);
+        EXPECT_EQ(recorder.messages[0].buttons, static_cast<unsigned>(mbOK));
+        EXPECT_EQ(VertexCounts(channel), std::vector<int>{0});
+        EXPECT_EQ(ilda.file, -1);
+    }
+}
+
+TEST_F(IldaReaderTest, UnreadableFileForOrdinaryUsers) {
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "root reads files without read permission";
+    const fs::path path = dir_ / "locked.ild";
+    Put(path, IldaBuilder().Frame3D(3, 0, 1).Data());
+    ::chmod(path.c_str(), 0);
+    MessageRecorder recorder;
+    CIlda ilda;
+    EXPECT_FALSE(ilda.Load(path.string(), NewChannel(), 1));
+    EXPECT_EQ(recorder.messages.size(), 1u);
+}
+
+// Files whose size says more than a read gives: kernel attribute files report a whole page.
+// Only the bytes actually read may count as data.
+TEST_F(IldaReaderTest, ShortReadEndsTheDataAtTheBytesRead) {
+    const char* candidates[] = {"/sys/kernel/mm/transparent_hugepage/enabled",
+                                "/sys/kernel/profiling", "/sys/power/state"};
+    for (const char* candidate : candidates) {
+        struct stat info {};
+        if (::stat(candidate, &info) != 0 || !S_ISREG(info.st_mode))
+            continue;
+        const std::string content = Read(candidate);
+        if (content.empty() || static_cast<off_t>(content.size()) >= info.st_size)
+            continue;
+        CIlda ilda;
+        ASSERT_TRUE(ilda.ReadWholeFile(candidate));
+        EXPECT_EQ(static_cast<size_t>(ilda.end - ilda.buffer.get()), content.size());
+        EXPECT_EQ(std::string(reinterpret_cast<const char*>(ilda.buffer.get()), content.size()),
+                  content);
+        return;
+    }
+    GTEST_SKIP() << "no file here reports more bytes than it holds";
+}
+
+TEST_F(IldaReaderTest, SectionListing) {
+    IldaBuilder b;
+    b.Header(2, 2, 0, 0, "PAL", "MAKER").PaletteEntry(1, 2, 3).PaletteEntry(4, 5, 6);
+    b.Frame3D(3, 0, 2).Bytes("??").Header(1, 1, 1, 2, "SECOND").Point2D(0, 0, 0);
+    b.Header(7, 9, 0, 0).Bytes("odd format").End(2).Header(0, 5, 0, 1).Point3D(0, 0, 0, 0);
+    const auto sections = ListIldaSections(b.Data().data(), b.Size());
+    ASSERT_EQ(sections.size(), 6u);
+    EXPECT_EQ(sections[0].header.formatCode, 2);
+    EXPECT_STREQ(sections[0].header.frameName, "PAL     ");
+    EXPECT_STREQ(sections[0].header.companyName, "MAKER   ");
+    EXPECT_EQ(sections[1].header.offset, 38u);
+    EXPECT_EQ(sections[1].header.pointCount, 3);
+    EXPECT_EQ(sections[1].header.totalFrames, 2);
+    EXPECT_EQ(sections[1].strayBytes, 2u);
+    EXPECT_EQ(sections[2].header.formatCode, 1);
+    EXPECT_EQ(sections[2].header.frameNumber, 1);
+    EXPECT_TRUE(sections[2].complete);
+    EXPECT_EQ(sections[3].header.formatCode, 7);
+    EXPECT_FALSE(sections[3].complete);
+    EXPECT_STREQ(sections[4].header.frameName, "END     ");
+    EXPECT_FALSE(sections[5].complete); // five records counted, one present
+    EXPECT_TRUE(ListIldaSections(nullptr, 0).empty());
+}

@@ -1,0 +1,293 @@
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <filesystem>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "ilda/cilda.h"
+#include "ilda/colourpalettes.h"
+#include "tests/ilda/ildabuilder.h"
+#include "tests/ilda/ildatesthelpers.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class IldaWriterTest : public IldaTest {
+protected:
+    // Saves the channel to `name` in the scratch directory and returns the file's bytes.
+    std::string SaveAndRead(CChannel* channel, int palette, const std::string& name = "out.ild") {
+        CIlda ilda;
+        MessageRecorder recorder;
+        EXPECT_TRUE(ilda.Save((dir_ / name).string(), channel, palette));
+        EXPECT_TRUE(recorder.messages.empty());
+        EXPECT_EQ(ilda.output, nullptr);
+        return Read(dir_ / name);
+    }
+
+    // The 8-byte record at `index` of the section starting at `section`.
+    static std::string Record(const std::string& file, size_t section, size_t index) {
+        return file.substr(section + 32 + index * 8, 8);
+    }
+    static std::string Words(uint16_t x, uint16_t y, uint16_t z, uint16_t status) {
+        IldaBuilder b;
+        b.Word(x).Word(y).Word(z).Word(status);
+        return b.String();
+    }
+};
+
+} // namespace
+
+TEST_F(IldaWriterTest, TwoFrameFileSavedAgainByteForByte) {
+    IldaBuilder source;
+    source.Header(0, 3, 0, 2, "ORIGINAL", "SOMEONE")
+        .Point3D(-32768, 32767, 0, 0x4000)
+        .Point3D(160, -160, 16, 0x0038)
+        .Point3D(17, -17, -1, 0x0000);
+    source.Header(0, 4, 1, 2, "SECOND", "SOMEONE")
+        .Point3D(0, 0, 0, 0x0010)
+        .Point3D(320, 320, 320, 0x0018)
+        .Point3D(-320, 0, 0, 0x4028)
+        .Point3D(0, 0, 0, 0x8038);
+    source.End(2);
+    const fs::path in = dir_ / "in.ild";
+    Put(in, source.Data());
+
+    CChannel* channel = NewChannel();
+    CIlda ilda;
+    ASSERT_TRUE(ilda.Load(in.string(), channel, 1));
+    ASSERT_TRUE(ilda.Save((dir_ / "out.ild").string(), channel, 1));
+    const std::string out = Read(dir_ / "out.ild");
+
+    // Coordinates come back as multiples of 16 (rounded down), colours through palette 1,
+    // blanked points with index 0, the last record of each frame with the last-point bit.
+    IldaBuilder expected;
+    expected.Header(0, 3, 0, 2, "FRAME", "ZEV")
+        .Point3D(-32768, 32752, 0, 0x4000)
+        .Point3D(160, -160, 16, 0x0038)
+        .Point3D(16, -32, -16, 0x8000);
+    expected.Header(0, 4, 1, 2, "FRAME", "ZEV")
+        .Point3D(0, 0, 0, 0x0010)
+        .Point3D(320, 320, 320, 0x0018)
+        .Point3D(-320, 0, 0, 0x4000)
+        .Point3D(0, 0, 0, 0x8038);
+    expected.Header(0, 0, 2, 2, "END", "ZEV");
+    EXPECT_EQ(out.size(), 152u);
+    EXPECT_EQ(out, expected.String());
+    EXPECT_EQ(out.substr(8, 16), "FRAME   ZEV     ");
+    EXPECT_EQ(out.substr(128, 24), std::string("END     ZEV     \0\0\0\x02\0\x02\0\0", 24));
+}
+
+TEST_F(IldaWriterTest, PointRecords) {
+    struct Row {
+        const char* name;
+        float x, y, z;
+        uint32_t colour;
+        uint8_t blank;
+        int palette;
+        std::string record;
+    };
+    const Row rows[] = {
+        {"extremes", 2047.0f, -2048.0f, -1.0f, 0x00FFFFFF, 0, 1, Words(0x7FF0, 0x8000, 0xFFF0, 56)},
+        {"truncated towards zero", -0.5f, 1.9f, -1.9f, 0x000000FF, 0, 1, Words(0, 16, 0xFFF0, 0)},
+        {"wraps in 16 bits", 2048.0f, 4096.0f, -2049.0f, 0, 0, 2, Words(0x8000, 0, 0x7FF0, 0)},
+        {"blanked, nearest to black", 5.0f, 0, 0, 0x00FFFFFF, 1, 1, Words(0x0050, 0, 0, 0x4038)},
+        {"blanked black", 0, 0, 0, 0, 1, 1, Words(0, 0, 0, 0x4000)},
+        {"x29 white", 0, 0, 0, 0x00FFFFFF, 0, 2, Words(0, 0, 0, 14)},
+        {"pangolin white", 0, 0, 0, 0x00FFFFFF, 0, 0, Words(0, 0, 0, 1)},
+        {"top byte ignored", 0, 0, 0, 0xAA0000FF, 0, 2, Words(0, 0, 0, 2)},
+        {"not a number", std::numeric_limits<float>::quiet_NaN(), 1e30f, -1e30f, 0, 0, 1,
+         Words(0, 0xFFF0, 0, 0)},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        CChannel* channel = NewChannel();
+        CThing* thing = channel->AddFrame()->AddThing();
+        ASSERT_NE(thing->AddVertex(row.x, row.y, row.z, row.colour, row.blank), nullptr);
+        // Two points, so the first record carries no last-point bit.
+        ASSERT_NE(thing->AddVertex(0, 0, 0, 0, 1), nullptr);
+        const std::string out = SaveAndRead(channel, row.palette);
+        ASSERT_EQ(out.size(), 32u + 16u + 32u);
+        EXPECT_EQ(Record(out, 0, 0), row.record);
+    }
+}
+
+TEST_F(IldaWriterTest, PolysAreClosedOutlinesAfterABlankedMove) {
+    CChannel* channel = NewChannel();
+    CFrame* frame = channel->AddFrame();
+    CThing* thing = frame->AddThing();
+    CPoly* poly = thing->AddPoly();
+    ASSERT_NE(poly->AddVertex(1, 2, 3, 0x000000FF, 0), nullptr);     // A, red
+    ASSERT_NE(poly->AddVertex(4, 5, 6, 0x0000FF00, 0), nullptr);     // B, green
+    ASSERT_NE(poly->AddVertex(7, 8, 9, 0x00FF0000, 1), nullptr);     // C, blanked
+    (void)thing->AddPoly();                                          // empty: nothing written
+    ASSERT_NE(thing->AddVertex(-1, -2, -3, 0x00FFFFFF, 0), nullptr); // a free vertex after
+    CThing* second = frame->AddThing();
+    ASSERT_NE(second->AddVertex(10, 10, 10, 0x000000FF, 0), nullptr);
+    EXPECT_EQ(frame->PointCount(), 7);
+
+    const std::string out = SaveAndRead(channel, 1);
+    ASSERT_EQ(out.size(), 32u + 7u * 8u + 32u);
+    EXPECT_EQ(out.substr(24, 6), std::string("\0\x07\0\0\0\x01", 6));
+    EXPECT_EQ(Record(out, 0, 0), Words(16, 32, 48, 0x4000));         // A blanked
+    EXPECT_EQ(Record(out, 0, 1), Words(16, 32, 48, 0));              // A
+    EXPECT_EQ(Record(out, 0, 2), Words(64, 80, 96, 24));             // B
+    EXPECT_EQ(Record(out, 0, 3), Words(112, 128, 144, 0x4000 | 40)); // C: blanked, blue
+    EXPECT_EQ(Record(out, 0, 4), Words(16, 32, 48, 0));              // back to A
+    EXPECT_EQ(Record(out, 0, 5), Words(0xFFF0, 0xFFE0, 0xFFD0, 56));
+    EXPECT_EQ(Record(out, 0, 6), Words(160, 160, 160, 0x8000));
+}
+
+TEST_F(IldaWriterTest, EmptyChannelsAndFrames) {
+    CChannel* none = NewChannel();
+    IldaBuilder endOnly;
+    endOnly.Header(0, 0, 0, 0, "END", "ZEV");
+    EXPECT_EQ(SaveAndRead(none, 1), endOnly.String());
+
+    CChannel* hollow = NewChannel();
+    (void)hollow->AddFrame();
+    (void)hollow->AddFrame()->AddThing();
+    IldaBuilder expected;
+    expected.Header(0, 0, 0, 2, "FRAME", "ZEV").Header(0, 0, 1, 2, "FRAME", "ZEV");
+    expected.Header(0, 0, 2, 2, "END", "ZEV");
+    EXPECT_EQ(SaveAndRead(hollow, 1), expected.String());
+}
+
+TEST_F(IldaWriterTest, LoadSaveLoadKeepsFramesPointsAndBlanking) {
+    IldaBuilder source;
+    for (uint16_t f = 0; f < 6; ++f)
+        source.Frame3D(static_cast<uint16_t>(50 + f * 37), f, 6);
+    source.Header(1, 3, 0, 1).Point2D(800, -800, 0x4001).Point2D(0, 0, 2).Point2D(5, 5, 3);
+    source.End(1);
+    const fs::path in = dir_ / "in.ild";
+    Put(in, source.Data());
+    for (int palette = 0; palette < PaletteCount; ++palette) {
+        SCOPED_TRACE("palette " + std::to_string(palette));
+        CChannel* first = NewChannel();
+        CIlda ilda;
+        ASSERT_TRUE(ilda.Load(in.string(), first, palette));
+        ASSERT_TRUE(ilda.Save((dir_ / "out.ild").string(), first, palette));
+        CChannel* second = NewChannel();
+        CIlda again;
+        ASSERT_TRUE(again.Load((dir_ / "out.ild").string(), second, palette));
+        ASSERT_EQ(VertexCounts(second), VertexCounts(first));
+        for (CFrame *a = first->FirstFrame(), *b = second->FirstFrame(); a != nullptr;
+             a = a->next, b = b->next) {
+            for (CVector *u = a->FirstThing()->FirstVertex(), *v = b->FirstThing()->FirstVertex();
+                 u != nullptr; u = u->next, v = v->next) {
+                ASSERT_EQ(u->x, v->x);
+                ASSERT_EQ(u->y, v->y);
+                ASSERT_EQ(u->z, v->z);
+                ASSERT_EQ(u->blank, v->blank);
+                ASSERT_EQ(u->colour, v->colour);
+            }
+        }
+        // Saving the reloaded channel gives the same file again.
+        CIlda third;
+        ASSERT_TRUE(third.Save((dir_ / "again.ild").string(), second, palette));
+        EXPECT_EQ(Read(dir_ / "again.ild"), Read(dir_ / "out.ild"));
+    }
+}
+
+TEST_F(IldaWriterTest, ResavingOverItsOwnSource) {
+    const fs::path path = dir_ / "self.ild";
+    Put(path, IldaBuilder().Frame3D(9, 0, 1).End(1).Data());
+    CChannel* channel = NewChannel();
+    CIlda ilda;
+    ASSERT_TRUE(ilda.Load(path.string(), channel, 1));
+    ASSERT_TRUE(ilda.Save(path.string(), channel, 1));
+    CChannel* back = NewChannel();
+    CIlda reread;
+    ASSERT_TRUE(reread.Load(path.string(), back, 1));
+    EXPECT_EQ(VertexCounts(back), std::vector<int>{9});
+    EXPECT_EQ(EntryCount(), 1u);
+}
+
+TEST_F(IldaWriterTest, TargetsThatCannotBeWritten) {
+    fs::create_directory(dir_ / "taken.ild");
+    struct Row {
+        const char* name;
+        fs::path path;
+    };
+    const Row rows[] = {
+        {"missing directory", dir_ / "no such directory" / "out.ild"},
+        {"target is a directory", dir_ / "taken.ild"},
+        {"directory is a file", dir_ / "file.ild" / "out.ild"},
+    };
+    Put(dir_ / "file.ild", std::string("kept"));
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        CChannel* channel = NewChannel();
+        ASSERT_NE(channel->AddFrame()->AddThing()->AddVertex(1, 1, 1, 0, 0), nullptr);
+        MessageRecorder recorder;
+        CIlda ilda;
+        EXPECT_FALSE(ilda.Save(row.path.string(), channel, 1));
+        ASSERT_EQ(recorder.messages.size(), 1u);
+        EXPECT_EQ(recorder.messages[0].text, "Cannot open Ilda file.");
+        EXPECT_EQ(recorder.messages[0].type, mtInformation);
+        EXPECT_EQ(recorder.messages[0].buttons, static_cast<unsigned>(mbOK));
+    }
+    EXPECT_TRUE(fs::is_directory(dir_ / "taken.ild"));
+    EXPECT_TRUE(fs::is_empty(dir_ / "taken.ild"));
+    EXPECT_EQ(Read(dir_ / "file.ild"), "kept");
+    EXPECT_EQ(EntryCount(), 2u);
+}
+
+TEST_F(IldaWriterTest, ReadOnlyTargetIsRefusedForOrdinaryUsers) {
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "root may write any file, so a read-only target is writable for it";
+    const fs::path path = dir_ / "locked.ild";
+    Put(path, std::string("locked"));
+    ::chmod(path.c_str(), 0444);
+    CChannel* channel = NewChannel();
+    MessageRecorder recorder;
+    CIlda ilda;
+    EXPECT_FALSE(ilda.Save(path.string(), channel, 1));
+    EXPECT_EQ(recorder.messages.size(), 1u);
+    EXPECT_EQ(Read(path), "locked");
+}
+
+// A save that fails part way for real: a child process under a file size limit re-saves a file
+// over itself. The source must survive byte for byte and no temporary file may stay.
+TEST_F(IldaWriterTest, SaveFailingHalfwayLeavesTheTargetAsItWas) {
+    const fs::path path = dir_ / "show.ild";
+    IldaBuilder source;
+    for (uint16_t f = 0; f < 40; ++f)
+        source.Frame3D(300, f, 40);
+    source.End(40);
+    Put(path, source.Data());
+    const std::string before = Read(path);
+    ASSERT_GT(before.size(), 64u * 1024u);
+
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        std::signal(SIGXFSZ, SIG_IGN);
+        struct rlimit limit {
+            32 * 1024, 32 * 1024
+        };
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        FillAngleTables();
+        int shown = 0;
+        SetMessageHook([&shown](const std::string& text, int type, unsigned) {
+            shown += text == "Cannot open Ilda file." && type == mtInformation;
+            return static_cast<int>(mrOk);
+        });
+        CScene scene;
+        CChannel* channel = scene.AddChannel();
+        CIlda ilda;
+        if (!ilda.Load(path.string(), channel, 1))
+            ::_exit(3);
+        const bool saved = ilda.Save(path.string(), channel, 1);
+        ::_exit(saved ? 0 : (shown == 1 ? 5 : 4));
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 5) << "the failed save must be reported and return false";
+    EXPECT_EQ(Read(path), before);
+    EXPECT_EQ(EntryCount(), 1u) << "no temporary file may stay behind";
+}
