@@ -43,6 +43,8 @@ public:
     // How many more bytes a read may take from here: the smaller of what is left after the
     // position and what is left of the whole read's budget.
     [[nodiscard]] uint64_t Remaining() const;
+    // The bytes after the position, whatever the budget says.
+    [[nodiscard]] uint64_t BytesAfter() const { return out_ != nullptr ? 0 : size_ - position_; }
 
     // Records a failure (the first reason wins) and returns false.
     bool Fail(const std::string& reason);

@@ -129,9 +129,13 @@ bool MoveCount(CSceneStream& file, bool writing, int32_t& count, uint64_t minRec
     if (count < 0)
         return file.Fail(std::string(what) + " count " + std::to_string(count) + " at byte " +
                          std::to_string(at) + " is negative");
-    if (static_cast<uint64_t>(count) > file.Remaining() / minRecordSize)
+    if (static_cast<uint64_t>(count) > file.Remaining() / minRecordSize) {
+        const bool overlap = static_cast<uint64_t>(count) <= file.BytesAfter() / minRecordSize;
         return file.Fail(std::string(what) + " count " + std::to_string(count) + " at byte " +
-                         std::to_string(at) + " runs past the end of the file");
+                         std::to_string(at) +
+                         (overlap ? " needs bytes already read: records overlap"
+                                  : " runs past the end of the file"));
+    }
     return true;
 }
 
