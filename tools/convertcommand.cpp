@@ -1,0 +1,200 @@
+// convert: ILDA files to scene files, as the window's batch conversion makes them.
+#include <cstdio>
+#include <cstring>
+#include <exception>
+#include <memory>
+#include <string>
+#include <sys/stat.h>
+#include <vector>
+
+#include "ilda/cilda.h"
+#include "model/cchannel.h"
+#include "model/cscene.h"
+#include "model/geometry.h"
+#include "platform/messagehook.h"
+#include "scene/scenefile.h"
+#include "scene/settings.h"
+#include "tools/commandregistry.h"
+
+namespace {
+
+void PrintHelp(FILE* out) {
+    std::fprintf(
+        out, "usage: trellion-cli convert [--palette NAME] [--settings FILE] FILE.ild... -o DIR\n"
+             "\n"
+             "Converts each ILDA file into a scene file in DIR, named after the ILDA file with\n"
+             "its last three characters replaced by \"scn\" (laser.ild -> laser.scn). An\n"
+             "existing scene file is replaced; a file that cannot be read is not converted.\n"
+             "\n"
+             "  --palette NAME    pangolin, ilda or x29 (or 0, 1, 2); default ilda\n"
+             "  --settings FILE   take the defaults of new scenes and channels from FILE\n"
+             "                    instead of the show software's Tarvexa.ini\n"
+             "  -o DIR            the directory the scene files are written into\n"
+             "\n"
+             "Exit status: 0 all converted, 1 any file failed, 2 usage error.\n");
+}
+
+int PaletteIndexOf(const std::string& name) {
+    if (name == "pangolin" || name == "0")
+        return 0;
+    if (name == "ilda" || name == "1")
+        return 1;
+    if (name == "x29" || name == "2")
+        return 2;
+    return -1;
+}
+
+std::string BaseName(const std::string& path) {
+    const auto slash = path.find_last_of('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// The conversion's naming rule: only the last three characters change, the case of the rest
+// stays (SHOW.ILD -> SHOW.scn).
+std::string SceneFileName(const std::string& ildaName) {
+    const size_t keep = ildaName.size() >= 3 ? ildaName.size() - 3 : 0;
+    return ildaName.substr(0, keep) + "scn";
+}
+
+// Collects what the file code reports while it lives, so that it can be printed as one line
+// that names the file.
+class MessageCollector {
+public:
+    MessageCollector() {
+        previous_ = SetMessageHook([this](const std::string& text, int, unsigned) {
+            if (!text_.empty())
+                text_ += " ";
+            text_ += text;
+            return int{mrOk};
+        });
+    }
+    ~MessageCollector() { SetMessageHook(previous_); }
+    MessageCollector(const MessageCollector&) = delete;
+    MessageCollector& operator=(const MessageCollector&) = delete;
+
+    std::string Take(const char* otherwise) {
+        std::string text = text_.empty() ? otherwise : text_;
+        text_.clear();
+        return text;
+    }
+
+private:
+    MessageHook previous_;
+    std::string text_;
+};
+
+// One file as the batch converts it: a fresh scene with one channel, the reader, channel type
+// 1, the scene file. False when the file could not be read or the scene file not written; the
+// reason has been printed.
+bool ConvertFile(const std::string& source, const std::string& target, int palette,
+                 MessageCollector& messages) {
+    try {
+        auto scene = std::make_unique<CScene>(nullptr, nullptr);
+        CChannel* channel = scene->AddChannel();
+        if (channel == nullptr) {
+            std::fprintf(stderr, "trellion-cli convert: %s: cannot create the scene\n",
+                         source.c_str());
+            return false;
+        }
+        CIlda reader;
+        if (!reader.Load(source, channel, palette)) {
+            // Unlike the window's batch, no scene file of one empty frame is written for it.
+            std::fprintf(stderr, "trellion-cli convert: %s: %s\n", source.c_str(),
+                         messages.Take("cannot read the file").c_str());
+            return false;
+        }
+        channel->type = 1;
+        if (!SaveSceneFile(scene.get(), target)) {
+            std::fprintf(stderr, "trellion-cli convert: %s: %s\n", target.c_str(),
+                         messages.Take("Cannot save file.").c_str());
+            return false;
+        }
+        std::printf("%s -> %s (%d frames)\n", source.c_str(), target.c_str(),
+                    channel->FrameCount());
+        return true;
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "trellion-cli convert: %s: The Following File is Corrupt (%s)\n",
+                     source.c_str(), e.what());
+        return false;
+    }
+}
+
+int RunConvert(int argc, char** argv) {
+    std::string palette = "ilda";
+    std::string settingsFile;
+    std::string outputDir;
+    bool haveSettings = false;
+    std::vector<std::string> inputs;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--help" || arg == "-h") {
+            PrintHelp(stdout);
+            return 0;
+        }
+        std::string* into = nullptr;
+        std::string option = arg;
+        const auto equals = arg.find('=');
+        if (arg.rfind("--", 0) == 0 && equals != std::string::npos)
+            option = arg.substr(0, equals);
+        if (option == "--palette")
+            into = &palette;
+        else if (option == "--settings")
+            into = &settingsFile;
+        else if (option == "-o" || option == "--output")
+            into = &outputDir;
+        if (into != nullptr) {
+            if (option.size() < arg.size()) {
+                *into = arg.substr(equals + 1);
+            } else if (i + 1 < argc) {
+                *into = argv[++i];
+            } else {
+                std::fprintf(stderr, "trellion-cli convert: %s needs a value\n", option.c_str());
+                return 2;
+            }
+            haveSettings = haveSettings || into == &settingsFile;
+            continue;
+        }
+        if (arg.size() > 1 && arg[0] == '-') {
+            std::fprintf(stderr, "trellion-cli convert: unknown option %s\n", arg.c_str());
+            return 2;
+        }
+        inputs.push_back(arg);
+    }
+    const int paletteIndex = PaletteIndexOf(palette);
+    if (paletteIndex < 0) {
+        std::fprintf(stderr,
+                     "trellion-cli convert: unknown palette '%s' (pangolin, ilda, x29, 0, 1, 2)\n",
+                     palette.c_str());
+        return 2;
+    }
+    if (inputs.empty() || outputDir.empty()) {
+        PrintHelp(stderr);
+        return 2;
+    }
+    struct stat st {};
+    if (::stat(outputDir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
+        std::fprintf(stderr, "trellion-cli convert: %s: not a directory\n", outputDir.c_str());
+        return 1;
+    }
+
+    // Start-up order of the window: settings first, then the angle tables, then the model.
+    if (haveSettings)
+        LoadSettings(settingsFile);
+    else
+        LoadSettings();
+    FillAngleTables();
+
+    MessageCollector messages;
+    int failed = 0;
+    for (const std::string& source : inputs) {
+        const std::string target = outputDir + "/" + SceneFileName(BaseName(source));
+        if (!ConvertFile(source, target, paletteIndex, messages))
+            ++failed;
+    }
+    return failed == 0 ? 0 : 1;
+}
+
+const CommandRegistration registration("convert", "convert ILDA files into scene files (.scn)",
+                                       &RunConvert);
+
+} // namespace
