@@ -314,20 +314,24 @@ TEST_F(SceneModelTest, DestructionGoesFromLastToFirst) {
 }
 
 TEST_F(SceneModelTest, FreeVerticesAreDestroyedFromTheLast) {
-    if (!kVertexPoolActive) {
-        GTEST_SKIP() << "the vertex pool is bypassed in sanitizer builds";
-    }
-    // The pool reuses freed slots last-freed first: a thing destroyed from its last vertex
-    // to its first leaves the first vertex's slot on top, so new vertices come back in the
-    // old order.
     CThing keeper(nullptr, nullptr);
     CVector* sentinel = keeper.AddVertex();
     auto* thing = new CThing(nullptr, nullptr);
     std::vector<CVector*> old = {thing->AddVertex(), thing->AddVertex(), thing->AddVertex()};
+    recordFrees = true;
     delete thing;
-    CThing next(nullptr, nullptr);
-    std::vector<CVector*> reused = {next.AddVertex(), next.AddVertex(), next.AddVertex()};
-    EXPECT_EQ(reused, old);
+    recordFrees = false;
+    if (kVertexPoolActive) {
+        // The pool reuses freed slots last-freed first: a thing destroyed from its last
+        // vertex to its first leaves the first vertex's slot on top, so new vertices come
+        // back in the old order.
+        CThing next(nullptr, nullptr);
+        std::vector<CVector*> reused = {next.AddVertex(), next.AddVertex(), next.AddVertex()};
+        EXPECT_EQ(reused, old);
+    } else {
+        // Without the pool every vertex goes back to the global allocator.
+        EXPECT_EQ(FreedAmong(old), (std::vector<CVector*>{old[2], old[1], old[0]}));
+    }
     EXPECT_NE(sentinel, nullptr);
 }
 
