@@ -1,0 +1,299 @@
+// The convert and scene-info commands of trellion-cli, run as the built program.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include <csignal>
+#include <fcntl.h>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+#include "ilda/cilda.h"
+#include "ilda/colourpalettes.h"
+#include "model/cchannel.h"
+#include "model/cframe.h"
+#include "model/cscene.h"
+#include "model/cthing.h"
+#include "model/geometry.h"
+#include "scene/scenefile.h"
+#include "tests/ilda/ildabuilder.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string ReadText(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+size_t LineCount(const std::string& text) {
+    return static_cast<size_t>(std::count(text.begin(), text.end(), '\n'));
+}
+
+struct Result {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+class SceneCommandTest : public testing::Test {
+protected:
+    static void SetUpTestSuite() { FillAngleTables(); }
+    void SetUp() override {
+        char name[] = "/tmp/scenecommand-XXXXXX";
+        ASSERT_NE(::mkdtemp(name), nullptr);
+        dir_ = name;
+        fs::create_directory(dir_ / "out");
+        fs::create_directory(dir_ / "home");
+    }
+    void TearDown() override {
+        std::error_code ec;
+        fs::remove_all(dir_, ec);
+    }
+
+    // Runs trellion-cli with the arguments; HOME points into the test directory, so the
+    // default settings location holds no file. fileSizeLimit > 0 runs it under that limit.
+    Result Run(const std::vector<std::string>& args, rlim_t fileSizeLimit = 0) {
+        const fs::path out = dir_ / "stdout.txt";
+        const fs::path err = dir_ / "stderr.txt";
+        const pid_t child = ::fork();
+        if (child == 0) {
+            const int o = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+            const int e = ::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+            ::dup2(o, 1);
+            ::dup2(e, 2);
+            if (fileSizeLimit > 0) {
+                std::signal(SIGXFSZ, SIG_IGN);
+                // Room for the captured output, not for the scene file.
+                struct rlimit limit {
+                    fileSizeLimit, fileSizeLimit
+                };
+                ::setrlimit(RLIMIT_FSIZE, &limit);
+            }
+            std::vector<char*> argv;
+            std::string program = TRELLION_CLI;
+            argv.push_back(program.data());
+            std::vector<std::string> copies = args;
+            for (std::string& a : copies)
+                argv.push_back(a.data());
+            argv.push_back(nullptr);
+            const std::string home = "HOME=" + (dir_ / "home").string();
+            char* env[] = {const_cast<char*>(home.c_str()), nullptr};
+            ::execve(program.c_str(), argv.data(), env);
+            ::_exit(127);
+        }
+        Result r;
+        int status = 0;
+        if (child > 0 && ::waitpid(child, &status, 0) == child && WIFEXITED(status))
+            r.status = WEXITSTATUS(status);
+        r.out = ReadText(out);
+        r.err = ReadText(err);
+        return r;
+    }
+
+    // An ILDA file of `frames` format-0 frames of `points` points each, closed by an end
+    // section.
+    fs::path WriteIlda(const std::string& name, uint16_t frames, uint16_t points) {
+        IldaBuilder b;
+        for (uint16_t i = 0; i < frames; ++i)
+            b.Frame3D(points, i, frames);
+        b.End(frames);
+        const fs::path p = dir_ / name;
+        std::ofstream(p, std::ios::binary) << b.String();
+        return p;
+    }
+
+    static std::unique_ptr<CScene> Read(const fs::path& p) {
+        auto scene = std::make_unique<CScene>(nullptr, nullptr);
+        std::string error;
+        EXPECT_TRUE(LoadSceneFile(p.string(), scene.get(), 0, &error)) << p << ": " << error;
+        return scene;
+    }
+
+    fs::path dir_;
+};
+
+TEST_F(SceneCommandTest, ConvertWritesTheWorkflowsSceneFileForEachInput) {
+    const fs::path laser = WriteIlda("laser.ild", 3, 7);
+    const fs::path show = WriteIlda("SHOW.ILD", 2, 1);
+    const Result r = Run({"convert", laser.string(), show.string(), "-o", (dir_ / "out").string()});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, "");
+    ASSERT_TRUE(fs::exists(dir_ / "out" / "laser.scn"));
+    ASSERT_TRUE(fs::exists(dir_ / "out" / "SHOW.scn")) << "only the last three characters change";
+    EXPECT_EQ(fs::file_size(dir_ / "out" / "laser.scn"), size_t(269 + 373 + 3 * (61 + 21 * 7)));
+    EXPECT_EQ(fs::file_size(dir_ / "out" / "SHOW.scn"), size_t(269 + 373 + 2 * (61 + 21)));
+
+    // The same bytes as the workflow's own steps give in this process.
+    CScene scene(nullptr, nullptr);
+    CChannel* channel = scene.AddChannel();
+    CIlda reader;
+    ASSERT_TRUE(reader.Load(laser.string(), channel, 1));
+    channel->type = 1;
+    ASSERT_TRUE(SaveSceneFile(&scene, (dir_ / "here.scn").string()));
+    EXPECT_EQ(ReadText(dir_ / "out" / "laser.scn"), ReadText(dir_ / "here.scn"));
+}
+
+TEST_F(SceneCommandTest, UnreadableInputIsReportedAndNotConverted) {
+    const fs::path good = WriteIlda("good.ild", 1, 3);
+    fs::create_directory(dir_ / "folder.ild");
+    std::ofstream(dir_ / "out" / "missing.scn") << "keep me";
+    const Result r = Run({"convert", (dir_ / "missing.ild").string(), good.string(),
+                          (dir_ / "folder.ild").string(), "-o", (dir_ / "out").string()});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(LineCount(r.err), 2u) << r.err;
+    EXPECT_NE(r.err.find((dir_ / "missing.ild").string() + ": Cannot open Ilda file."),
+              std::string::npos)
+        << r.err;
+    EXPECT_NE(r.err.find((dir_ / "folder.ild").string()), std::string::npos) << r.err;
+    EXPECT_EQ(ReadText(dir_ / "out" / "missing.scn"), "keep me");
+    EXPECT_FALSE(fs::exists(dir_ / "out" / "folder.scn"));
+    EXPECT_TRUE(fs::exists(dir_ / "out" / "good.scn"));
+}
+
+TEST_F(SceneCommandTest, FailedSaveKeepsTheOldSceneFileAndNamesIt) {
+    const fs::path big = WriteIlda("big.ild", 20, 200); // about 85 KB of scene file
+    const fs::path target = dir_ / "out" / "big.scn";
+    const std::string previous(3000, 'p');
+    std::ofstream(target, std::ios::binary) << previous;
+    const Result r = Run({"convert", big.string(), "-o", (dir_ / "out").string()}, 16 * 1024);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "trellion-cli convert: " + target.string() + ": Cannot save file.\n");
+    EXPECT_EQ(ReadText(target), previous);
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir_ / "out"), {}), 1)
+        << "a temporary file remains";
+}
+
+TEST_F(SceneCommandTest, PaletteOptionChoosesTheVertexColours) {
+    const fs::path ild = WriteIlda("p.ild", 1, 5);
+    const struct {
+        const char* option;
+        int palette;
+    } rows[] = {{"pangolin", 0}, {"ilda", 1}, {"x29", 2}, {"0", 0}, {"2", 2}, {nullptr, 1}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.option ? row.option : "default");
+        std::vector<std::string> args = {"convert", ild.string(), "-o", (dir_ / "out").string()};
+        if (row.option)
+            args.insert(args.begin() + 1, {"--palette", row.option});
+        const Result r = Run(args);
+        ASSERT_EQ(r.status, 0) << r.err;
+        auto scene = Read(dir_ / "out" / "p.scn");
+        ASSERT_EQ(scene->ChannelCount(), 1);
+        CVector* v = scene->FirstChannel()->FirstFrame()->FirstThing()->FirstVertex();
+        ASSERT_NE(v, nullptr);
+        // Frame3D gives point i the colour index i % 64.
+        EXPECT_EQ(v->Next(false)->Next(false)->colour, PaletteColour(row.palette, 2));
+    }
+}
+
+TEST_F(SceneCommandTest, SettingsFileGivesTheNewScenesDefaults) {
+    const fs::path ild = WriteIlda("s.ild", 1, 2);
+    const fs::path ini = dir_ / "Tarvexa.ini";
+    std::ofstream(ini) << "[SCENE]\nzoom_in_speed=5\n[CHANNEL]\nlaser_scan_speed=77\n"
+                          "[COLOURS]\nselected=0x00123456\n";
+    const Result r =
+        Run({"convert", "--settings", ini.string(), ild.string(), "-o", (dir_ / "out").string()});
+    ASSERT_EQ(r.status, 0) << r.err;
+    auto scene = Read(dir_ / "out" / "s.scn");
+    EXPECT_EQ(scene->zoom_in_speed, 5);
+    ASSERT_EQ(scene->ChannelCount(), 1);
+    EXPECT_EQ(scene->FirstChannel()->laser_scan_speed, 77);
+    EXPECT_EQ(scene->FirstChannel()->selected_colour, 0x00123456u);
+
+    const Result info = Run({"scene-info", (dir_ / "out" / "s.scn").string()});
+    EXPECT_EQ(info.status, 0) << info.err;
+    EXPECT_NE(info.out.find("  zoom_in_speed = 5 (new scene: 100)\n"), std::string::npos)
+        << info.out;
+    EXPECT_NE(info.out.find("  laser_scan_speed = 77 (new channel: 56)\n"), std::string::npos);
+    EXPECT_NE(info.out.find("  selected_colour = 0x00123456 (new channel: 0x0000FF00)\n"),
+              std::string::npos);
+    // Compared with the same settings, only the conversion's own change remains.
+    const Result same =
+        Run({"scene-info", "--settings", ini.string(), (dir_ / "out" / "s.scn").string()});
+    EXPECT_EQ(same.out.find("laser_scan_speed"), std::string::npos) << same.out;
+    EXPECT_NE(same.out.find("  type = 1 (new channel: 0)\n"), std::string::npos);
+}
+
+TEST_F(SceneCommandTest, SceneInfoListsChannelsFramesThingsAndVertices) {
+    CScene scene(nullptr, nullptr);
+    scene.name = "two";
+    CChannel* a = scene.AddChannel();
+    for (int f = 0; f < 2; ++f) {
+        CThing* t = a->AddFrame()->AddThing();
+        for (int i = 0; i < 3 + f; ++i)
+            (void)t->AddVertex(float(i), 0, 0, 0, 0);
+    }
+    (void)scene.AddChannel()->AddFrame();
+    const fs::path file = dir_ / "two.scn";
+    ASSERT_TRUE(SaveSceneFile(&scene, file.string()));
+    Result r = Run({"scene-info", file.string()});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, file.string() + ": scene file version 7, " +
+                         std::to_string(fs::file_size(file)) +
+                         " bytes\n"
+                         "scene: name \"two\", 2 channels, 0 values\n"
+                         "channel 1: 2 frames, 0 beams, 7 vertices\n"
+                         "  frame 1: 1 thing\n"
+                         "    thing 1: 0 polys with 0 vertices, 3 free vertices\n"
+                         "  frame 2: 1 thing\n"
+                         "    thing 1: 0 polys with 0 vertices, 4 free vertices\n"
+                         "channel 2: 1 frame, 0 beams, 0 vertices\n"
+                         "  frame 1: 0 things\n");
+
+    r = Run({"scene-info", "--frame-limit", "1", file.string()});
+    EXPECT_NE(r.out.find("channel 1: 1 frame, 0 beams, 3 vertices\n"), std::string::npos) << r.out;
+
+    // A cut file and a missing one: one line each naming the file, status 1; the good one is
+    // still listed.
+    const std::string bytes = ReadText(file);
+    std::ofstream(dir_ / "cut.scn", std::ios::binary) << bytes.substr(0, bytes.size() - 5);
+    r = Run(
+        {"scene-info", (dir_ / "cut.scn").string(), (dir_ / "none.scn").string(), file.string()});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(LineCount(r.err), 2u) << r.err;
+    EXPECT_EQ(r.err.find("trellion-cli scene-info: " + (dir_ / "cut.scn").string() + ": "), 0u)
+        << r.err;
+    EXPECT_NE(r.err.find((dir_ / "none.scn").string()), std::string::npos);
+    EXPECT_NE(r.out.find("scene: name \"two\""), std::string::npos);
+}
+
+TEST_F(SceneCommandTest, UsageErrorsAndHelp) {
+    const fs::path ild = WriteIlda("u.ild", 1, 1);
+    const std::string out = (dir_ / "out").string();
+    const struct {
+        const char* name;
+        std::vector<std::string> args;
+        int status;
+    } rows[] = {
+        {"convert without arguments", {"convert"}, 2},
+        {"convert without -o", {"convert", ild.string()}, 2},
+        {"convert without inputs", {"convert", "-o", out}, 2},
+        {"convert -o without value", {"convert", ild.string(), "-o"}, 2},
+        {"unknown palette", {"convert", "--palette", "rgb", ild.string(), "-o", out}, 2},
+        {"unknown option", {"convert", "--fast", ild.string(), "-o", out}, 2},
+        {"output not a directory", {"convert", ild.string(), "-o", ild.string()}, 1},
+        {"convert help", {"convert", "--help"}, 0},
+        {"scene-info without arguments", {"scene-info"}, 2},
+        {"scene-info bad frame limit", {"scene-info", "--frame-limit", "x", "a.scn"}, 2},
+        {"scene-info help", {"scene-info", "--help"}, 0},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        const Result r = Run(row.args);
+        EXPECT_EQ(r.status, row.status) << r.err;
+        if (row.status == 0)
+            EXPECT_EQ(r.out.find("usage: trellion-cli"), 0u);
+        else
+            EXPECT_FALSE(r.err.empty());
+    }
+    EXPECT_FALSE(fs::exists(dir_ / "out" / "u.scn"));
+}
+
+} // namespace
