@@ -11,9 +11,7 @@ void EnsureGuiApplication() {
     static int argc = 1;
     static char name[] = "render_tests";
     static char* argv[] = {name, nullptr};
-    // Never destroyed: Qt's own statics may already be gone at exit.
-    static QGuiApplication* app = new QGuiApplication(argc, argv);
-    (void)app;
+    static QGuiApplication app(argc, argv);
 }
 
 CVector ProjectedPoint(float x, float y, uint32_t colour, uint8_t blank) {
