@@ -68,7 +68,10 @@ void LoadSettings(TSettings& record, const std::string& path) {
     // profile empty, so every key gets its default.
     CProfileFile file;
     file.Load(path);
+    LoadSettings(record, file);
+}
 
+void LoadSettings(TSettings& record, const CProfileFile& file) {
     // The readers store nothing for a value that is not a number, and loading happens on a
     // zeroed record, so such a value reads as 0 rather than as the default.
     record = TSettings{};

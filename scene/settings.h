@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <string>
 
+class CProfileFile;
+
 // The show software's settings, read from its settings file "Tarvexa.ini".
 //
 // One group per section of the file and one field per key, named after the key and in the
@@ -693,3 +695,6 @@ void LoadSettings(const std::string& path);
 
 // As LoadSettings(path), into a record of the caller's.
 void LoadSettings(TSettings& record, const std::string& path);
+
+// As LoadSettings(path), from a profile already parsed (an empty one gives the defaults).
+void LoadSettings(TSettings& record, const CProfileFile& profile);

@@ -1,0 +1,1 @@
+trellion_add_fuzzer(settings_fuzz SOURCES settings_fuzz.cpp LIBS trellion_settings)
