@@ -146,7 +146,8 @@ public:
     // frames, then unlinks the channel.
     ~CChannel();
 
-    // Appends an empty frame and returns it.
+    // Appends an empty frame and returns it. The Add operations never return null: when
+    // memory runs out they throw std::bad_alloc and leave the list unchanged.
     [[nodiscard]] CFrame* AddFrame();
     // Appends a beam with its default values and returns it.
     [[nodiscard]] CBeam* AddBeam();

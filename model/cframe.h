@@ -26,7 +26,8 @@ public:
     // Destroys the things from the last to the first, then unlinks the frame.
     ~CFrame();
 
-    // Appends an empty thing and returns it.
+    // Appends an empty thing and returns it. Never null: when memory runs out it throws
+    // std::bad_alloc and leaves the list unchanged.
     [[nodiscard]] CThing* AddThing();
 
     // The next / previous frame; with `wrap`, the first after the last and the last before

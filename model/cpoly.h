@@ -33,7 +33,8 @@ public:
     // Destroys the vertices from the last to the first, then unlinks the poly.
     ~CPoly();
 
-    // Appends a vertex to the outline and returns it; its `poly` is this poly.
+    // Appends a vertex to the outline and returns it; its `poly` is this poly. Never null:
+    // when memory runs out it throws std::bad_alloc and leaves the outline unchanged.
     [[nodiscard]] CVector* AddVertex(float x, float y, float z, uint32_t colour, uint8_t blank);
 
     // Recomputes `normal` and `distance` from the first three vertices A, B, C:

@@ -113,7 +113,8 @@ public:
     // Destroys the channels from the last to the first, then unlinks the scene.
     ~CScene();
 
-    // Appends a channel with the settings defaults and returns it.
+    // Appends a channel with the settings defaults and returns it. Never null: when memory
+    // runs out it throws std::bad_alloc and leaves the list unchanged.
     [[nodiscard]] CChannel* AddChannel();
 
     [[nodiscard]] CChannel* FirstChannel() const { return first_channel; }

@@ -30,7 +30,9 @@ public:
     // unlinks the thing.
     ~CThing();
 
-    // Appends a free vertex and returns it; its `thing` is this thing, `poly` null.
+    // Appends a free vertex and returns it; its `thing` is this thing, `poly` null. The Add
+    // operations never return null: when memory runs out they throw std::bad_alloc and leave
+    // the list unchanged.
     [[nodiscard]] CVector* AddVertex(float x, float y, float z, uint32_t colour, uint8_t blank);
     // The same with all values zero, for a reader that fills the vertex itself.
     [[nodiscard]] CVector* AddVertex();

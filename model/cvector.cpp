@@ -3,6 +3,9 @@
 #include "model/chain.h"
 #include "model/vertexpool.h"
 
+// One vertex per loaded point: a new member here costs megabytes per file.
+static_assert(sizeof(void*) != 8 || sizeof(CVector) == 104);
+
 CVector::CVector(CPoly* owner, CVector** first, CVector** last, float vx, float vy, float vz,
                  uint32_t vcolour, uint8_t vblank)
     : x(vx), y(vy), z(vz), colour(vcolour), blank(vblank), poly(owner) {

@@ -134,15 +134,23 @@ void RotationCopy(const CMatrix* src, CMatrix* dst) {
 }
 
 void MatrixMultiply(const CMatrix* a, const CMatrix* b, CMatrix* out) {
-    RotationProduct(a->rotation, b->rotation, out->rotation);
+    // Formed in locals first, so that `out` may be one of the operands.
+    float rotation[9];
+    RotationProduct(a->rotation, b->rotation, rotation);
     const CVector& t = a->translation;
     const float* r = b->rotation;
-    out->translation.x = static_cast<float>(double(t.x) * r[0] + double(t.y) * r[3] +
-                                            double(t.z) * r[6] + double(b->translation.x));
-    out->translation.y = static_cast<float>(double(t.x) * r[1] + double(t.y) * r[4] +
-                                            double(t.z) * r[7] + double(b->translation.y));
-    out->translation.z = static_cast<float>(double(t.x) * r[2] + double(t.y) * r[5] +
-                                            double(t.z) * r[8] + double(b->translation.z));
+    const float x = static_cast<float>(double(t.x) * r[0] + double(t.y) * r[3] +
+                                       double(t.z) * r[6] + double(b->translation.x));
+    const float y = static_cast<float>(double(t.x) * r[1] + double(t.y) * r[4] +
+                                       double(t.z) * r[7] + double(b->translation.y));
+    const float z = static_cast<float>(double(t.x) * r[2] + double(t.y) * r[5] +
+                                       double(t.z) * r[8] + double(b->translation.z));
+    for (int k = 0; k < 9; ++k) {
+        out->rotation[k] = rotation[k];
+    }
+    out->translation.x = x;
+    out->translation.y = y;
+    out->translation.z = z;
 }
 
 void MatrixPremultiply(const CMatrix* a, CMatrix* b) {

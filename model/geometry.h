@@ -54,7 +54,7 @@ void MatrixCopy(const CMatrix* src, CMatrix* dst);
 void RotationCopy(const CMatrix* src, CMatrix* dst);
 
 // out = a followed by b: out.rotation = a.rotation * b.rotation, out.translation =
-// a.translation * b.rotation + b.translation. `out` must be neither a nor b.
+// a.translation * b.rotation + b.translation. `out` may be a or b.
 void MatrixMultiply(const CMatrix* a, const CMatrix* b, CMatrix* out);
 
 // b = a followed by b.

@@ -168,6 +168,16 @@ TEST_F(GeometryTest, MatrixMultiplyAppliesTheFirstMatrixFirst) {
         EXPECT_NEAR(got.z, expected.z, 1e-4f);
     }
 
+    CMatrix intoFirst;
+    MatrixCopy(&a, &intoFirst);
+    MatrixMultiply(&intoFirst, &b, &intoFirst); // the result may overwrite an operand
+    for (int i = 0; i < 9; ++i) {
+        EXPECT_EQ(intoFirst.rotation[i], ab.rotation[i]);
+    }
+    EXPECT_EQ(intoFirst.translation.x, ab.translation.x);
+    EXPECT_EQ(intoFirst.translation.y, ab.translation.y);
+    EXPECT_EQ(intoFirst.translation.z, ab.translation.z);
+
     CMatrix premultiplied;
     MatrixCopy(&b, &premultiplied);
     MatrixPremultiply(&a, &premultiplied);
