@@ -1,0 +1,47 @@
+// The ILDA reader over arbitrary bytes, in memory: nothing may crash, read outside the data or
+// build a model the writer would misdescribe.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+
+#include "ilda/cilda.h"
+#include "ilda/ildasections.h"
+#include "model/cscene.h"
+#include "model/geometry.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    static const bool tablesFilled = (FillAngleTables(), true);
+    (void)tablesFilled;
+
+    CScene scene;
+    CChannel* channel = scene.AddChannel();
+    CIlda ilda;
+    ilda.LoadBytes(data, size, channel, static_cast<int32_t>(size % 3));
+
+    // Every frame holds at most one thing of free vertices within the model's range, and no
+    // more points than there are bytes for.
+    size_t points = 0;
+    for (CFrame* frame = channel->FirstFrame(); frame != nullptr; frame = frame->Next(false)) {
+        if (frame->ThingCount() > 1)
+            std::abort();
+        for (CThing* thing = frame->FirstThing(); thing != nullptr; thing = thing->Next(false)) {
+            for (const CVector* v = thing->FirstVertex(); v != nullptr; v = v->next) {
+                if (v->x < -2048 || v->x > 2047 || v->y < -2048 || v->y > 2047 || v->z < -2048 ||
+                    v->z > 2047 || v->blank > 1 || (v->blank == 1 && v->colour != 0))
+                    std::abort();
+                ++points;
+            }
+        }
+        if (frame->PointCount() != (frame->FirstThing() ? frame->FirstThing()->VertexCount() : 0))
+            std::abort();
+    }
+    if (points * 6 > size || static_cast<size_t>(channel->FrameCount()) > size / 32 + 1)
+        std::abort();
+    if (ilda.cursor != nullptr && (ilda.cursor < data || ilda.cursor > data + size))
+        std::abort();
+
+    const auto sections = ListIldaSections(data, size);
+    if (sections.size() > size / kIldaHeaderSize)
+        std::abort();
+    return 0;
+}
