@@ -1,0 +1,86 @@
+#include "app/qtuserdialogs.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QUrl>
+
+#include "controls/tthmessagebox.h"
+
+namespace {
+
+QWidget* DialogParent() {
+    return QApplication::activeWindow();
+}
+
+QString BoxTitle() {
+    return QApplication::applicationDisplayName();
+}
+
+// "Ilda File(.ild)|*.ild|All|*.*" becomes "Ilda File(.ild) (*.ild);;All (*.*)"; several patterns
+// of one entry are separated by ';' in the toolkit and by ' ' in Qt.
+QString QtNameFilters(const QString& filter) {
+    const QStringList parts = filter.split(u'|');
+    QStringList entries;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        QString patterns = parts[i + 1];
+        patterns.replace(u';', u' ');
+        entries << parts[i] + QStringLiteral(" (") + patterns + u')';
+    }
+    return entries.join(QStringLiteral(";;"));
+}
+
+} // namespace
+
+void QtUserDialogs::Information(const QString& text) {
+    QMessageBox box(QMessageBox::NoIcon, BoxTitle(), text, QMessageBox::Ok, DialogParent());
+    box.exec();
+}
+
+void QtUserDialogs::ShowError(const QString& message) {
+    QMessageBox box(QMessageBox::Critical, BoxTitle(), message, QMessageBox::Ok, DialogParent());
+    box.exec();
+}
+
+TAnswer QtUserDialogs::Confirm(const QString& text, TConfirmButtons buttons) {
+    const bool withCancel = buttons == TConfirmButtons::YesNoCancel;
+    QMessageBox::StandardButtons set = QMessageBox::Yes | QMessageBox::No;
+    if (withCancel)
+        set |= QMessageBox::Cancel;
+    QMessageBox box(QMessageBox::Question, BoxTitle(), text, set, DialogParent());
+    box.setEscapeButton(withCancel ? QMessageBox::Cancel : QMessageBox::No);
+    switch (box.exec()) {
+    case QMessageBox::Yes:
+        return TAnswer::Yes;
+    case QMessageBox::No:
+        return TAnswer::No;
+    default:
+        return withCancel ? TAnswer::Cancel : TAnswer::No;
+    }
+}
+
+int QtUserDialogs::ThemedMessage(const std::string& text, int type, unsigned buttons) {
+    return TThMessageBox::ShowMessage(QString::fromStdString(text), type, buttons);
+}
+
+std::optional<QString> QtUserDialogs::SaveFileName(const TSaveFileRequest& request) {
+    QFileDialog dialog(DialogParent(), request.title, request.initialDir,
+                       QtNameFilters(request.filter));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setDefaultSuffix(request.defaultExt.startsWith(u'.') ? request.defaultExt.mid(1)
+                                                                : request.defaultExt);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, !request.overwritePrompt);
+    // Qt's save dialog has no read-only check box, so hideReadOnly holds by construction.
+    dialog.setSizeGripEnabled(request.resizable);
+    if (!request.fileName.isEmpty())
+        dialog.selectFile(request.fileName);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    return dialog.selectedFiles().first();
+}
+
+void QtUserDialogs::OpenUrl(const QString& address) {
+    QDesktopServices::openUrl(QUrl(address));
+}

@@ -1,0 +1,180 @@
+#include "app/tconvert.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QScreen>
+#include <QTimer>
+
+#include "app/einouterror.h"
+#include "app/qtuserdialogs.h"
+#include "app/search/tlmdsearchfilegrep.h"
+#include "app/tdirectorylistbox.h"
+#include "app/tdrivecombobox.h"
+#include "app/tfilelistbox.h"
+#include "app/tfoundlist.h"
+#include "app/tglyphbutton.h"
+#include "app/tgradientpanel.h"
+#include "app/tpaintbox.h"
+#include "app/tradiogroup.h"
+#include "app/tstatuspanel.h"
+#include "controls/tthpanel.h"
+#include "ilda/cilda.h"
+#include "model/cscene.h"
+#include "model/geometry.h"
+#include "render/cscreen.h"
+#include "scene/settings.h"
+
+namespace {
+
+// The executable's directory "including its last separator": the working directories are
+// formed by plain concatenation, so their names keep their leading space.
+QString WithTrailingSeparator(const QString& dir) {
+    return dir.endsWith(u'/') ? dir : dir + u'/';
+}
+
+} // namespace
+
+TConvert::THookBinding::THookBinding(IUserDialogs& dialogs)
+    : previous(SetMessageHook([&dialogs](const std::string& text, int type, unsigned buttons) {
+          return dialogs.ThemedMessage(text, type, buttons);
+      })) {}
+
+TConvert::THookBinding::~THookBinding() {
+    SetMessageHook(previous);
+}
+
+TConvert::TConvert(IUserDialogs* given, const QString& baseDir, QWidget* owner)
+    : QWidget(owner), ownDialogs(given ? nullptr : std::make_unique<QtUserDialogs>()),
+      dialogs(given ? given : ownDialogs.get()), hookBinding(*dialogs), SaveDialog1(*dialogs) {
+    BuildLayout();
+
+    const QString base =
+        WithTrailingSeparator(baseDir.isEmpty() ? QCoreApplication::applicationDirPath() : baseDir);
+    ildaDirectory = base + IldaDirectoryName();
+    sceneDirectory = base + SceneDirectoryName();
+    // Failures are not reported here: a directory that is missing afterwards makes the
+    // directory lists raise below.
+    QDir().mkdir(ildaDirectory);
+    QDir().mkdir(sceneDirectory);
+
+    MyTimer1->stop();
+
+    screen = std::make_unique<CScreen>();
+    screen->SetSize(PaintBox->width(), PaintBox->height());
+
+    LoadSettings();
+    // After the settings and before any scene or channel exists.
+    FillAngleTables();
+
+    ThPanel1->hide();
+
+    for (QWidget* button : {static_cast<QWidget*>(BitBtn3), static_cast<QWidget*>(RzBitBtn2),
+                            static_cast<QWidget*>(RzBitBtn3), static_cast<QWidget*>(RzBitBtn4),
+                            static_cast<QWidget*>(RzBitBtn5), static_cast<QWidget*>(RzBitBtn6)})
+        button->setEnabled(false);
+
+    DirectoryListBox1->SetDirectory(ildaDirectory);
+    DirectoryListBox2->SetDirectory(sceneDirectory);
+
+    Label2->setText(QStringLiteral("Destination Directory For Scene Files"));
+
+    MyTimer1->stop();
+
+    if (const QScreen* display = QGuiApplication::primaryScreen())
+        move(display->availableGeometry().center() - rect().center());
+}
+
+TConvert::~TConvert() = default;
+
+void TConvert::ShowConvertMode() {
+    fl->hide();
+    fl->Clear();
+    sp1->hide();
+    fl->resize(fl->width(), 282);
+    DirectoryListBox1->resize(DirectoryListBox1->width(), 145);
+    FileListBox1->show();
+    FileListBox2->show();
+    Edit1->show();
+    Edit2->show();
+    BitBtn1->setEnabled(true);
+    BitBtn2->setEnabled(true);
+    BitBtn3->setEnabled(false);
+    RzBitBtn1->setEnabled(true);
+    RzBitBtn2->setEnabled(false);
+    RzBitBtn3->setEnabled(false);
+    RzBitBtn4->setEnabled(false);
+    RzBitBtn5->setEnabled(false);
+    RzBitBtn6->setEnabled(false);
+    DriveComboBox1->setEnabled(true);
+    fl->SetMultiSelect(true);
+    Label1->setText(QStringLiteral("Select Folder or Directory to Start From Below"));
+    setWindowTitle(StandardTitle());
+    QPalette colours = RzLabel21->palette();
+    colours.setColor(QPalette::WindowText, Qt::black);
+    RzLabel21->setPalette(colours);
+    RzLabel21->setText(SearchPanelHint());
+}
+
+void TConvert::PreviewClose2() {
+    DirectoryListBox1->SetDirectory(ildaDirectory);
+    RzPanel3->hide();
+    ThPanel1->hide();
+    MyTimer1->stop();
+    RzBitBtn1->setEnabled(true);
+    RzBitBtn2->setEnabled(true);
+    RzBitBtn4->setEnabled(true);
+    RxBitBtn8->setEnabled(true);
+    RzBitBtn7->setEnabled(true);
+    RzBitBtn8->setEnabled(false);
+    RzBitBtn9->setEnabled(true);
+    PS1->hide();
+    DriveComboBox1->setEnabled(true);
+    Label1->setText(QStringLiteral("Select Folder or Directory to Start From Below"));
+    sp1->SetCaption(QStringLiteral("Search Mode Enabled"));
+    sp1->repaint();
+    Panel1->repaint();
+    fl->SetMultiSelect(true);
+    // No search runs here, so Execute makes an empty run that ends with the cancel
+    // notification (lfCancel1) once this handler has returned.
+    lf->Cancel();
+    ShowConvertMode();
+    lf->Execute();
+    RzBitBtn6->setEnabled(false);
+    RzBitBtn5->setEnabled(false);
+    PC1->show();
+}
+
+void TConvert::BitBtn2Click() {
+    QCoreApplication::quit();
+}
+
+void TConvert::RzBitBtn16Click() {
+    QCoreApplication::quit();
+}
+
+void TConvert::RzBitBtn6Click() {
+    QCoreApplication::quit();
+}
+
+void TConvert::RzBitBtn12Click() {
+    QCoreApplication::quit();
+}
+
+void TConvert::keyPressEvent(QKeyEvent* event) {
+    const int key = event->key();
+    const bool plain = (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+    if (plain && (key == Qt::Key_Return || key == Qt::Key_Enter) && BitBtn2->isVisible() &&
+        BitBtn2->isEnabled()) {
+        BitBtn2->click();
+        return;
+    }
+    if (plain && key == Qt::Key_Escape && BitBtn3->isVisible() && BitBtn3->isEnabled()) {
+        BitBtn3->click();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}

@@ -1,0 +1,266 @@
+#pragma once
+
+#include <QString>
+#include <QWidget>
+
+#include <memory>
+
+#include "app/tsavedialog.h"
+#include "app/userdialogs.h"
+#include "platform/messagehook.h"
+
+class QLabel;
+class QLineEdit;
+class QTimer;
+class CChannel;
+class CFrame;
+class CIlda;
+class CScene;
+class CScreen;
+class TBorder;
+class TDirectoryListBox;
+class TDriveComboBox;
+class TFileListBox;
+class TFoundList;
+class TGlyphButton;
+class TGradientPanel;
+class TLMDSearchFileGrep;
+class TPaintBox;
+class TRadioGroup;
+class TStatusPanel;
+class TThPanel;
+class TThTrackBar;
+struct TLMDSPFileRecord;
+
+// The window caption outside a search: the maker's name and the utility's name, with a full
+// stop. The window starts with the same text without the full stop.
+[[nodiscard]] inline QString StandardTitle() {
+    return QStringLiteral("Halvorn Ltd Trellion.");
+}
+[[nodiscard]] inline QString StartTitle() {
+    return QStringLiteral("Halvorn Ltd Trellion");
+}
+// RzLabel21's text whenever the search panel is idle, in black.
+[[nodiscard]] inline QString SearchPanelHint() {
+    return QStringLiteral("\n Use the Controls Below to Search for Ilda Files and Preview the File "
+                          "Selected.\n To Convert Files Save the Files for Conversion before "
+                          "Selecting Convert.");
+}
+// The maker's web site, opened by the Web prompt.
+[[nodiscard]] inline QString WebSiteAddress() {
+    return QStringLiteral("https://trellion.example/");
+}
+// The working directories' names, each appended to the executable's directory.
+[[nodiscard]] inline QString IldaDirectoryName() {
+    return QStringLiteral(" ILDA Files");
+}
+[[nodiscard]] inline QString SceneDirectoryName() {
+    return QStringLiteral(" SCENE Files");
+}
+
+// The utility's one window, in four modes (welcome, convert, search, preview) made by showing,
+// hiding and re-stacking its panels and enabling and disabling its buttons. It owns every
+// control, the search component, the save dialog, the preview timer, the drawing surface and
+// the objects of the file being previewed. Every question to the user goes through the
+// IUserDialogs given at construction, and while the window lives the file code's reporting
+// hook (ShowThemedMessage) is bound to its themed message box.
+class TConvert : public QWidget {
+    Q_OBJECT
+
+    // Binds the file code's reporting hook to the window's dialogs for the window's lifetime,
+    // including a construction that fails part way.
+    class THookBinding {
+    public:
+        explicit THookBinding(IUserDialogs& dialogs);
+        ~THookBinding();
+        THookBinding(const THookBinding&) = delete;
+        THookBinding& operator=(const THookBinding&) = delete;
+
+    private:
+        MessageHook previous;
+    };
+
+    // Declared before the controls: SaveDialog1 and the hook need the dialogs.
+    std::unique_ptr<IUserDialogs> ownDialogs;
+    IUserDialogs* dialogs;
+    THookBinding hookBinding;
+
+public:
+    // Builds the window in welcome mode. baseDir is the directory the working directories are
+    // created in (default: the executable's directory); dialogs defaults to the desktop's.
+    // Throws EInOutError when a working directory does not exist after its creation; no
+    // window results then.
+    explicit TConvert(IUserDialogs* dialogs = nullptr, const QString& baseDir = QString(),
+                      QWidget* owner = nullptr);
+    ~TConvert() override;
+
+    [[nodiscard]] IUserDialogs& Dialogs() const { return *dialogs; }
+    // baseDir followed by " ILDA Files" / " SCENE Files".
+    [[nodiscard]] const QString& IldaDirectory() const { return ildaDirectory; }
+    [[nodiscard]] const QString& SceneDirectory() const { return sceneDirectory; }
+
+    // Switches to convert mode: empties and hides the found-file list, shows the conversion
+    // columns and sets the buttons for a conversion.
+    void ShowConvertMode();
+
+    // Operations of the preview and save workflows.
+    void LoadPreviewFile();
+    void DrawCurrentFrame();
+    void ShowPreviewCaption();
+    void SaveToIldaDirectory();
+    void SaveToChosenDirectories();
+
+public slots:
+    // Batch conversion.
+    void BitBtn1Click();
+    void BitBtn3Click();
+    // Conversion row Close.
+    void BitBtn2Click();
+    // File search.
+    void RzBitBtn1Click();
+    void RzBitBtn3Click();
+    void RzBitBtn4Click();
+    void RzBitBtn15Click();
+    // Saving found files.
+    void RzBitBtn2Click();
+    // Preview.
+    void Preview();
+    void PreviewClose();
+    void PaintBoxPaint();
+    void FileNext();
+    void RxBitBtn8Click();
+    void RzBitBtn7Click();
+    void RzBitBtn9Click();
+    void RzBitBtn8Click();
+    void TimerTick();
+    void TrackBarChange();
+    void CCP();
+    // Welcome Convert and preview Convert.
+    void PreviewClose2();
+    // The Quit buttons of the welcome, search and preview panels.
+    void RzBitBtn16Click();
+    void RzBitBtn6Click();
+    void RzBitBtn12Click();
+
+public:
+    // Notifications of the search component.
+    void lfDirChange(QObject* sender, const QString& dir);
+    void lfFileChange(QObject* sender, const QString& name);
+    void lfFound(QObject* sender, const TLMDSPFileRecord& record);
+    void lfFinished(QObject* sender);
+    void lfCancel1(QObject* sender);
+
+    // Controls, by parent in creation order (later siblings lie above earlier ones).
+    QWidget* Panel1 = nullptr;
+    QLabel* Label1 = nullptr;
+    QLabel* Label2 = nullptr;
+    TBorder* RzBorder1 = nullptr;
+    TBorder* RzBorder2 = nullptr;
+    QLabel* RzLabel1 = nullptr;
+    QLabel* RzLabel2 = nullptr;
+    QLabel* RzLabel3 = nullptr;
+    QLabel* RzLabel4 = nullptr;
+    QLabel* RzLabel5 = nullptr;
+    QLabel* RzLabel6 = nullptr;
+    QLabel* RzLabel7 = nullptr;
+    TBorder* RzBorder3 = nullptr;
+    TBorder* RzBorder4 = nullptr;
+    QLabel* RzLabel8 = nullptr;
+    QLabel* RzLabel9 = nullptr;
+    TFileListBox* FileListBox2 = nullptr;
+    TDriveComboBox* DriveComboBox1 = nullptr;
+    TDirectoryListBox* DirectoryListBox1 = nullptr;
+    TFileListBox* FileListBox1 = nullptr;
+    TGlyphButton* BitBtn1 = nullptr;
+    TGlyphButton* BitBtn2 = nullptr;
+    QLineEdit* Edit1 = nullptr;
+    TGlyphButton* BitBtn3 = nullptr;
+    TDriveComboBox* DriveComboBox2 = nullptr;
+    TDirectoryListBox* DirectoryListBox2 = nullptr;
+    QLineEdit* Edit2 = nullptr;
+    TRadioGroup* RzRadioGroup1 = nullptr;
+    TGlyphButton* RzBitBtn1 = nullptr;
+    TGlyphButton* RzBitBtn2 = nullptr;
+    TGlyphButton* RzBitBtn3 = nullptr;
+    TGlyphButton* RzBitBtn4 = nullptr;
+    TStatusPanel* sp1 = nullptr;
+    TGlyphButton* RzBitBtn5 = nullptr;
+    TGlyphButton* RzBitBtn6 = nullptr;
+    TFoundList* fl = nullptr;
+    QWidget* PC1 = nullptr;
+    TBorder* RzBorder7 = nullptr;
+    QLabel* RzLabel20 = nullptr;
+    QWidget* PS1 = nullptr;
+    TBorder* RzBorder8 = nullptr;
+    QLabel* RzLabel21 = nullptr;
+    TThPanel* ThPanel1 = nullptr;
+    TGradientPanel* RzPanel3 = nullptr;
+
+    // Inside ThPanel1.
+    TPaintBox* PaintBox = nullptr;
+    QWidget* RzPanel1 = nullptr;
+    QWidget* RzPanel2 = nullptr;
+    // Inside RzPanel1.
+    TBorder* RzBorder5 = nullptr;
+    QLabel* RzLabel10 = nullptr;
+    QLabel* RzLabel11 = nullptr;
+    QLabel* RzLabel12 = nullptr;
+    QLabel* RzLabel13 = nullptr;
+    QLabel* RzLabel14 = nullptr;
+    QLabel* RzLabel15 = nullptr;
+    TGlyphButton* RxBitBtn8 = nullptr;
+    TGlyphButton* RzBitBtn7 = nullptr;
+    TGlyphButton* RzBitBtn9 = nullptr;
+    TGlyphButton* RzBitBtn8 = nullptr;
+    TThTrackBar* TrackBar1 = nullptr;
+    TGlyphButton* RzBitBtn11 = nullptr;
+    // Inside RzPanel2.
+    TBorder* RzBorder6 = nullptr;
+    QLabel* RzLabel16 = nullptr;
+    QLabel* RzLabel17 = nullptr;
+    QLabel* RzLabel18 = nullptr;
+    QLabel* RzLabel19 = nullptr;
+    TGlyphButton* RzBitBtn13 = nullptr;
+    TGlyphButton* RzBitBtn12 = nullptr;
+    // Inside RzPanel3.
+    QLabel* RzLabel22 = nullptr;
+    QLabel* RzLabel23 = nullptr;
+    QLabel* RzLabel24 = nullptr;
+    QLabel* RzLabel25 = nullptr;
+    QLabel* RzLabel26 = nullptr;
+    QLabel* RzLabel27 = nullptr;
+    TBorder* RzBorder9 = nullptr;
+    TGlyphButton* Search = nullptr;
+    TGlyphButton* Convert = nullptr;
+    TGlyphButton* RzBitBtn15 = nullptr;
+    TGlyphButton* RzBitBtn16 = nullptr;
+
+    // Components without a visual.
+    TLMDSearchFileGrep* lf = nullptr;
+    TSaveDialog SaveDialog1;
+    QTimer* MyTimer1 = nullptr;
+
+    // The conversion's stop request.
+    bool stopRequested = false;
+    // The preview's drawing surface, sized to PaintBox.
+    std::unique_ptr<CScreen> screen;
+    // The file being previewed: its scene, the channel and shown frame inside it, its reader.
+    std::unique_ptr<CScene> previewScene;
+    CChannel* previewChannel = nullptr;
+    CFrame* currentFrame = nullptr;
+    std::unique_ptr<CIlda> previewReader;
+
+protected:
+    // Enter clicks BitBtn2 and Escape clicks BitBtn3, each while visible and enabled, when the
+    // focused control leaves the key to the window.
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void BuildLayout();
+    void BuildPreviewPanel();
+    void BuildWelcomePanel();
+    void ConnectHandlers();
+
+    QString ildaDirectory;
+    QString sceneDirectory;
+};

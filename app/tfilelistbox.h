@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QListWidget>
+#include <QString>
+#include <QStringList>
+
+class QLineEdit;
+
+// A list of the files of one directory whose names match a mask (letters without regard to
+// case; several masks separated by ';'), sorted by name. Choosing an item writes its name into
+// the linked edit box. Reading the directory again leaves the edit box alone.
+class TFileListBox : public QListWidget {
+    Q_OBJECT
+
+public:
+    explicit TFileListBox(QWidget* parent);
+
+    [[nodiscard]] QString Mask() const { return mask; }
+    // Sets the mask and reads the directory again.
+    void SetMask(const QString& value);
+
+    [[nodiscard]] QString Directory() const { return directory; }
+    // Shows the matching files of dir (nothing when it cannot be read).
+    void SetDirectory(const QString& dir);
+
+    void SetFileEdit(QLineEdit* edit) { fileEdit = edit; }
+    [[nodiscard]] QLineEdit* FileEdit() const { return fileEdit; }
+
+    // Reads the directory again.
+    void Update();
+
+    [[nodiscard]] int Count() const { return count(); }
+    [[nodiscard]] QString Item(int row) const;
+    [[nodiscard]] QStringList Items() const;
+    // Adds a name in its sorted place (it is not checked against the mask or the directory).
+    void AddItem(const QString& name);
+
+    // The order of the list: names compared without regard to case; names that differ only
+    // in case in code-point order.
+    [[nodiscard]] static bool NameLess(const QString& a, const QString& b);
+
+private:
+    void Chosen(QListWidgetItem* item);
+
+    QString mask = QStringLiteral("*.*");
+    QString directory;
+    QLineEdit* fileEdit = nullptr;
+};

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QAbstractTableModel>
+#include <QString>
+
+#include <functional>
+#include <vector>
+
+// The items of the found-file list: texts kept in ascending order by a comparison given at
+// construction, with a single column headed by a caption. An added text goes into its sorted
+// place found by binary search (after the texts it compares equal to), so filling the list is
+// not quadratic in the number of items. Duplicates are kept.
+class TFoundListModel : public QAbstractTableModel {
+    Q_OBJECT
+
+public:
+    // Returns true when the first text sorts before the second.
+    using TLess = std::function<bool(const QString&, const QString&)>;
+
+    TFoundListModel(TLess less, QObject* parent = nullptr);
+
+    [[nodiscard]] int Count() const { return static_cast<int>(items.size()); }
+    [[nodiscard]] const QString& Item(int row) const { return items[static_cast<size_t>(row)]; }
+    // Inserts text in its sorted place; returns its row.
+    int Add(const QString& text);
+    void Clear();
+
+    void SetCaption(const QString& text);
+    [[nodiscard]] QString Caption() const { return caption; }
+
+    [[nodiscard]] int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+    [[nodiscard]] int columnCount(const QModelIndex& parent = QModelIndex()) const override;
+    [[nodiscard]] QVariant data(const QModelIndex& index, int role) const override;
+    [[nodiscard]] QVariant headerData(int section, Qt::Orientation orientation,
+                                      int role) const override;
+    [[nodiscard]] Qt::ItemFlags flags(const QModelIndex& index) const override;
+
+private:
+    TLess less;
+    std::vector<QString> items;
+    QString caption;
+};
