@@ -63,17 +63,27 @@ TThBitBtn* TThMessageBox::Button(int i) const {
     return buttons[i];
 }
 
-int TThMessageBox::ShowMessage(const QString& text, int type, unsigned buttons) {
+int TThMessageBox::ShowMessage(const QString& text, int type, unsigned buttonSet) {
     TThMessageBox box;
-    return box.Display(text, type, buttons);
+    return box.Display(text, type, buttonSet);
 }
 
-int TThMessageBox::Display(const QString& text, int type, unsigned buttons, int /*helpContext*/) {
-    BuildForm(text, type, buttons);
+int TThMessageBox::Display(const QString& text, int type, unsigned buttonSet, int /*helpContext*/) {
+    BuildForm(text, type, buttonSet);
     const QPointer<QDialog> guard(form);
     const int result = form->exec();
-    if (guard)
+    if (guard) {
         DestroyForm();
+    } else {
+        // Something destroyed the window during the modal loop; its children went with it.
+        panelHooked = false;
+        buttons.fill(nullptr);
+        messageText = nullptr;
+        icon = nullptr;
+        bodyPanel = nullptr;
+        titlePanel = nullptr;
+        form = nullptr;
+    }
     return result;
 }
 

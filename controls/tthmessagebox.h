@@ -31,10 +31,10 @@ public:
 
     // Builds the window, shows it modally and destroys it; returns the modal result of the
     // button pressed. helpContext is not used.
-    int Display(const QString& text, int type, unsigned buttons, int helpContext = 0);
+    int Display(const QString& text, int type, unsigned buttonSet, int helpContext = 0);
 
     // One-line use: a box with no owner shows the message; returns Display's result.
-    static int ShowMessage(const QString& text, int type, unsigned buttons);
+    static int ShowMessage(const QString& text, int type, unsigned buttonSet);
 
     // The two halves of Display, for callers that inspect or drive the window themselves:
     // BuildForm makes the window (not shown) with everything in place; DestroyForm destroys

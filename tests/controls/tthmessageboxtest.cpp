@@ -316,6 +316,17 @@ TEST(TThMessageBox, ClosingTheWindowAnswersCancel) {
     EXPECT_FALSE(answerer.timedOut);
 }
 
+TEST(TThMessageBox, WindowDestroyedDuringTheModalLoopIsForgotten) {
+    TThMessageBox box;
+    ModalAnswerer answerer([](QDialog& dialog) { delete &dialog; });
+    box.Display(QStringLiteral("Gone"), mtError, mbOK);
+    EXPECT_TRUE(answerer.answered);
+    EXPECT_EQ(box.Form(), nullptr);
+    EXPECT_EQ(box.Button(0), nullptr);
+    box.BuildForm(QStringLiteral("Again"), mtError, mbOK);
+    EXPECT_EQ(box.ButtonCount(), 1);
+}
+
 TEST(BindThemedMessageBox, ReportsThroughTheHookShowTheBox) {
     const MessageHook previous = BindThemedMessageBox();
     QString title;
