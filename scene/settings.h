@@ -678,9 +678,10 @@ struct TSettings {
 // The process-wide record; holds the defaults until LoadSettings() runs.
 extern TSettings Settings;
 
-// Where the settings file is looked up: "$HOME/.wine/drive_c/windows/Tarvexa.ini", the
-// Windows directory of the default Wine prefix, which is where the show software keeps it.
-// Without a usable home directory the result is empty, which reads as a missing file.
+// Where the settings file is looked up: "<home>/.wine/drive_c/windows/Tarvexa.ini", the
+// Windows directory of the default Wine prefix, where the show software run under Wine keeps
+// it. <home> is $HOME, or the account's home directory when HOME is unset or empty; with
+// neither the result is empty, which reads as a missing file.
 [[nodiscard]] std::string DefaultSettingsPath();
 
 // Loads `Settings` from DefaultSettingsPath().
@@ -688,9 +689,10 @@ void LoadSettings();
 
 // Loads `Settings` from the named file. Cannot fail and reports nothing: a missing, unreadable
 // or unparsable file, or a directory, gives every field its default; a missing section or key
-// gives that key's default. A key present with an empty value or a value that does not begin
-// with a number gives 0 for a colour or an integer, false for a flag and "" for a text (the
-// record is cleared before reading, so the result does not depend on earlier loads).
+// gives that key's default. A key present with an empty value gives 0 for a colour or an
+// integer (not the default), false for a flag and "" for a text; a colour or integer value
+// that does not begin with a number gives 0. The record is cleared before reading, so the
+// result does not depend on earlier loads.
 void LoadSettings(const std::string& path);
 
 // As LoadSettings(path), into a record of the caller's.
