@@ -127,11 +127,11 @@ bool MoveCount(CSceneStream& file, bool writing, int32_t& count, uint64_t minRec
     if (writing)
         return true;
     if (count < 0)
-        return file.Fail(std::string(what) + " count " + std::to_string(count) + " at byte " +
+        return file.Fail(std::string(what) + " " + std::to_string(count) + " at byte " +
                          std::to_string(at) + " is negative");
     if (static_cast<uint64_t>(count) > file.Remaining() / minRecordSize) {
         const bool overlap = static_cast<uint64_t>(count) <= file.BytesAfter() / minRecordSize;
-        return file.Fail(std::string(what) + " count " + std::to_string(count) + " at byte " +
+        return file.Fail(std::string(what) + " " + std::to_string(count) + " at byte " +
                          std::to_string(at) +
                          (overlap ? " needs bytes already read: records overlap"
                                   : " runs past the end of the file"));
@@ -176,7 +176,7 @@ bool WriteCountedText(CSceneStream& file, const std::string& text) {
 
 bool ReadCountedText(CSceneStream& file, std::string& text) {
     int32_t length = 0;
-    if (!MoveCount(file, false, length, 1, "text"))
+    if (!MoveCount(file, false, length, 1, "name length"))
         return false;
     std::string read(static_cast<size_t>(length), '\0');
     if (!file.Read(read.data(), read.size()))
@@ -230,7 +230,7 @@ bool SerializeVertex(CVector* vertex, CSceneStream& file, bool writing) {
 
 bool SerializePoly(CPoly* poly, CSceneStream& file, bool writing) {
     int32_t count = writing ? poly->VertexCount() : 0;
-    if (!MoveCount(file, writing, count, VertexSize, "poly vertex"))
+    if (!MoveCount(file, writing, count, VertexSize, "poly vertex count"))
         return false;
     if (writing) {
         for (CVector* v = poly->FirstVertex(); v != nullptr; v = v->Next(false)) {
@@ -255,7 +255,7 @@ bool SerializePoly(CPoly* poly, CSceneStream& file, bool writing) {
 
 bool SerializeThing(CThing* thing, CSceneStream& file, bool writing) {
     int32_t polys = writing ? thing->PolyCount() : 0;
-    if (!MoveCount(file, writing, polys, PolyMinSize, "poly"))
+    if (!MoveCount(file, writing, polys, PolyMinSize, "poly count"))
         return false;
     if (writing) {
         for (CPoly* p = thing->FirstPoly(); p != nullptr; p = p->Next(false)) {
@@ -273,7 +273,7 @@ bool SerializeThing(CThing* thing, CSceneStream& file, bool writing) {
     }
 
     int32_t vertices = writing ? thing->VertexCount() : 0;
-    if (!MoveCount(file, writing, vertices, VertexSize, "vertex"))
+    if (!MoveCount(file, writing, vertices, VertexSize, "vertex count"))
         return false;
     if (writing) {
         for (CVector* v = thing->FirstVertex(); v != nullptr; v = v->Next(false)) {
@@ -296,7 +296,7 @@ bool SerializeFrame(CFrame* frame, CSceneStream& file, bool writing) {
     if (!SerializeMatrix(&frame->transform, file, writing))
         return false;
     int32_t things = writing ? frame->ThingCount() : 0;
-    if (!MoveCount(file, writing, things, ThingMinSize, "thing"))
+    if (!MoveCount(file, writing, things, ThingMinSize, "thing count"))
         return false;
     if (writing) {
         for (CThing* t = frame->FirstThing(); t != nullptr; t = t->Next(false)) {
@@ -322,7 +322,7 @@ bool SerializeChannelHeader(CChannel* channel, CSceneStream& file, bool writing,
         return false;
 
     int32_t beams = writing ? static_cast<int32_t>(channel->beams.size()) : 0;
-    if (!MoveCount(file, writing, beams, BeamSize, "beam"))
+    if (!MoveCount(file, writing, beams, BeamSize, "beam count"))
         return false;
     if (writing) {
         for (const auto& beam : channel->beams) {
@@ -350,7 +350,7 @@ bool SerializeChannel(CChannel* channel, CSceneStream& file, bool writing, int v
     if (!SerializeChannelHeader(channel, file, writing, version))
         return false;
     int32_t frames = writing ? channel->FrameCount() : 0;
-    if (!MoveCount(file, writing, frames, FrameMinSize, "frame"))
+    if (!MoveCount(file, writing, frames, FrameMinSize, "frame count"))
         return false;
     if (writing) {
         for (CFrame* f = channel->FirstFrame(); f != nullptr; f = f->Next(false)) {
@@ -380,7 +380,7 @@ bool SerializeSceneHeader(CScene* scene, CSceneStream& file, bool writing, int v
         return false;
 
     int32_t values = writing ? static_cast<int32_t>(scene->value_list.size()) : 0;
-    if (!MoveCount(file, writing, values, ValueSize, "value list"))
+    if (!MoveCount(file, writing, values, ValueSize, "value count"))
         return false;
     if (writing) {
         for (int32_t value : scene->value_list) {
@@ -406,7 +406,7 @@ bool SerializeSceneHeader(CScene* scene, CSceneStream& file, bool writing, int v
 
 bool SerializeScene(CScene* scene, CSceneStream& file, bool writing, int version, int frameLimit) {
     int32_t channels = writing ? scene->ChannelCount() : 0;
-    if (!MoveCount(file, writing, channels, OffsetSize, "channel"))
+    if (!MoveCount(file, writing, channels, OffsetSize, "channel count"))
         return false;
 
     if (writing) {
@@ -481,7 +481,8 @@ bool LoadSceneFile(std::span<const uint8_t> bytes, CScene* scene, int frameLimit
     const int version = SceneFileVersionOf(bytes);
     if (version == 0 || scene == nullptr) {
         if (error != nullptr)
-            *error = scene == nullptr ? "no scene to read into" : "not a scene file (no SCN magic)";
+            *error = scene == nullptr ? "no scene to read into"
+                                      : "not a scene file (the magic is not SCN1 to SCN7)";
         return false;
     }
     CSceneStream file(bytes);
