@@ -1,5 +1,6 @@
 #include "ilda/cilda.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstring>
@@ -196,6 +197,7 @@ bool CIlda::ParseSection(CChannel* channel, size_t recordSize, bool hasZ) {
     if (thing == nullptr)
         return false;
 
+    const std::array<uint32_t, 256>& colours = PaletteColours(palette);
     for (unsigned left = count; left > 0; --left) {
         if (static_cast<size_t>(end - cursor) < recordSize)
             return false;
@@ -205,7 +207,7 @@ bool CIlda::ParseSection(CChannel* channel, size_t recordSize, bool hasZ) {
         const int16_t z = hasZ ? static_cast<int16_t>(ReadBigEndian16(record + 4)) : int16_t{0};
         const uint16_t status = ReadBigEndian16(record + recordSize - 2);
         const bool blank = (status & kBlanked) != 0;
-        const uint32_t colour = blank ? 0u : PaletteColour(palette, status & 0xFF);
+        const uint32_t colour = blank ? 0u : colours[status & 0xFF];
         // Right shifts of negative values are arithmetic: division by 16 rounded down.
         if (thing->AddVertex(static_cast<float>(x >> 4), static_cast<float>(y >> 4),
                              static_cast<float>(z >> 4), colour, blank ? 1 : 0) == nullptr)
@@ -253,13 +255,25 @@ bool CIlda::SkipSection() {
 }
 
 uint8_t CIlda::ColourIndexOf(uint32_t colour) {
-    const uint32_t key = (colour & 0x00FFFFFF) | static_cast<uint32_t>(palette & 0xFF) << 24;
-    CachedColour& slot = colourCache_[(key * 2654435761u) >> 26];
-    if (slot.key != key) {
-        slot.key = key;
-        slot.index = static_cast<uint8_t>(NearestColourIndex(palette, colour));
+    // Open addressing with linear probing; the table is emptied when half full, so a probe
+    // always meets the key or an empty slot soon.
+    // NearestColourIndex clamps the palette index the same way.
+    const auto paletteKey = static_cast<uint32_t>(std::clamp(palette, 0, PaletteCount - 1));
+    const uint32_t key = (colour & 0x00FFFFFF) | paletteKey << 24;
+    constexpr size_t mask = kColourCacheSize - 1;
+    size_t slot = (key * 2654435761u) >> (32 - kColourCacheBits);
+    for (; colourCache_[slot].key != kNoColour; slot = (slot + 1) & mask) {
+        if (colourCache_[slot].key == key)
+            return colourCache_[slot].index;
     }
-    return slot.index;
+    if (colourCacheUsed_ >= kColourCacheSize / 2) {
+        colourCache_.fill(CachedColour{});
+        colourCacheUsed_ = 0;
+        slot = (key * 2654435761u) >> (32 - kColourCacheBits);
+    }
+    ++colourCacheUsed_;
+    colourCache_[slot] = {key, static_cast<uint8_t>(NearestColourIndex(palette, colour))};
+    return colourCache_[slot].index;
 }
 
 bool CIlda::Save(const std::string& name, CChannel* channel, int32_t paletteIndex) {

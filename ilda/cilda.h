@@ -80,11 +80,15 @@ private:
 
     // The section being written, flushed to `output` as one piece.
     std::vector<uint8_t> section_;
-    // NearestColourIndex is a linear scan over 256 entries; a point's colour mostly repeats one
-    // seen just before, so results are remembered per palette.
+    // NearestColourIndex is a linear scan over 256 entries per point, while a file has few
+    // distinct colours; results are remembered per palette in a small hash table.
+    static constexpr uint32_t kNoColour = 0xFFFFFFFF; // never a key: palettes are 0-2
+    static constexpr unsigned kColourCacheBits = 11;
+    static constexpr size_t kColourCacheSize = size_t{1} << kColourCacheBits;
     struct CachedColour {
-        uint32_t key = 0xFFFFFFFF; // colour | palette << 24; never a real key while unset
+        uint32_t key = kNoColour; // colour | palette << 24
         uint8_t index = 0;
     };
-    std::array<CachedColour, 64> colourCache_{};
+    std::array<CachedColour, kColourCacheSize> colourCache_{};
+    size_t colourCacheUsed_ = 0;
 };

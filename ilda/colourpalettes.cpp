@@ -138,6 +138,10 @@ uint32_t PaletteColour(int paletteIndex, int colourIndex) {
     return packedPalettes[ClampPalette(paletteIndex)][static_cast<size_t>(colourIndex & 0xFF)];
 }
 
+const std::array<uint32_t, 256>& PaletteColours(int paletteIndex) {
+    return packedPalettes[ClampPalette(paletteIndex)];
+}
+
 int NearestColourIndex(int paletteIndex, uint32_t colour) {
     const int r = static_cast<int>(colour & 0xFF);
     const int g = static_cast<int>((colour >> 8) & 0xFF);

@@ -24,6 +24,10 @@ extern const std::array<Palette, PaletteCount> ColourPalettes;
 // palette index is clamped into 0-2 and a colour index is taken by its low byte.
 [[nodiscard]] uint32_t PaletteColour(int paletteIndex, int colourIndex);
 
+// All 256 colours of palette paletteIndex as 0x00BBGGRR, for look-ups point by point; the
+// palette index is clamped into 0-2 as above.
+[[nodiscard]] const std::array<uint32_t, 256>& PaletteColours(int paletteIndex);
+
 // The index of the entry of palette paletteIndex nearest to colour (0x00BBGGRR; the top byte is
 // ignored) by the sum of absolute channel differences. Ties go to the lowest index. The palette
 // index is clamped into 0-2 as above.

@@ -1,6 +1,5 @@
 #include "ilda/ildasections.h"
 
-#include <bit>
 #include <cstring>
 
 namespace {
@@ -8,15 +7,6 @@ namespace {
 constexpr char kMagic[4] = {'I', 'L', 'D', 'A'};
 
 } // namespace
-
-uint16_t ReadBigEndian16(const uint8_t* p) {
-    uint16_t word;
-    std::memcpy(&word, p, sizeof word);
-    if constexpr (std::endian::native == std::endian::little)
-        return SwapBytes16(word);
-    else
-        return word;
-}
 
 bool ReadSectionHeader(const uint8_t* base, const uint8_t* at, const uint8_t* end,
                        IldaSectionHeader& out) {

@@ -1,7 +1,9 @@
 #pragma once
 
+#include <bit>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <vector>
 
 // The 32-byte section header of an ILDA file and a walk over a file's sections.
@@ -31,7 +33,14 @@ struct IldaSectionHeader {
 }
 
 // The big-endian word at p (two readable bytes).
-[[nodiscard]] uint16_t ReadBigEndian16(const uint8_t* p);
+[[nodiscard]] inline uint16_t ReadBigEndian16(const uint8_t* p) {
+    uint16_t word;
+    std::memcpy(&word, p, sizeof word);
+    if constexpr (std::endian::native == std::endian::little)
+        return SwapBytes16(word);
+    else
+        return word;
+}
 
 // Decodes the header at `at`. False, leaving `out` untouched, when fewer than 32 bytes remain
 // before `end` or the first four bytes are not exactly "ILDA". `base` is the start of the data,
