@@ -1,0 +1,368 @@
+// render: a frame (or every frame) of an ILDA file as the preview draws it, as PNG pictures.
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <exception>
+#include <memory>
+#include <string>
+#include <sys/stat.h>
+
+#include <QBuffer>
+#include <QByteArray>
+#include <QGuiApplication>
+#include <QImage>
+#include <QPainter>
+
+#include "ilda/cilda.h"
+#include "model/cchannel.h"
+#include "model/cscene.h"
+#include "model/geometry.h"
+#include "platform/messagehook.h"
+#include "platform/outputfile.h"
+#include "render/cscreen.h"
+#include "scene/settings.h"
+#include "tools/commandregistry.h"
+
+namespace {
+
+constexpr const char* kName = "trellion-cli render";
+// The drawing area of the main window.
+constexpr int kDefaultWidth = 260;
+constexpr int kDefaultHeight = 280;
+// Larger pictures are refused rather than allocated: a whole file's contact sheet at full size
+// grows with the frame count.
+constexpr long long kMaxSide = 16384;
+constexpr long long kMaxPixels = 64LL * 1024 * 1024;
+constexpr int kSheetColumns = 8;
+constexpr int kSheetGap = 2;
+
+void PrintHelp(FILE* out) {
+    std::fprintf(
+        out,
+        "usage: trellion-cli render FILE.ild [options] -o OUT.png\n"
+        "\n"
+        "Loads FILE as the window's preview does and draws one of its frames the way the\n"
+        "preview shows it, into a PNG picture.\n"
+        "\n"
+        "  --palette NAME    pangolin, ilda or x29 (or 0, 1, 2); default ilda\n"
+        "  --settings FILE   take the defaults of the new channel (its effects included) from\n"
+        "                    FILE instead of the show software's Tarvexa.ini\n"
+        "  --frame N         the frame to draw, counted from 1; default 1\n"
+        "  --all             draw every frame: into OUT.png as a contact sheet (%d frames a\n"
+        "                    row, numbered), or, when -o names an existing directory, as one\n"
+        "                    picture per frame, frame-0001.png and so on\n"
+        "  --time T          the animation clock in frames for the channel's effects; the\n"
+        "                    preview always draws at 0\n"
+        "  --size WxH        size of the picture (of each frame on a sheet); default %dx%d\n"
+        "  -o OUT            the PNG file to write (or the directory, with --all)\n"
+        "\n"
+        "Exit status: 0 written, 1 the file could not be read or the picture not written,\n"
+        "2 usage error.\n",
+        kSheetColumns, kDefaultWidth, kDefaultHeight);
+}
+
+int PaletteIndexOf(const std::string& name) {
+    if (name == "pangolin" || name == "0")
+        return 0;
+    if (name == "ilda" || name == "1")
+        return 1;
+    if (name == "x29" || name == "2")
+        return 2;
+    return -1;
+}
+
+bool ParseInt(const std::string& text, long long low, long long high, int* out) {
+    if (text.empty())
+        return false;
+    errno = 0;
+    char* stop = nullptr;
+    const long long value = std::strtoll(text.c_str(), &stop, 10);
+    if (errno != 0 || *stop != '\0' || value < low || value > high)
+        return false;
+    *out = static_cast<int>(value);
+    return true;
+}
+
+bool ParseSize(const std::string& text, int* width, int* height) {
+    const auto x = text.find_first_of("xX");
+    return x != std::string::npos && ParseInt(text.substr(0, x), 1, kMaxSide, width) &&
+           ParseInt(text.substr(x + 1), 1, kMaxSide, height);
+}
+
+bool IsDirectory(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+// Collects what the file code reports, to print it as one line naming the file.
+class MessageCollector {
+public:
+    MessageCollector() {
+        previous_ = SetMessageHook([this](const std::string& text, int, unsigned) {
+            if (!text_.empty())
+                text_ += " ";
+            text_ += text;
+            return int{mrOk};
+        });
+    }
+    ~MessageCollector() { SetMessageHook(previous_); }
+    MessageCollector(const MessageCollector&) = delete;
+    MessageCollector& operator=(const MessageCollector&) = delete;
+
+    std::string Take(const char* otherwise) {
+        std::string text = text_.empty() ? otherwise : text_;
+        text_.clear();
+        return text;
+    }
+
+private:
+    MessageHook previous_;
+    std::string text_;
+};
+
+// Encodes the picture as PNG and writes it in one piece; false (reported) on failure.
+bool WritePng(const QImage& image, const std::string& path) {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    if (!buffer.open(QIODevice::WriteOnly) || !image.save(&buffer, "PNG")) {
+        std::fprintf(stderr, "%s: %s: cannot encode the picture\n", kName, path.c_str());
+        return false;
+    }
+    COutputFile out(path);
+    if (!out.Open() || !out.Write(bytes.constData(), static_cast<size_t>(bytes.size())) ||
+        !out.Commit()) {
+        std::fprintf(stderr, "%s: %s: cannot write the file\n", kName, path.c_str());
+        return false;
+    }
+    return true;
+}
+
+// Qt's own warnings (about the runtime directory of the off-screen platform, say) are not
+// errors of this command and would break its one-line error output; only critical and fatal
+// messages get through.
+void QuietQtMessages(QtMsgType type, const QMessageLogContext&, const QString& message) {
+    if (type == QtCriticalMsg || type == QtFatalMsg)
+        std::fprintf(stderr, "%s: %s\n", kName, message.toLocal8Bit().constData());
+}
+
+// The preview's draw of one frame: BeginDraw, Clear(0), RenderFrame without placements or
+// scene, EndDraw without dots.
+void Draw(CScreen& screen, CChannel* channel, CFrame* frame, int time) {
+    screen.BeginDraw();
+    screen.Clear(0);
+    screen.RenderFrame(nullptr, nullptr, nullptr, channel, frame, time);
+    screen.EndDraw(false);
+}
+
+struct Options {
+    std::string input;
+    std::string output;
+    std::string settingsFile;
+    int palette = 1;
+    int frame = 1;
+    bool all = false;
+    int time = 0;
+    int width = kDefaultWidth;
+    int height = kDefaultHeight;
+};
+
+int RenderOne(const Options& o, CChannel* channel, CScreen& screen) {
+    CFrame* frame = channel->FirstFrame();
+    for (int i = 1; i < o.frame && frame != nullptr; ++i)
+        frame = frame->Next(false);
+    if (frame == nullptr) {
+        std::fprintf(stderr, "%s: %s: has %d frames, no frame %d\n", kName, o.input.c_str(),
+                     channel->FrameCount(), o.frame);
+        return 1;
+    }
+    Draw(screen, channel, frame, o.time);
+    return WritePng(*screen.Image(), o.output) ? 0 : 1;
+}
+
+int RenderEachToDirectory(const Options& o, CChannel* channel, CScreen& screen) {
+    const int digits = std::max(4, static_cast<int>(std::to_string(channel->FrameCount()).size()));
+    for (CFrame* frame = channel->FirstFrame(); frame != nullptr; frame = frame->Next(false)) {
+        Draw(screen, channel, frame, o.time);
+        char name[32];
+        std::snprintf(name, sizeof name, "frame-%0*d.png", digits, frame->Index());
+        if (!WritePng(*screen.Image(), o.output + "/" + name))
+            return 1;
+    }
+    std::printf("%s: %d frames -> %s/\n", o.input.c_str(), channel->FrameCount(), o.output.c_str());
+    return 0;
+}
+
+int RenderSheet(const Options& o, CChannel* channel, CScreen& screen) {
+    const long long frames = channel->FrameCount();
+    const long long columns = std::min<long long>(frames, kSheetColumns);
+    const long long rows = (frames + columns - 1) / columns;
+    const long long sheetWidth = columns * (o.width + kSheetGap) + kSheetGap;
+    const long long sheetHeight = rows * (o.height + kSheetGap) + kSheetGap;
+    if (sheetWidth > kMaxSide || sheetHeight > kMaxSide || sheetWidth * sheetHeight > kMaxPixels) {
+        std::fprintf(stderr,
+                     "%s: %s: a sheet of %lld frames would be %lldx%lld pixels; give a smaller "
+                     "--size or a directory as -o\n",
+                     kName, o.input.c_str(), frames, sheetWidth, sheetHeight);
+        return 1;
+    }
+    QImage sheet(static_cast<int>(sheetWidth), static_cast<int>(sheetHeight), QImage::Format_RGB32);
+    if (sheet.isNull()) {
+        std::fprintf(stderr, "%s: %s: not enough memory for the sheet\n", kName, o.input.c_str());
+        return 1;
+    }
+    sheet.fill(QColor(0x50, 0x50, 0x50));
+    QPainter painter(&sheet);
+    QFont font = painter.font();
+    font.setPixelSize(10);
+    painter.setFont(font);
+    painter.setPen(QColor(0xA0, 0xA0, 0xA0));
+    long long i = 0;
+    for (CFrame* frame = channel->FirstFrame(); frame != nullptr; frame = frame->Next(false), ++i) {
+        Draw(screen, channel, frame, o.time);
+        const int x = static_cast<int>(kSheetGap + (i % columns) * (o.width + kSheetGap));
+        const int y = static_cast<int>(kSheetGap + (i / columns) * (o.height + kSheetGap));
+        painter.save();
+        painter.translate(x, y);
+        screen.CopyTo(painter);
+        painter.restore();
+        painter.drawText(QRect(x + 3, y + 2, o.width - 6, 14), Qt::AlignLeft | Qt::AlignTop,
+                         QString::number(frame->Index()));
+    }
+    painter.end();
+    if (!WritePng(sheet, o.output))
+        return 1;
+    std::printf("%s: %lld frames -> %s\n", o.input.c_str(), frames, o.output.c_str());
+    return 0;
+}
+
+int RunRender(int argc, char** argv) {
+    Options o;
+    std::string palette = "ilda";
+    bool haveSettings = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--help" || arg == "-h") {
+            PrintHelp(stdout);
+            return 0;
+        }
+        if (arg == "--all") {
+            o.all = true;
+            continue;
+        }
+        std::string option = arg;
+        std::string value;
+        bool hasValue = false;
+        const auto equals = arg.find('=');
+        if (arg.rfind("--", 0) == 0 && equals != std::string::npos) {
+            option = arg.substr(0, equals);
+            value = arg.substr(equals + 1);
+            hasValue = true;
+        }
+        const bool takesValue = option == "--palette" || option == "--settings" ||
+                                option == "--frame" || option == "--time" || option == "--size" ||
+                                option == "-o" || option == "--output";
+        if (takesValue) {
+            if (!hasValue) {
+                if (i + 1 >= argc) {
+                    std::fprintf(stderr, "%s: %s needs a value\n", kName, option.c_str());
+                    return 2;
+                }
+                value = argv[++i];
+            }
+            bool ok = true;
+            if (option == "--palette") {
+                palette = value;
+            } else if (option == "--settings") {
+                o.settingsFile = value;
+                haveSettings = true;
+            } else if (option == "--frame") {
+                ok = ParseInt(value, 1, INT_MAX, &o.frame);
+            } else if (option == "--time") {
+                ok = ParseInt(value, INT_MIN, INT_MAX, &o.time);
+            } else if (option == "--size") {
+                ok = ParseSize(value, &o.width, &o.height) &&
+                     static_cast<long long>(o.width) * o.height <= kMaxPixels;
+            } else {
+                o.output = value;
+            }
+            if (!ok) {
+                std::fprintf(stderr, "%s: bad value '%s' for %s\n", kName, value.c_str(),
+                             option.c_str());
+                return 2;
+            }
+            continue;
+        }
+        if (arg.size() > 1 && arg[0] == '-') {
+            std::fprintf(stderr, "%s: unknown option %s\n", kName, arg.c_str());
+            return 2;
+        }
+        if (!o.input.empty()) {
+            std::fprintf(stderr, "%s: one ILDA file at a time (%s, %s)\n", kName, o.input.c_str(),
+                         arg.c_str());
+            return 2;
+        }
+        o.input = arg;
+    }
+    o.palette = PaletteIndexOf(palette);
+    if (o.palette < 0) {
+        std::fprintf(stderr, "%s: unknown palette '%s' (pangolin, ilda, x29, 0, 1, 2)\n", kName,
+                     palette.c_str());
+        return 2;
+    }
+    if (o.input.empty() || o.output.empty()) {
+        PrintHelp(stderr);
+        return 2;
+    }
+
+    // Text needs Qt's font machinery, which needs an application object and, on a machine
+    // without a display, the off-screen platform.
+    if (std::getenv("QT_QPA_PLATFORM") == nullptr)
+        ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    qInstallMessageHandler(QuietQtMessages);
+    int qtArgc = 1;
+    char* qtArgv[] = {argv[0], nullptr};
+    QGuiApplication app(qtArgc, qtArgv);
+
+    // Start-up order of the window: settings, angle tables, then the surface and the model.
+    if (haveSettings)
+        LoadSettings(o.settingsFile);
+    else
+        LoadSettings();
+    FillAngleTables();
+    CScreen screen;
+    screen.SetSize(o.width, o.height);
+    if (screen.Image() == nullptr || screen.Image()->isNull()) {
+        std::fprintf(stderr, "%s: %s: not enough memory for a %dx%d picture\n", kName,
+                     o.input.c_str(), o.width, o.height);
+        return 1;
+    }
+
+    MessageCollector messages;
+    try {
+        auto scene = std::make_unique<CScene>(nullptr, nullptr);
+        CChannel* channel = scene->AddChannel();
+        CIlda reader;
+        if (channel == nullptr || !reader.Load(o.input, channel, o.palette)) {
+            std::fprintf(stderr, "%s: %s: %s\n", kName, o.input.c_str(),
+                         messages.Take("cannot read the file").c_str());
+            return 1;
+        }
+        if (!o.all)
+            return RenderOne(o, channel, screen);
+        if (IsDirectory(o.output))
+            return RenderEachToDirectory(o, channel, screen);
+        return RenderSheet(o, channel, screen);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "%s: %s: The Following File is Corrupt (%s)\n", kName, o.input.c_str(),
+                     e.what());
+        return 1;
+    }
+}
+
+const CommandRegistration registration("render", "draw frames of an ILDA file as the preview does",
+                                       &RunRender);
+
+} // namespace
