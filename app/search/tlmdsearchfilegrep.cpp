@@ -45,11 +45,12 @@ bool IsDotName(const std::string& name) {
     return name == "." || name == "..";
 }
 
-// Reads a whole regular file for the content search. Returns nullopt when it cannot be read;
-// a file that is not a regular one (a FIFO would block, a device never ends) reads as empty.
+// Reads a whole regular file for the content search, following a symbolic link to it. Returns
+// nullopt when it cannot be read; a file that is not a regular one (a FIFO would block, a
+// device never ends) reads as empty.
 std::optional<std::string> ReadRegularFile(int directoryFd, const std::string& name) {
-    const int fd = ::openat(directoryFd, name.c_str(),
-                            O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK | O_NOFOLLOW);
+    const int fd =
+        ::openat(directoryFd, name.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
     if (fd < 0)
         return std::nullopt;
     struct stat st {};
@@ -92,9 +93,19 @@ public:
         onUiThread_ = application != nullptr && QThread::currentThread() == application->thread();
         results_ = owner.resultValues_;
         recurse_ = owner.recurseSubDirs_;
-        sizeFilter_ = owner.minSize_ > 0 || owner.maxSize_ > 0;
-        attributeFilter_ = !owner.attributes_.testFlag(fmAnyfile);
-        dateFilter_ = owner.checkDates_ != TLMDCheckDates();
+        minSize_ = owner.minSize_;
+        maxSize_ = owner.maxSize_;
+        attributes_ = owner.attributes_;
+        checkDates_ = owner.checkDates_;
+        createdAfter_ = owner.createdAfter_;
+        createdBefore_ = owner.createdBefore_;
+        accessedAfter_ = owner.accessedAfter_;
+        accessedBefore_ = owner.accessedBefore_;
+        modifiedAfter_ = owner.modifiedAfter_;
+        modifiedBefore_ = owner.modifiedBefore_;
+        sizeFilter_ = minSize_ > 0 || maxSize_ > 0;
+        attributeFilter_ = !attributes_.testFlag(fmAnyfile);
+        dateFilter_ = checkDates_ != TLMDCheckDates();
         needStatus_ = sizeFilter_ || attributeFilter_ || dateFilter_ ||
                       (results_ & (srsAttr | srsSize | srsCreateDate | srsLastAccessDate |
                                    srsLastModifiedDate));
@@ -211,7 +222,7 @@ private:
             (status.valid && !isDirectory) ? static_cast<qint64>(status.info.stx_size) : 0;
         if (sizeFilter_ && !PassesSize(size))
             return;
-        if (attributeFilter_ && !(attributes & owner_.attributes_))
+        if (attributeFilter_ && !(attributes & attributes_))
             return;
         if (dateFilter_ && !PassesDates(status.info))
             return;
@@ -294,13 +305,13 @@ private:
     }
 
     [[nodiscard]] bool PassesSize(qint64 size) const {
-        if (owner_.minSize_ > 0 && size < owner_.minSize_)
+        if (minSize_ > 0 && size < minSize_)
             return false;
-        return owner_.maxSize_ <= 0 || size <= owner_.maxSize_;
+        return maxSize_ <= 0 || size <= maxSize_;
     }
 
     [[nodiscard]] bool PassesDates(const struct statx& info) const {
-        const TLMDCheckDates checks = owner_.checkDates_;
+        const TLMDCheckDates checks = checkDates_;
         auto after = [](const QDateTime& time, const QDateTime& bound) {
             return !bound.isValid() || time > bound;
         };
@@ -310,12 +321,12 @@ private:
         const QDateTime created = CreationTime(info);
         const QDateTime accessed = ToDateTime(info.stx_atime);
         const QDateTime modified = ToDateTime(info.stx_mtime);
-        return (!checks.testFlag(scdCreateAfter) || after(created, owner_.createdAfter_)) &&
-               (!checks.testFlag(scdCreateBefore) || before(created, owner_.createdBefore_)) &&
-               (!checks.testFlag(scdAccessedAfter) || after(accessed, owner_.accessedAfter_)) &&
-               (!checks.testFlag(scdAccessedBefore) || before(accessed, owner_.accessedBefore_)) &&
-               (!checks.testFlag(scdModifiedAfter) || after(modified, owner_.modifiedAfter_)) &&
-               (!checks.testFlag(scdModifiedBefore) || before(modified, owner_.modifiedBefore_));
+        return (!checks.testFlag(scdCreateAfter) || after(created, createdAfter_)) &&
+               (!checks.testFlag(scdCreateBefore) || before(created, createdBefore_)) &&
+               (!checks.testFlag(scdAccessedAfter) || after(accessed, accessedAfter_)) &&
+               (!checks.testFlag(scdAccessedBefore) || before(accessed, accessedBefore_)) &&
+               (!checks.testFlag(scdModifiedAfter) || after(modified, modifiedAfter_)) &&
+               (!checks.testFlag(scdModifiedBefore) || before(modified, modifiedBefore_));
     }
 
     TLMDSearchFileGrep& owner_;
@@ -325,6 +336,16 @@ private:
     TLMDSearchResultValues results_;
     bool onUiThread_ = false;
     bool recurse_ = true;
+    qint64 minSize_ = 0;
+    qint64 maxSize_ = 0;
+    TLMDFileAttributes attributes_;
+    TLMDCheckDates checkDates_;
+    QDateTime createdAfter_;
+    QDateTime createdBefore_;
+    QDateTime accessedAfter_;
+    QDateTime accessedBefore_;
+    QDateTime modifiedAfter_;
+    QDateTime modifiedBefore_;
     bool sizeFilter_ = false;
     bool attributeFilter_ = false;
     bool dateFilter_ = false;
@@ -346,6 +367,7 @@ void TLMDSearchFileGrep::Execute() {
         return;
     foundList_.clear();
     applicationQuitting_ = false;
+    WatchApplicationQuit(true);
     if (!threadedSearch_) {
         threadedRun_ = false;
         StartGrep();
@@ -354,7 +376,6 @@ void TLMDSearchFileGrep::Execute() {
     threadedRun_ = true;
     scheduled_ = true;
     terminated_ = false;
-    WatchApplicationQuit(true);
     QMetaObject::invokeMethod(this, &TLMDSearchFileGrep::StartGrep, Qt::QueuedConnection);
 }
 
@@ -423,8 +444,11 @@ void TLMDSearchFileGrep::GrepFiles() {
 }
 
 void TLMDSearchFileGrep::WatchApplicationQuit(bool watch) {
+    // Only the application's own thread can filter its events; a run elsewhere never processes
+    // them either.
     QCoreApplication* application = QCoreApplication::instance();
-    if (application == nullptr || watch == watchingQuit_)
+    if (application == nullptr || watch == watchingQuit_ ||
+        QThread::currentThread() != application->thread())
         return;
     if (watch)
         application->installEventFilter(this);

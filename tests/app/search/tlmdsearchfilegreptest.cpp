@@ -453,12 +453,14 @@ TEST(SearchRun, ExecuteFromTheEndNotificationStartsTheNextRun) {
 TEST(SearchRun, ApplicationQuitStopsTheWalkAndEndsWithFinished) {
     struct Case {
         const char* name;
+        bool threaded;
         bool alsoCancel;
         Log expected;
     };
     const Case cases[] = {
-        {"quit_only", false, {"dir <root>/", "finished", "end"}},
-        {"quit_and_cancel", true, {"dir <root>/", "cancel", "end"}},
+        {"threaded_quit", true, false, {"dir <root>/", "finished", "end"}},
+        {"threaded_quit_and_cancel", true, true, {"dir <root>/", "cancel", "end"}},
+        {"unthreaded_quit", false, false, {"dir <root>/", "finished", "end"}},
     };
     for (const Case& row : cases) {
         SCOPED_TRACE(row.name);
@@ -475,9 +477,15 @@ TEST(SearchRun, ApplicationQuitStopsTheWalkAndEndsWithFinished) {
         };
         engine.SetDirs(tree.Root());
         engine.SetFileMasks("*.ild");
-        engine.Execute();
+        engine.SetThreadedSearch(row.threaded);
+        // Started from inside the application's event loop, as the window's handlers do.
+        QTimer::singleShot(0, &engine, [&] { engine.Execute(); });
         // A stuck walk must not hang the test.
-        QTimer::singleShot(10000, QCoreApplication::instance(), &QCoreApplication::quit);
+        QTimer limit;
+        limit.setSingleShot(true);
+        QObject::connect(&limit, &QTimer::timeout, QCoreApplication::instance(),
+                         &QCoreApplication::quit);
+        limit.start(10000);
         QCoreApplication::exec();
         EXPECT_EQ(recorder.log, row.expected);
     }
