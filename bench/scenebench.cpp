@@ -1,0 +1,203 @@
+// Writing scene files, and the whole conversion of one ILDA file, against the bare I/O of the
+// same bytes.
+//
+// The input: 2,000 format-0 frames of 2,000 points each and a closing section (32,064,032
+// bytes), generated once as /tmp/trellion-scenebench-2000x2000.ild. Its scene file is
+// 269 + 373 + 2,000 x (61 + 21 x 2,000) = 84,122,642 bytes. Each iteration measures, one after
+// the other so that the machine's load falls on all alike:
+//   write floor   creating a temporary file, writing the scene file's size in 1 MiB blocks,
+//                 closing it and renaming it over the target (what COutputFile does, without
+//                 anything to format);
+//   save          SaveSceneFile of the loaded scene;
+//   read floor    reading the input with one read call from the page cache;
+//   convert       what the batch does per file: a fresh scene and channel, CIlda::Load,
+//                 channel type 1, SaveSceneFile (the scene's destruction is timed apart).
+// Counters (wall-clock time; *_cpu the same on the thread's CPU time):
+//   save_MBps        output MB (10^6 bytes) a second of the save;
+//   floor_MBps       the same for the write floor;
+//   save_ratio       save time / write floor time;
+//   convert_ratio    convert time / (read floor + write floor) time;
+//   load_ms          the CIlda::Load part of convert;
+//   destroy_ms       destroying the converted scene.
+#include <benchmark/benchmark.h>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "ilda/cilda.h"
+#include "model/cchannel.h"
+#include "model/cscene.h"
+#include "model/geometry.h"
+#include "scene/scenefile.h"
+#include "tests/ilda/ildabuilder.h"
+
+namespace {
+
+constexpr int kFrames = 2000;
+constexpr int kPoints = 2000;
+constexpr off_t kInputSize = off_t(kFrames) * (32 + 8 * kPoints) + 32;
+constexpr size_t kSceneSize = 269 + 373 + size_t(kFrames) * (61 + 21 * kPoints);
+const char* const kInput = "/tmp/trellion-scenebench-2000x2000.ild";
+const char* const kOutput = "/tmp/trellion-scenebench-out.scn";
+const char* const kFloorOutput = "/tmp/trellion-scenebench-floor.bin";
+
+struct Clock {
+    double wall = 0;
+    double cpu = 0;
+};
+
+Clock Now() {
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    const auto wall = std::chrono::steady_clock::now().time_since_epoch();
+    return {double(std::chrono::duration_cast<std::chrono::nanoseconds>(wall).count()),
+            double(t.tv_sec) * 1e9 + double(t.tv_nsec)};
+}
+
+void Add(Clock& total, const Clock& start) {
+    const Clock end = Now();
+    total.wall += end.wall - start.wall;
+    total.cpu += end.cpu - start.cpu;
+}
+
+bool MakeInput() {
+    struct stat info {};
+    if (::stat(kInput, &info) == 0 && info.st_size == kInputSize)
+        return true;
+    IldaBuilder b;
+    for (int f = 0; f < kFrames; ++f) {
+        b.Header(0, kPoints, uint16_t(f), kFrames);
+        for (int p = 0; p < kPoints; ++p) {
+            const int i = f * kPoints + p;
+            b.Point3D(int16_t((i * 7) % 65536 - 32768), int16_t((i * 13) % 65536 - 32768),
+                      int16_t((i % 256) * 16), uint16_t((p % 50 == 0 ? 0x4000 : 0) | (i % 64)));
+        }
+    }
+    b.End(kFrames);
+    const std::string partial = std::string(kInput) + ".partial";
+    FILE* out = std::fopen(partial.c_str(), "wb");
+    if (out == nullptr)
+        return false;
+    const bool written = std::fwrite(b.Data().data(), 1, b.Size(), out) == b.Size();
+    return std::fclose(out) == 0 && written && ::rename(partial.c_str(), kInput) == 0;
+}
+
+// The bare cost of putting `size` bytes into a file the way the atomic output file does.
+bool WriteFloor(size_t size, const std::vector<uint8_t>& block) {
+    std::string name = std::string(kFloorOutput) + ".XXXXXX";
+    const int fd = ::mkostemp(name.data(), O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    bool ok = true;
+    for (size_t done = 0; done < size && ok;) {
+        const size_t n = std::min(block.size(), size - done);
+        ok = ::write(fd, block.data(), n) == ssize_t(n);
+        done += n;
+    }
+    ok = ::close(fd) == 0 && ok;
+    return ::rename(name.c_str(), kFloorOutput) == 0 && ok;
+}
+
+bool ReadFloor() {
+    const int fd = ::open(kInput, O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    std::unique_ptr<uint8_t[]> buffer(new uint8_t[size_t(kInputSize)]);
+    const ssize_t got = ::read(fd, buffer.get(), size_t(kInputSize));
+    ::close(fd);
+    benchmark::DoNotOptimize(buffer.get());
+    benchmark::ClobberMemory();
+    return got == kInputSize;
+}
+
+off_t SizeOf(const char* path) {
+    struct stat info {};
+    return ::stat(path, &info) == 0 ? info.st_size : -1;
+}
+
+void BM_SceneSaveAndConvert(benchmark::State& state) {
+    if (!MakeInput()) {
+        state.SkipWithError("cannot write the input file in /tmp");
+        return;
+    }
+    FillAngleTables();
+    auto loaded = std::make_unique<CScene>();
+    CChannel* channel = loaded->AddChannel();
+    {
+        CIlda reader;
+        if (!reader.Load(kInput, channel, 1)) {
+            state.SkipWithError("cannot load the input");
+            return;
+        }
+    }
+    channel->type = 1;
+    const std::vector<uint8_t> block(1 << 20, 0x5A);
+
+    Clock writeFloor, save, readFloor, convert, load, destroy;
+    bool ok = ReadFloor(); // into the page cache
+    for (auto _ : state) {
+        Clock start = Now();
+        ok = WriteFloor(kSceneSize, block) && ok;
+        Add(writeFloor, start);
+
+        start = Now();
+        ok = SaveSceneFile(loaded.get(), kOutput) && ok;
+        Add(save, start);
+        ok = SizeOf(kOutput) == off_t(kSceneSize) && ok;
+
+        start = Now();
+        ok = ReadFloor() && ok;
+        Add(readFloor, start);
+
+        start = Now();
+        auto scene = std::make_unique<CScene>();
+        CChannel* c = scene->AddChannel();
+        auto reader = std::make_unique<CIlda>();
+        const Clock loadStart = Now();
+        ok = reader->Load(kInput, c, 1) && ok;
+        Add(load, loadStart);
+        c->type = 1;
+        ok = SaveSceneFile(scene.get(), kOutput) && ok;
+        Add(convert, start);
+
+        start = Now();
+        reader.reset();
+        scene.reset();
+        Add(destroy, start);
+        if (!ok) {
+            state.SkipWithError("a read or write failed");
+            break;
+        }
+    }
+    const double n = double(state.iterations());
+    const double mb = double(kSceneSize) * n / 1e6;
+    state.counters["output_MB"] = double(kSceneSize) / 1e6;
+    state.counters["save_MBps"] = mb / (save.wall / 1e9);
+    state.counters["floor_MBps"] = mb / (writeFloor.wall / 1e9);
+    state.counters["save_ratio"] = save.wall / writeFloor.wall;
+    state.counters["save_ratio_cpu"] = save.cpu / writeFloor.cpu;
+    state.counters["save_ms"] = save.wall / n / 1e6;
+    state.counters["floor_ms"] = writeFloor.wall / n / 1e6;
+    state.counters["read_ms"] = readFloor.wall / n / 1e6;
+    state.counters["convert_ms"] = convert.wall / n / 1e6;
+    state.counters["convert_ratio"] = convert.wall / (readFloor.wall + writeFloor.wall);
+    state.counters["convert_ratio_cpu"] = convert.cpu / (readFloor.cpu + writeFloor.cpu);
+    state.counters["load_ms"] = load.wall / n / 1e6;
+    state.counters["destroy_ms"] = destroy.wall / n / 1e6;
+    ::unlink(kOutput);
+    ::unlink(kFloorOutput);
+}
+
+} // namespace
+
+BENCHMARK(BM_SceneSaveAndConvert)->Unit(benchmark::kMillisecond)->Iterations(5)->UseRealTime();
+
+BENCHMARK_MAIN();
