@@ -1,0 +1,191 @@
+// trellion-cli render, run as a program on ILDA files made here.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include "ilda/colourpalettes.h"
+#include "render/cscreen.h"
+
+namespace {
+
+struct Point {
+    int16_t x, y, z;
+    bool blank;
+    uint8_t colour;
+};
+
+void Put16(std::string& out, uint16_t v) {
+    out += static_cast<char>(v >> 8);
+    out += static_cast<char>(v & 0xFF);
+}
+
+// A format-0 section; frame number and total frames as the sequence needs them.
+std::string Section(const std::vector<Point>& points, int number, int total) {
+    std::string out = "ILDA";
+    out += std::string(3, '\0');
+    out += '\0'; // format 0
+    out += std::string("frame   ", 8);
+    out += std::string("trellion", 8);
+    Put16(out, static_cast<uint16_t>(points.size()));
+    Put16(out, static_cast<uint16_t>(number));
+    Put16(out, static_cast<uint16_t>(total));
+    out += std::string(2, '\0');
+    for (size_t i = 0; i < points.size(); ++i) {
+        const Point& p = points[i];
+        Put16(out, static_cast<uint16_t>(p.x));
+        Put16(out, static_cast<uint16_t>(p.y));
+        Put16(out, static_cast<uint16_t>(p.z));
+        uint16_t status = p.colour;
+        if (p.blank)
+            status |= 0x4000;
+        if (i + 1 == points.size())
+            status |= 0x8000;
+        Put16(out, status);
+    }
+    return out;
+}
+
+constexpr uint8_t kColourIndex = 0;
+
+// Frame 1: a horizontal line through the centre; frame 2: a vertical one; then the closing
+// section. In model units the lines run from -1000 to 1000.
+std::string TwoFrameFile() {
+    const std::vector<Point> horizontal = {{-16000, 0, 0, true, 0},
+                                           {-16000, 0, 0, false, kColourIndex},
+                                           {16000, 0, 0, false, kColourIndex}};
+    const std::vector<Point> vertical = {{0, -16000, 0, true, 0},
+                                         {0, -16000, 0, false, kColourIndex},
+                                         {0, 16000, 0, false, kColourIndex}};
+    return Section(horizontal, 0, 2) + Section(vertical, 1, 2) + Section({}, 0, 0);
+}
+
+class RenderCommandTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(dir.isValid());
+        ildaPath = dir.filePath("lines.ild");
+        QFile file(ildaPath);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        const std::string bytes = TwoFrameFile();
+        ASSERT_EQ(file.write(bytes.data(), static_cast<qint64>(bytes.size())),
+                  static_cast<qint64>(bytes.size()));
+    }
+
+    int Run(const QStringList& args) {
+        QProcess process;
+        process.start(TRELLION_CLI, QStringList{"render"} + args);
+        if (!process.waitForFinished(60000))
+            return -1;
+        out = QString::fromLocal8Bit(process.readAllStandardOutput());
+        err = QString::fromLocal8Bit(process.readAllStandardError());
+        return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    }
+
+    // Pixel at column x, row y counted upwards from the bottom, as 0x00RRGGBB.
+    static uint32_t At(const QImage& image, int x, int y) {
+        return image.pixel(x, image.height() - 1 - y) & 0xFFFFFF;
+    }
+
+    static uint32_t Expected() { return CScreen::PixelFromColour(PaletteColour(1, kColourIndex)); }
+
+    QTemporaryDir dir;
+    QString ildaPath;
+    QString out;
+    QString err;
+};
+
+TEST_F(RenderCommandTest, DrawsTheFirstFrameAtThePreviewsSize) {
+    const QString png = dir.filePath("one.png");
+    ASSERT_EQ(Run({ildaPath, "-o", png}), 0) << err.toStdString();
+    QImage image(png);
+    ASSERT_FALSE(image.isNull());
+    EXPECT_EQ(image.size(), QSize(260, 280));
+    ASSERT_NE(Expected(), 0u);
+    EXPECT_EQ(At(image, 130, 140), Expected());
+    EXPECT_EQ(At(image, 80, 140), Expected());
+    EXPECT_EQ(At(image, 130, 170), 0u);
+    EXPECT_EQ(At(image, 5, 140), 0u);
+    EXPECT_TRUE(err.isEmpty()) << err.toStdString();
+}
+
+TEST_F(RenderCommandTest, FrameAndSizeOptionsPickWhatIsDrawn) {
+    const QString png = dir.filePath("two.png");
+    ASSERT_EQ(Run({ildaPath, "--frame", "2", "--size=400x300", "-o", png}), 0) << err.toStdString();
+    QImage image(png);
+    ASSERT_EQ(image.size(), QSize(400, 300));
+    EXPECT_EQ(At(image, 200, 150), Expected());
+    EXPECT_EQ(At(image, 200, 180), Expected());
+    EXPECT_EQ(At(image, 230, 150), 0u);
+}
+
+TEST_F(RenderCommandTest, AllFramesMakeAContactSheet) {
+    const QString png = dir.filePath("sheet.png");
+    ASSERT_EQ(Run({ildaPath, "--all", "--size", "100x80", "-o", png}), 0) << err.toStdString();
+    QImage image(png);
+    // Two cells of 100 x 80 with a 2-pixel gap around each.
+    ASSERT_EQ(image.size(), QSize(2 + 2 * 102, 2 + 82));
+    const QImage first = image.copy(2, 2, 100, 80);
+    const QImage second = image.copy(104, 2, 100, 80);
+    EXPECT_EQ(At(first, 60, 40), Expected());  // horizontal line
+    EXPECT_EQ(At(second, 50, 55), Expected()); // vertical line
+    EXPECT_EQ(At(second, 60, 40), 0u);
+}
+
+TEST_F(RenderCommandTest, AllFramesIntoADirectoryMakeOnePicturePerFrame) {
+    const QString frames = dir.filePath("frames");
+    ASSERT_TRUE(QDir().mkdir(frames));
+    ASSERT_EQ(Run({ildaPath, "--all", "-o", frames}), 0) << err.toStdString();
+    const QStringList names = QDir(frames).entryList(QDir::Files, QDir::Name);
+    EXPECT_EQ(names, QStringList({"frame-0001.png", "frame-0002.png"}));
+    EXPECT_EQ(At(QImage(frames + "/frame-0002.png"), 130, 170), Expected());
+}
+
+struct FailureCase {
+    const char* name;
+    QStringList args; // %I is the ILDA file, %D the temporary directory
+    int status;
+    const char* message; // part of the single error line
+};
+
+TEST_F(RenderCommandTest, FailuresGiveOneLineAndTheirStatus) {
+    const FailureCase cases[] = {
+        {"missing file", {"%D/none.ild", "-o", "%D/x.png"}, 1, "none.ild"},
+        {"frame beyond the file", {"%I", "--frame", "3", "-o", "%D/x.png"}, 1, "no frame 3"},
+        {"unwritable output", {"%I", "-o", "%D/no/such/dir/x.png"}, 1, "x.png"},
+        {"unknown palette", {"%I", "--palette", "rainbow", "-o", "%D/x.png"}, 2, "rainbow"},
+        {"frame 0", {"%I", "--frame", "0", "-o", "%D/x.png"}, 2, "--frame"},
+        {"bad size", {"%I", "--size", "12", "-o", "%D/x.png"}, 2, "--size"},
+        {"unknown option", {"%I", "--fast", "-o", "%D/x.png"}, 2, "--fast"},
+        {"two files", {"%I", "%I", "-o", "%D/x.png"}, 2, "one ILDA file"},
+    };
+    for (const FailureCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        QStringList args;
+        for (QString a : c.args)
+            args << a.replace("%I", ildaPath).replace("%D", dir.path());
+        EXPECT_EQ(Run(args), c.status);
+        EXPECT_TRUE(err.contains(QString::fromUtf8(c.message))) << err.toStdString();
+        EXPECT_EQ(err.count('\n'), 1) << err.toStdString();
+        EXPECT_FALSE(QFile::exists(dir.filePath("x.png")));
+    }
+}
+
+TEST_F(RenderCommandTest, MissingOutputIsAUsageError) {
+    EXPECT_EQ(Run({ildaPath}), 2);
+    EXPECT_TRUE(err.contains("usage"));
+}
+
+TEST_F(RenderCommandTest, HelpDescribesTheOptions) {
+    EXPECT_EQ(Run({"--help"}), 0);
+    for (const char* option : {"--palette", "--frame", "--all", "--time", "--size", "-o"})
+        EXPECT_TRUE(out.contains(option)) << option;
+}
+
+} // namespace
