@@ -125,6 +125,7 @@ void TThMessageBox::BuildForm(const QString& text, int type, unsigned buttonSet)
 
     const int typeIndex = type >= mtWarning && type <= mtCustom ? type : mtCustom;
     titlePanel->SetCaption(QString::fromLatin1(typeTable[typeIndex].title));
+    form->setWindowTitle(titlePanel->Caption());
     if (typeTable[typeIndex].bitmap)
         icon->setPixmap(LoadThemeBitmap(QString::fromLatin1(typeTable[typeIndex].bitmap)));
 

@@ -7,6 +7,7 @@
 
 TThStaticText::TThStaticText(QWidget* parent) : QLabel(parent) {
     setFont(ThemeFont());
+    setTextFormat(Qt::PlainText);
 }
 
 void TThStaticText::SetLayout(TTextLayout value) {
