@@ -36,7 +36,7 @@ public:
     // One-line use: a box with no owner shows the message; returns Display's result.
     static int ShowMessage(const QString& text, int type, unsigned buttonSet);
 
-    // The two halves of Display, for callers that inspect or drive the window themselves:
+    // The two halves of Display, for callers that examine or drive the window themselves:
     // BuildForm makes the window (not shown) with everything in place; DestroyForm destroys
     // it. BuildForm destroys a window still built.
     void BuildForm(const QString& text, int type, unsigned buttons);
