@@ -100,7 +100,7 @@ private:
     void ReleaseBlocks() noexcept {
         while (blocks_) {
             BlockHeader* next = blocks_->next;
-            ::operator delete(blocks_, blocks_->bytes);
+            ::operator delete(blocks_);
             blocks_ = next;
         }
         freeList_ = nullptr;
@@ -162,7 +162,7 @@ void* VertexPoolAllocate() {
 
 void VertexPoolFree(void* slot) noexcept {
     if (slot) {
-        ::operator delete(slot, kSlotSize);
+        ::operator delete(slot);
         std::lock_guard lock(sanitizedMutex);
         --sanitizedLive;
     }
