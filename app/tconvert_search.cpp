@@ -1,24 +1,225 @@
 // The ILDA file search workflow: starting and stopping a search, its notifications, the Web
 // prompt and the way back to convert mode.
+//
+// The search component walks the tree on this thread and processes pending events once per
+// directory, so every handler here runs between directories or entries, and Stop, clicks in the
+// found-file list and repaints are handled at the entry of each directory.
 
 #include "app/tconvert.h"
 
+#include <QCoreApplication>
+#include <QLabel>
+#include <QLineEdit>
+
+#include "app/search/tlmdsearchfilegrep.h"
 #include "app/search/tlmdspfilerecord.h"
+#include "app/tdirectorylistbox.h"
+#include "app/tdrivecombobox.h"
+#include "app/tfilelistbox.h"
+#include "app/tfoundlist.h"
+#include "app/tglyphbutton.h"
+#include "app/tgradientpanel.h"
+#include "app/tradiogroup.h"
+#include "app/tstatuspanel.h"
 
-void TConvert::RzBitBtn1Click() {}
+namespace {
 
-void TConvert::RzBitBtn3Click() {}
+// The height of the directory list and the found-file list while the search panel shows.
+constexpr int searchListHeight = 281;
 
-void TConvert::RzBitBtn4Click() {}
+const QString laterStartQuestion = QStringLiteral(
+    "            Please Follow the Instructions Below\n \nYES :: Search Current Drive and "
+    "Directory Selected \n             and retain the previously found Files \n\nNO :: Clear "
+    "the File List and Start New Search Using\n                  Current Drive and Directory "
+    "Selected\n\nCANCEL :: Cancel File Search and Select Different\n                           "
+    "      Drive or Directory");
 
-void TConvert::RzBitBtn15Click() {}
+const QString webQuestion = QStringLiteral(
+    "         Please Follow the Instructions Below\n \n        YES :: Visit Halvorn Ltd "
+    "Website\nand  leave File Search and Preview Mode Enabled\n\n         NO :: Return to Main "
+    "Screen so I \n             can Select Different Option\n\n             CANCEL :: Quit this "
+    "Program\n");
 
-void TConvert::lfDirChange(QObject*, const QString&) {}
+// RzLabel21 gets a new colour on every directory of a search; changing the palette only when
+// the colour differs spares a palette-change event (and its style work) per directory.
+void SetFontColour(QLabel* label, const QColor& colour) {
+    if (label->palette().color(QPalette::WindowText) == colour)
+        return;
+    QPalette colours = label->palette();
+    colours.setColor(QPalette::WindowText, colour);
+    label->setPalette(colours);
+}
 
-void TConvert::lfFileChange(QObject*, const QString&) {}
+void ShowStatus(QLabel* label, const QColor& colour, const QString& text) {
+    SetFontColour(label, colour);
+    label->setText(text);
+}
 
-void TConvert::lfFound(QObject*, const TLMDSPFileRecord&) {}
+// The engine's properties are set before every start: the start directory is the one the
+// directory list shows at the moment of the click.
+void ExecuteSearchOf(TLMDSearchFileGrep& lf, const QString& directory) {
+    lf.SetDirs(directory);
+    lf.SetThreadedSearch(true);
+    lf.SetThreadPriority(tpIdle);
+    lf.Execute();
+}
 
-void TConvert::lfFinished(QObject*) {}
+} // namespace
 
-void TConvert::lfCancel1(QObject*) {}
+void TConvert::RzBitBtn1Click() {
+    RzPanel3->hide();
+    fl->setEnabled(true);
+    BitBtn3->setEnabled(false);
+    BitBtn2->setEnabled(false);
+    RzBitBtn3->setEnabled(true);
+    RzBitBtn2->setEnabled(false);
+    RzBitBtn4->setEnabled(false);
+    RzBitBtn1->setEnabled(false);
+    RzBitBtn5->setEnabled(false);
+    RzBitBtn6->setEnabled(false);
+    Label1->setText(QStringLiteral("Drive Volume Indicated Below"));
+    PC1->hide();
+    RzRadioGroup1->setEnabled(false);
+    RzRadioGroup1->lower();
+    PS1->show();
+    PS1->raise();
+    Edit1->hide();
+    Edit2->hide();
+    FileListBox1->hide();
+    DirectoryListBox1->resize(DirectoryListBox1->width(), searchListHeight);
+    fl->resize(fl->width(), searchListHeight);
+
+    // The conversion Start button is enabled in welcome and convert mode only: every start
+    // disables it, so it tells a first start from one made on the idle search panel.
+    if (BitBtn1->isEnabled()) {
+        BitBtn1->setEnabled(false);
+        fl->show();
+        sp1->show();
+        ExecuteSearchOf(*lf, DirectoryListBox1->Directory());
+        setWindowTitle(QStringLiteral("File Searching Started."));
+        sp1->SetCaption(QStringLiteral(" Ilda File Search"));
+        DriveComboBox1->setEnabled(false);
+        return;
+    }
+
+    fl->SetMultiSelect(false);
+    switch (dialogs->Confirm(laterStartQuestion, TConfirmButtons::YesNoCancel)) {
+    case TAnswer::Cancel:
+        lf->Cancel();
+        RzRadioGroup1->setEnabled(true);
+        RzRadioGroup1->show();
+        DriveComboBox1->setEnabled(true);
+        RzBitBtn3->setEnabled(false);
+        RzBitBtn1->setEnabled(true);
+        RzBitBtn6->setEnabled(true);
+        RzBitBtn5->setEnabled(true);
+        RzBitBtn4->setEnabled(true);
+        fl->SetMultiSelect(true);
+        Label1->setText(QStringLiteral("Select Folder or Directory to Start From Below"));
+        setWindowTitle(StandardTitle());
+        ShowStatus(RzLabel21, Qt::black, SearchPanelHint());
+        // The cancel request is still pending, so this run walks no directory and ends with
+        // the cancel notification once this handler has returned.
+        lf->Execute();
+        return;
+    case TAnswer::No:
+        fl->Clear();
+        fl->repaint();
+        break;
+    case TAnswer::Yes:
+        break;
+    }
+    Edit1->hide();
+    FileListBox1->hide();
+    DirectoryListBox1->resize(DirectoryListBox1->width(), searchListHeight);
+    BitBtn1->setEnabled(false);
+    fl->show();
+    sp1->show();
+    ExecuteSearchOf(*lf, DirectoryListBox1->Directory());
+    setWindowTitle(QStringLiteral("File Searching Started."));
+    sp1->SetCaption(QStringLiteral(" Ilda File Search"));
+    ShowStatus(RzLabel21, Qt::red,
+               QStringLiteral("\n    File searching Enabled :: Please Wait Searching."));
+}
+
+void TConvert::RzBitBtn3Click() {
+    lf->Cancel();
+    // The walk is held while the message is up: this handler runs inside it.
+    dialogs->Information(QStringLiteral(" File Search Cancelled "));
+    // A run is in progress, so this does nothing; the walk stops at its next check and ends
+    // with the cancel notification.
+    lf->Execute();
+    RzBitBtn1->setEnabled(true);
+    RzBitBtn3->setEnabled(false);
+    RzBitBtn4->setEnabled(true);
+    RzBitBtn6->setEnabled(true);
+    DriveComboBox1->setEnabled(true);
+    fl->SetMultiSelect(true);
+    fl->setEnabled(true);
+    RzBitBtn2->setEnabled(true);
+    RzBitBtn5->setEnabled(true);
+    setWindowTitle(StandardTitle());
+    ShowStatus(RzLabel21, Qt::black, SearchPanelHint());
+}
+
+void TConvert::RzBitBtn4Click() {
+    DirectoryListBox1->SetDirectory(ildaDirectory);
+    PC1->show();
+    PS1->hide();
+    // No search runs on the idle panel: the run Execute makes walks nothing and ends with the
+    // cancel notification, which restores the palette group.
+    lf->Cancel();
+    ShowConvertMode();
+    lf->Execute();
+}
+
+void TConvert::RzBitBtn15Click() {
+    switch (dialogs->Confirm(webQuestion, TConfirmButtons::YesNoCancel)) {
+    case TAnswer::Yes:
+        RzBitBtn1Click();
+        dialogs->OpenUrl(WebSiteAddress());
+        break;
+    case TAnswer::No:
+        break;
+    case TAnswer::Cancel:
+        QCoreApplication::quit();
+        break;
+    }
+}
+
+void TConvert::lfDirChange(QObject*, const QString& dir) {
+    setWindowTitle(QStringLiteral("  Searching for Files  ") + dir);
+    ShowStatus(RzLabel21, Qt::red, QStringLiteral(" \n Searching Directories :: \n ") + dir);
+    RzLabel21->repaint();
+}
+
+void TConvert::lfFileChange(QObject*, const QString& name) {
+    sp1->SetCaption(QStringLiteral("Last File Found   ") + name);
+}
+
+void TConvert::lfFound(QObject*, const TLMDSPFileRecord& record) {
+    // No duplicate check: a file found by two searches is listed twice.
+    fl->Add(record.dir + record.fileName);
+}
+
+void TConvert::lfFinished(QObject*) {
+    RzBitBtn1->setEnabled(true);
+    RzBitBtn3->setEnabled(false);
+    RzBitBtn4->setEnabled(true);
+    RzBitBtn6->setEnabled(true);
+    DriveComboBox1->setEnabled(true);
+    RzRadioGroup1->setEnabled(true);
+    ShowStatus(RzLabel21, Qt::black, SearchPanelHint());
+    RzBitBtn2->setEnabled(true);
+    RzBitBtn5->setEnabled(true);
+    fl->SetMultiSelect(true);
+    fl->setEnabled(true);
+    Label1->setText(QStringLiteral("Select Folder or Directory to Start From Below"));
+    setWindowTitle(StandardTitle());
+}
+
+void TConvert::lfCancel1(QObject*) {
+    RzRadioGroup1->setEnabled(true);
+    ShowStatus(RzLabel21, Qt::black, SearchPanelHint());
+    setWindowTitle(StandardTitle());
+}
