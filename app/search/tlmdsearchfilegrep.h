@@ -172,8 +172,9 @@ private:
     QChar anySequenceCharacter_ = u'*';
 
     // Run state. The cancel request holds from Cancel to the end of the next run. A threaded
-    // run is "scheduled" from Execute until the event loop starts it; "terminated" stands for
-    // the termination flag of the search thread the reference design waits in.
+    // run is "scheduled" from Execute until the event loop starts it; "terminated" marks a
+    // Cancel while a threaded run is scheduled or running, which keeps the start directories
+    // not yet begun from being walked at all.
     bool cancelRequested_ = false;
     bool scheduled_ = false;
     bool running_ = false;
