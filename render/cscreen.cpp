@@ -41,6 +41,12 @@ void CScreen::SetSize(int32_t newWidth, int32_t newHeight) {
     }
     width = newWidth;
     height = newHeight;
+    // Whatever an unfinished draw collected was placed for the old size; the next draw starts
+    // with BeginDraw on the new pixels.
+    segmentCount = 0;
+    dotCount = 0;
+    bits = nullptr;
+    pitch = 0;
     if (bitmap) {
         // QImage refuses sizes it cannot allocate and stays null; every draw then does nothing.
         if (newWidth > 0 && newHeight > 0)

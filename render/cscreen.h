@@ -42,6 +42,7 @@ public:
 
     // Sizes the bitmap and sets the projection constants that follow from the size. A size that
     // cannot be allocated (or is not positive) leaves an empty bitmap, on which draws do nothing.
+    // A draw in progress is abandoned: nothing is rasterised until the next BeginDraw.
     void SetSize(int32_t width, int32_t height);
 
     // Starts a draw: empties the buffers and fetches the pixel address and row pitch.

@@ -63,6 +63,20 @@ TEST(CScreenSetSize, NewSurfaceHasNoSizeAndDrawsNothing) {
     screen.EndDraw(true);
 }
 
+TEST(CScreenSetSize, ShrinkingDuringADrawRasterisesNothingOfTheOldSize) {
+    CScreen screen;
+    screen.SetSize(400, 300);
+    screen.BeginDraw();
+    ASSERT_TRUE(screen.AddSegment(ProjectedPoint(399, 299), ProjectedPoint(0, 299)));
+    screen.SetSize(10, 10);
+    screen.Clear(0);
+    screen.EndDraw(true);
+    screen.BeginDraw();
+    screen.Clear(0);
+    screen.EndDraw(true);
+    EXPECT_TRUE(LitPixels(screen).empty());
+}
+
 TEST(CScreenBeginDraw, RowZeroIsTheBottomRowOfThePicture) {
     CScreen screen;
     screen.SetSize(8, 6);
