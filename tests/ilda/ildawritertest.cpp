@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <fcntl.h>
 #include <filesystem>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -38,6 +41,21 @@ protected:
         return b.String();
     }
 };
+
+// Sets or clears the file system's immutable flag; false when that is not possible here.
+bool SetImmutable(const fs::path& path, bool on) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    int flags = 0;
+    bool done = ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+    if (done) {
+        flags = on ? (flags | FS_IMMUTABLE_FL) : (flags & ~FS_IMMUTABLE_FL);
+        done = ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+    }
+    ::close(fd);
+    return done;
+}
 
 } // namespace
 
@@ -236,18 +254,27 @@ TEST_F(IldaWriterTest, TargetsThatCannotBeWritten) {
     EXPECT_EQ(EntryCount(), 2u);
 }
 
-TEST_F(IldaWriterTest, ReadOnlyTargetIsRefusedForOrdinaryUsers) {
-    if (::geteuid() == 0)
-        GTEST_SKIP() << "root may write any file, so a read-only target is writable for it";
+// For an ordinary user a file without write permission is read-only. Root writes such files,
+// so for root the target is made immutable instead, which even root may not replace.
+TEST_F(IldaWriterTest, ReadOnlyTargetKeepsItsBytes) {
     const fs::path path = dir_ / "locked.ild";
     Put(path, std::string("locked"));
     ::chmod(path.c_str(), 0444);
+    const bool root = ::geteuid() == 0;
+    if (root && !SetImmutable(path, true))
+        GTEST_SKIP() << "root may write any file, and this file system has no immutable flag";
     CChannel* channel = NewChannel();
+    ASSERT_NE(channel->AddFrame()->AddThing()->AddVertex(1, 1, 1, 0, 0), nullptr);
     MessageRecorder recorder;
     CIlda ilda;
-    EXPECT_FALSE(ilda.Save(path.string(), channel, 1));
-    EXPECT_EQ(recorder.messages.size(), 1u);
+    const bool saved = ilda.Save(path.string(), channel, 1);
+    if (root)
+        SetImmutable(path, false);
+    EXPECT_FALSE(saved);
+    ASSERT_EQ(recorder.messages.size(), 1u);
+    EXPECT_EQ(recorder.messages[0].text, "Cannot open Ilda file.");
     EXPECT_EQ(Read(path), "locked");
+    EXPECT_EQ(EntryCount(), 1u) << "no temporary file may stay behind";
 }
 
 // A save that fails part way for real: a child process under a file size limit re-saves a file
