@@ -16,6 +16,8 @@
 // Not in the lists: the scene's `name` (first in the scene record), and what follows the last
 // listed field: both records' `transform`, the scene's `value_list` and the channel's `beams`.
 
+#pragma push_macro("F")
+#undef F
 #define TRELLION_FIELD(cls, member) visit(#member, &cls::member)
 
 template <class Visit> bool ForEachSceneField(int version, Visit&& visit) {
@@ -81,3 +83,4 @@ template <class Visit> bool ForEachChannelField(int version, Visit&& visit) {
 }
 
 #undef TRELLION_FIELD
+#pragma pop_macro("F")
