@@ -118,6 +118,13 @@ void CScreen::DrawLabels() {
     const int flags = Qt::AlignLeft | Qt::AlignTop | Qt::TextDontClip;
     painter.drawText(QRect(x, y, 0, 0), flags, QStringLiteral("Beam"));
     painter.drawText(QRect(x, y + 16, 0, 0), flags, QStringLiteral("Table"));
+    painter.end();
+    // A painter detaches an image whose pixels are shared with a copy; the rows the rasteriser
+    // writes must be the ones the bitmap now holds.
+    if (bits != nullptr) {
+        bits = reinterpret_cast<uint32_t*>(bitmap->scanLine(bitmap->height() - 1));
+        pitch = -static_cast<int32_t>(bitmap->bytesPerLine() / 4);
+    }
 }
 
 void CScreen::DrawPoly(CPoly* poly) {

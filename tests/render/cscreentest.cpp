@@ -1,4 +1,5 @@
 // The off-screen surface: projection constants, buffers and the rasteriser.
+#include <algorithm>
 #include <cmath>
 #include <utility>
 #include <vector>

@@ -350,6 +350,25 @@ TEST_F(FrameRendererTest, BeamTableChannelIsLabelledEvenWithoutAFrame) {
     EXPECT_LT(lit, 60 * 32);
 }
 
+TEST_F(FrameRendererTest, LabelsAndSegmentsLandInTheSamePictureWhileACopyIsHeld) {
+    EnsureGuiApplication();
+    Resize(260, 280);
+    channel->type = 3;
+    Point(-1000, -1000);
+    Point(1000, -1000);
+    screen.BeginDraw();
+    screen.Clear(0);
+    const QImage before = *screen.Image(); // shares the pixels until someone writes
+    screen.RenderFrame(nullptr, nullptr, nullptr, channel, frame, 0);
+    screen.EndDraw(false);
+    const QImage& image = *screen.Image();
+    EXPECT_TRUE(AnyWhiteIn(image, QRect(114, 124, 60, 32)));
+    ASSERT_EQ(screen.segmentCount, 1);
+    const int row = 280 - 1 - SegmentBuffer[0].start.y;
+    EXPECT_NE(image.pixel(130, row) & 0xFFFFFF, 0u);
+    EXPECT_EQ(before.pixel(130, row) & 0xFFFFFF, 0u);
+}
+
 TEST_F(FrameRendererTest, LabelsNeedABeamTableChannel) {
     EnsureGuiApplication();
     Resize(260, 280);
