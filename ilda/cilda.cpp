@@ -108,7 +108,9 @@ bool CIlda::ReadWholeFile(const std::string& name) {
     buffer.reset();
     cursor = end = nullptr;
 
-    file = ::open(name.c_str(), O_RDONLY | O_CLOEXEC);
+    // Without O_NONBLOCK a FIFO found under an ILDA name would block the open until some
+    // writer came; on a regular file the flag changes nothing.
+    file = ::open(name.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (file < 0)
         return false;
     // Opening a directory for reading succeeds here; only a regular file is an ILDA file.

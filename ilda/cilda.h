@@ -47,7 +47,8 @@ public:
     [[nodiscard]] bool Save(const std::string& name, CChannel* channel, int32_t paletteIndex);
 
     // Steps of Load. ReadWholeFile fills `buffer` and sets `cursor` and `end` around the bytes
-    // actually read; it reports its own failure. Parse runs section after section from
+    // actually read; false when the file cannot be opened, is no regular file, cannot be held
+    // in memory or fails to read (Load reports that). Parse runs section after section from
     // `cursor` until the data ends or stops making sense; false when it stopped early. The
     // section parsers decode the section at `cursor` into a frame; false when a record is cut
     // off or the model could not grow. SkipSection steps over the header at `cursor` and scans

@@ -235,9 +235,11 @@ TEST_F(IldaReaderTest, FilesThatCannotBeOpened) {
         fs::path path;
     };
     fs::create_directory(dir_ / "a directory.ild");
+    ASSERT_EQ(::mkfifo((dir_ / "pipe.ild").c_str(), 0600), 0);
     const Row rows[] = {
         {"missing", dir_ / "missing.ild"},
         {"directory", dir_ / "a directory.ild"},
+        {"FIFO without a writer", dir_ / "pipe.ild"},
         {"inside a file", dir_ / "missing.ild" / "x.ild"},
     };
     for (const Row& row : rows) {
