@@ -109,6 +109,9 @@ public:
     void ShowPreviewCaption();
     void SaveToIldaDirectory();
     void SaveToChosenDirectories();
+    // The text after the last separator of path (the name a saved file keeps); path itself
+    // when it has none.
+    [[nodiscard]] static QString FileNamePart(const QString& path);
 
 public slots:
     // Batch conversion.

@@ -1,7 +1,236 @@
 // Batch conversion: the conversion row's Start and Stop.
+//
+// The whole batch runs inside the Start click on the user-interface thread. Between two files
+// it dispatches at most one pending event, the way the platform's message loop removes one
+// message, translates it and dispatches it; so a click on Stop (or Close) is handled between
+// files, never inside one, and the status texts are repainted as soon as they change because
+// nothing else paints them while a file is converted.
 
 #include "app/tconvert.h"
 
-void TConvert::BitBtn1Click() {}
+#include <QCoreApplication>
+#include <QEvent>
+#include <QLineEdit>
+#include <QStringList>
 
-void TConvert::BitBtn3Click() {}
+#include <exception>
+#include <memory>
+#include <new>
+#include <typeinfo>
+
+#include "app/tdirectorylistbox.h"
+#include "app/tdrivecombobox.h"
+#include "app/tfilelistbox.h"
+#include "app/tglyphbutton.h"
+#include "app/tradiogroup.h"
+#include "app/tstatuspanel.h"
+#include "ilda/cilda.h"
+#include "model/cchannel.h"
+#include "model/cscene.h"
+#include "scene/scenefile.h"
+
+namespace {
+
+// Delivers at most one of the events waiting for this thread. Qt has no call that dispatches a
+// single event, so an application event filter stands at the door during one pass of the
+// event loop: the first event that a user or a program sends as a message (input, or an
+// event of a program's own type) is delivered, and every later one is put back at the end of
+// the queue for a later pass. Everything the delivered event causes passes through, modal
+// loops included; so do queued calls, timers and paints, which are not messages of that kind
+// and cannot be put back unchanged.
+class TOneEventDispatch : public QObject {
+public:
+    // One pass. True when the application was asked to quit during it (a click on Close).
+    [[nodiscard]] static bool Run() {
+        QCoreApplication* application = QCoreApplication::instance();
+        if (application == nullptr)
+            return false;
+        TOneEventDispatch gate;
+        application->installEventFilter(&gate);
+        QCoreApplication::processEvents(QEventLoop::AllEvents);
+        application->removeEventFilter(&gate);
+        return gate.quitRequested;
+    }
+
+protected:
+    bool eventFilter(QObject* receiver, QEvent* event) override {
+        // QCoreApplication::quit() sends this to the application while the click on Close is
+        // delivered; the event loop itself only ends once the batch has returned.
+        if (event->type() == QEvent::Quit && receiver == QCoreApplication::instance())
+            quitRequested = true;
+        if (stage == Stage::Delivering || !IsMessage(event))
+            return false;
+        if (stage == Stage::Done) {
+            QCoreApplication::postEvent(receiver, event->clone());
+            return true;
+        }
+        // Delivered here rather than let through, so that the end of its delivery is known.
+        stage = Stage::Delivering;
+        QCoreApplication::sendEvent(receiver, event);
+        stage = Stage::Done;
+        // A mouse or key event the widget ignored would otherwise be offered to its parent,
+        // which has already seen it during the delivery above.
+        event->setAccepted(true);
+        return true;
+    }
+
+private:
+    static bool IsMessage(const QEvent* event) {
+        switch (event->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::MouseMove:
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease:
+        case QEvent::Wheel:
+            return true;
+        default:
+            // A program's own event type; only a plain QEvent is copied whole by clone().
+            return event->type() >= QEvent::User && event->type() <= QEvent::MaxUser &&
+                   typeid(*event) == typeid(QEvent);
+        }
+    }
+
+    enum class Stage { Waiting, Delivering, Done };
+    Stage stage = Stage::Waiting;
+    bool quitRequested = false;
+};
+
+// The scene file's name: the item with its last three characters replaced by "scn"; the case
+// of the rest stays (SHOW.ILD becomes SHOW.scn).
+QString SceneFileName(const QString& ildaName) {
+    return ildaName.left(ildaName.size() >= 3 ? ildaName.size() - 3 : 0) + QStringLiteral("scn");
+}
+
+// The objects of one file: a scene of its own with one channel, and the reader.
+struct TConversionObjects {
+    std::unique_ptr<CScene> scene;
+    CChannel* channel = nullptr;
+    std::unique_ptr<CIlda> reader;
+
+    // False when memory ran out making them; the file is then passed over.
+    [[nodiscard]] bool Create() {
+        try {
+            scene = std::make_unique<CScene>(nullptr, nullptr);
+            reader = std::make_unique<CIlda>();
+            channel = scene->AddChannel();
+        } catch (const std::bad_alloc&) {
+            Release();
+        }
+        return channel != nullptr;
+    }
+    void Release() {
+        channel = nullptr;
+        reader.reset();
+        scene.reset();
+    }
+};
+
+} // namespace
+
+void TConvert::BitBtn1Click() {
+    // The batch as the list shows it now; the directory lists stay disabled while it runs.
+    const QStringList batch = FileListBox1->Items();
+    const int count = static_cast<int>(batch.size());
+    if (count == 0) {
+        dialogs->Information(QStringLiteral("No Files to Convert."));
+        return;
+    }
+    const QString sourceDir = DirectoryListBox1->Directory();
+    const QString targetDir = DirectoryListBox2->Directory();
+
+    stopRequested = false;
+
+    sp1->show();
+    RzRadioGroup1->setEnabled(false);
+    BitBtn1->setEnabled(false);
+    RzBitBtn1->setEnabled(false);
+    BitBtn3->setEnabled(true);
+    DriveComboBox1->setEnabled(false);
+    DriveComboBox2->setEnabled(false);
+    DirectoryListBox1->setEnabled(false);
+    DirectoryListBox2->setEnabled(false);
+
+    sp1->SetFontColour(Qt::red);
+    sp1->SetCaption(QStringLiteral("File Conversion Started"));
+    Panel1->repaint();
+
+    int i = 0;
+    for (; i < count; ++i) {
+        // A click on Close quits the application: the batch ends here like a Stop.
+        if (TOneEventDispatch::Run())
+            stopRequested = true;
+        if (stopRequested)
+            break;
+
+        TConversionObjects file;
+        const bool created = file.Create();
+        QString name = batch.at(i);
+        const QString progress =
+            QStringLiteral("Converting File %1 of %2 %3").arg(i + 1).arg(count).arg(name);
+        sp1->SetCaption(QStringLiteral("Writing File :: ") + name);
+        sp1->repaint();
+        if (!created)
+            continue;
+
+        try {
+            Edit1->setText(progress);
+            Edit1->repaint();
+            const QString source = sourceDir + u'/' + batch.at(i);
+            const bool loaded =
+                file.reader->Load(source.toStdString(), file.channel, RzRadioGroup1->ItemIndex());
+            name = SceneFileName(name);
+            // A file the reader could not open has been reported by it; writing its one
+            // empty frame would replace a scene file of that name with nothing.
+            if (loaded) {
+                file.channel->type = 1;
+                // No deletion first: the scene file replaces an existing one only once it is
+                // complete, so a failed write leaves the previous file in place.
+                (void)SaveSceneFile(file.scene.get(), (targetDir + u'/' + name).toStdString());
+                Edit2->setText(QStringLiteral("Saving File :: ") + name);
+                Edit2->repaint();
+                FileListBox2->AddItem(name);
+            }
+            file.Release();
+        } catch (const std::exception&) {
+            dialogs->Information(QStringLiteral("        The Following File is Corrupt  ") + name +
+                                 QStringLiteral(" \n Remove  ") + name +
+                                 QStringLiteral("  from the Files to be Converted"));
+            Edit1->setText(QStringLiteral(" Remove Corrupt File :: ") + name);
+            Edit1->repaint();
+            stopRequested = true;
+            file.Release();
+        }
+    }
+
+    const QString final = QStringLiteral("Finished converting %1 of %2 files.").arg(i).arg(count);
+    sp1->SetFontColour(Qt::black);
+    sp1->hide();
+    Edit1->setText(final);
+    Edit1->repaint();
+
+    FileListBox1->Update();
+    FileListBox2->Update();
+    FileListBox1->repaint();
+    FileListBox2->repaint();
+
+    BitBtn1->setEnabled(true);
+    BitBtn3->setEnabled(false);
+    RzBitBtn1->setEnabled(true);
+    RzRadioGroup1->setEnabled(true);
+    DriveComboBox1->setEnabled(true);
+    DriveComboBox2->setEnabled(true);
+    DirectoryListBox1->setEnabled(true);
+    DirectoryListBox2->setEnabled(true);
+}
+
+void TConvert::BitBtn3Click() {
+    stopRequested = true;
+    sp1->hide();
+    DriveComboBox1->setEnabled(true);
+    DriveComboBox2->setEnabled(true);
+    DirectoryListBox1->setEnabled(true);
+    DirectoryListBox2->setEnabled(true);
+    Panel1->repaint();
+}

@@ -1,9 +1,275 @@
 // Saving found files into the ILDA directory or into directories the user picks.
+//
+// Each selected file is read into a scratch scene with the chosen palette and written again as
+// an ILDA file with the same palette, so the copy carries that palette's colour indices. The
+// saving runs inside the Save click; only the save dialog and the message boxes process events
+// while it runs, so every status text is repainted as soon as it changes.
+//
+// Nothing is lost on the way: the writer replaces a file only once the new one is complete
+// (the file being re-saved may be the very file read), so a failure never deletes anything; a
+// file the reader could not open is not written at all; and no existing file is replaced that
+// the user was not asked about.
 
 #include "app/tconvert.h"
 
-void TConvert::RzBitBtn2Click() {}
+#include <QDir>
+#include <QFileInfo>
+#include <QLabel>
+#include <QPalette>
 
-void TConvert::SaveToIldaDirectory() {}
+#include <exception>
+#include <memory>
+#include <new>
 
-void TConvert::SaveToChosenDirectories() {}
+#include "app/tdirectorylistbox.h"
+#include "app/tdrivecombobox.h"
+#include "app/tfilelistbox.h"
+#include "app/tfoundlist.h"
+#include "app/tglyphbutton.h"
+#include "app/tradiogroup.h"
+#include "app/tstatuspanel.h"
+#include "ilda/cilda.h"
+#include "model/cchannel.h"
+#include "model/cscene.h"
+
+namespace {
+
+const QString destinationQuestion =
+    QStringLiteral("Please Follow the Instructions below\n \n    YES :: Save all Selected files "
+                   "\n    to the ILDA Files Directory\n\n        NO :: Select different\n       "
+                   "directories for each file\n\n  CANCEL :: Cancel Saving Files\n");
+
+const QString selectionQuestion =
+    QStringLiteral(" Follow the Instructions below\n \nYES::Leave all Files Highlighted \n     "
+                   "and Selected as Reference\n\n     NO::De-Select all Files\n");
+
+const QString finishedText =
+    QStringLiteral("\n Finished Saving Selected Files to ILDA Files Directory");
+
+QString CorruptFileMessage(const QString& file) {
+    return QStringLiteral("        The Following File is Corrupt  ") + file +
+           QStringLiteral(" \n Remove  ") + file + QStringLiteral("  from the Files to be Saved");
+}
+
+// Asked when the file about to be written would replace one the save dialog did not ask about
+// (a name was typed in the dialog, but the file keeps its own).
+QString ReplaceQuestion(const QString& target) {
+    return QStringLiteral("  The File  ") + QDir::toNativeSeparators(target) +
+           QStringLiteral("  Already Exists\n \n    YES :: Replace the Existing File\n\n     "
+                          "NO :: Keep the Existing File\n     and do not Save this File\n");
+}
+
+void SetFontColour(QLabel* label, const QColor& colour) {
+    QPalette colours = label->palette();
+    colours.setColor(QPalette::WindowText, colour);
+    label->setPalette(colours);
+}
+
+// The objects of one file: a scene of its own with one channel, and the reader (which also
+// writes the copy).
+struct TSaveObjects {
+    std::unique_ptr<CScene> scene;
+    CChannel* channel = nullptr;
+    std::unique_ptr<CIlda> reader;
+
+    // False when memory ran out making them; the item is then passed over.
+    [[nodiscard]] bool Create() {
+        try {
+            scene = std::make_unique<CScene>(nullptr, nullptr);
+            reader = std::make_unique<CIlda>();
+            channel = scene->AddChannel();
+        } catch (const std::bad_alloc&) {
+            Release();
+        }
+        return channel != nullptr;
+    }
+    void Release() {
+        channel = nullptr;
+        reader.reset();
+        scene.reset();
+    }
+};
+
+} // namespace
+
+QString TConvert::FileNamePart(const QString& path) {
+    const qsizetype separator = path.lastIndexOf(u'/');
+    return separator < 0 ? path : path.mid(separator + 1);
+}
+
+void TConvert::RzBitBtn2Click() {
+    RzRadioGroup1->setEnabled(false);
+    RzBitBtn1->setEnabled(false);
+    RzBitBtn3->setEnabled(false);
+    RzBitBtn4->setEnabled(false);
+    RzBitBtn5->setEnabled(false);
+    RzBitBtn6->setEnabled(false);
+    DriveComboBox1->setEnabled(false);
+    Panel1->repaint();
+
+    if (fl->NextSelected(0) < 0) {
+        dialogs->Information(QStringLiteral("No Files Selected to Save."));
+    } else {
+        switch (dialogs->Confirm(destinationQuestion, TConfirmButtons::YesNoCancel)) {
+        case TAnswer::Yes:
+            SaveToIldaDirectory();
+            break;
+        case TAnswer::No:
+            SaveToChosenDirectories();
+            break;
+        case TAnswer::Cancel:
+            break;
+        }
+    }
+
+    RzBitBtn1->setEnabled(true);
+    RzBitBtn4->setEnabled(true);
+    RzBitBtn5->setEnabled(true);
+    RzBitBtn6->setEnabled(true);
+    RzRadioGroup1->setEnabled(true);
+    DriveComboBox1->setEnabled(true);
+}
+
+void TConvert::SaveToIldaDirectory() {
+    int item = fl->NextSelected(0);
+    DirectoryListBox1->setEnabled(false);
+    RzBitBtn1->setEnabled(false);
+    RzBitBtn2->setEnabled(false);
+    RzBitBtn3->setEnabled(false);
+    RzBitBtn5->setEnabled(false);
+    RzBitBtn6->setEnabled(false);
+    DriveComboBox1->setEnabled(false);
+
+    SetFontColour(RzLabel21, Qt::red);
+    RzLabel21->setText(QStringLiteral("\n Saving Files to ILDA File Directory :: Please Wait."));
+    Panel1->repaint();
+
+    while (item >= 0) {
+        const QString path = fl->Item(item);
+        sp1->SetCaption(QStringLiteral("Saving File ") + path);
+        sp1->repaint();
+
+        TSaveObjects file;
+        if (file.Create()) {
+            QString name;
+            try {
+                const int palette = RzRadioGroup1->ItemIndex();
+                const bool loaded = file.reader->Load(path.toStdString(), file.channel, palette);
+                name = FileNamePart(path);
+                DirectoryListBox1->SetDirectory(ildaDirectory);
+                // A file that could not be opened has been reported by the reader; its one
+                // empty frame must not replace a file of that name.
+                if (loaded)
+                    (void)file.reader->Save((ildaDirectory + u'/' + name).toStdString(),
+                                            file.channel, palette);
+            } catch (const std::exception&) {
+                // The name is known once the file has been read. Nothing is deleted: the
+                // writer leaves an existing file of that name as it was.
+                dialogs->Information(CorruptFileMessage(name.isEmpty() ? path : name));
+                fl->repaint();
+            }
+            FileListBox1->Update();
+            FileListBox1->repaint();
+            file.Release();
+        }
+        item = fl->NextSelected(item + 1);
+    }
+
+    RzLabel21->setText(finishedText);
+    const TAnswer answer = dialogs->Confirm(selectionQuestion, TConfirmButtons::YesNo);
+    if (answer != TAnswer::Yes && answer != TAnswer::No)
+        return;
+    if (answer == TAnswer::No)
+        fl->SetMultiSelect(false);
+    sp1->SetCaption(QStringLiteral("Finished Saving Selected Files to ILDA Files Directory"));
+    SetFontColour(RzLabel21, Qt::black);
+    RzLabel21->setText(SearchPanelHint());
+    RzBitBtn1->setEnabled(true);
+    RzBitBtn2->setEnabled(true);
+    RzBitBtn4->setEnabled(true);
+    RzBitBtn3->setEnabled(false);
+    RzBitBtn5->setEnabled(true);
+    RzBitBtn6->setEnabled(true);
+    RzRadioGroup1->setEnabled(true);
+    DriveComboBox1->setEnabled(true);
+    DirectoryListBox1->setEnabled(true);
+    if (answer == TAnswer::No)
+        fl->SetMultiSelect(true);
+}
+
+void TConvert::SaveToChosenDirectories() {
+    int item = fl->NextSelected(0);
+    DirectoryListBox1->setEnabled(false);
+    RzBitBtn1->setEnabled(false);
+    RzBitBtn2->setEnabled(false);
+    RzBitBtn3->setEnabled(false);
+    DriveComboBox1->setEnabled(false);
+
+    SetFontColour(RzLabel21, Qt::red);
+    RzLabel21->setText(
+        QStringLiteral("\n Manual File Saving Enabled :: Please Select Destination Directory."));
+    Panel1->repaint();
+
+    while (item >= 0) {
+        const QString path = fl->Item(item);
+        sp1->SetCaption(QStringLiteral("Saving File ") + path);
+        sp1->repaint();
+
+        TSaveObjects file;
+        if (file.Create()) {
+            try {
+                const int palette = RzRadioGroup1->ItemIndex();
+                const bool loaded = file.reader->Load(path.toStdString(), file.channel, palette);
+                const QString name = FileNamePart(path);
+                SaveDialog1.SetFileName(name);
+                SaveDialog1.SetInitialDir(ildaDirectory);
+                // A file that could not be opened (the reader said so) is not offered for
+                // saving: there is nothing of it to write.
+                if (loaded && SaveDialog1.Execute()) {
+                    const QString chosen = QDir::cleanPath(SaveDialog1.FileName());
+                    // The file keeps its own name in the directory the user confirmed. When
+                    // another name was typed there, the dialog's own overwrite question was
+                    // about that name, so a file of the own name is not replaced unasked.
+                    const QString target = QFileInfo(chosen).absolutePath() + u'/' + name;
+                    const bool replaceAsked = QDir::cleanPath(target) == chosen;
+                    if (replaceAsked || !QFileInfo::exists(target) ||
+                        dialogs->Confirm(ReplaceQuestion(target), TConfirmButtons::YesNo) ==
+                            TAnswer::Yes)
+                        (void)file.reader->Save(target.toStdString(), file.channel, palette);
+                }
+            } catch (const std::exception&) {
+                // Nothing has been written for this file: the writer puts a file in place
+                // only once it is complete.
+                dialogs->Information(CorruptFileMessage(path));
+                file.Release();
+                RzBitBtn1->setEnabled(true);
+                RzBitBtn2->setEnabled(true);
+                RzBitBtn4->setEnabled(true);
+                Panel1->repaint();
+                break;
+            }
+            file.Release();
+        }
+        item = fl->NextSelected(item + 1);
+    }
+
+    RzLabel21->setText(finishedText);
+    const TAnswer answer = dialogs->Confirm(selectionQuestion, TConfirmButtons::YesNo);
+    if (answer != TAnswer::Yes && answer != TAnswer::No)
+        return;
+    if (answer == TAnswer::No)
+        fl->SetMultiSelect(false);
+    SetFontColour(RzLabel21, Qt::black);
+    RzLabel21->setText(SearchPanelHint());
+    sp1->SetCaption(QStringLiteral("Finished Saving Files to Chosen Directory"));
+    RzBitBtn1->setEnabled(true);
+    RzBitBtn2->setEnabled(true);
+    RzBitBtn4->setEnabled(true);
+    RzBitBtn3->setEnabled(false);
+    RzBitBtn6->setEnabled(true);
+    RzRadioGroup1->setEnabled(true);
+    DriveComboBox1->setEnabled(true);
+    DirectoryListBox1->setEnabled(true);
+    if (answer == TAnswer::No)
+        fl->SetMultiSelect(true);
+}

@@ -1,0 +1,372 @@
+// The batch conversion through the window: real ILDA files in the window's ILDA directory,
+// scene files read back from the scene directory, scripted answers, the window's own event
+// loop dispatch between files.
+
+#include <QAbstractButton>
+#include <QCoreApplication>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPixmap>
+#include <QTimer>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/tdirectorylistbox.h"
+#include "app/tdrivecombobox.h"
+#include "app/tfilelistbox.h"
+#include "app/tglyphbutton.h"
+#include "app/tradiogroup.h"
+#include "app/tstatuspanel.h"
+#include "ilda/colourpalettes.h"
+#include "model/cchannel.h"
+#include "model/cframe.h"
+#include "model/cscene.h"
+#include "model/cthing.h"
+#include "model/cvector.h"
+#include "scene/scenefile.h"
+#include "tests/app/flowfiles.h"
+#include "tests/app/windowfixture.h"
+
+namespace {
+
+using namespace flowfiles;
+using Kind = ScriptedUserDialogs::Kind;
+
+const QString cannotOpen = QStringLiteral("Cannot open Ilda file.");
+
+class ConvertFlowTest : public WindowTest {
+protected:
+    void SetUp() override {
+        WindowTest::SetUp();
+        window->Convert->click();
+        Settle();
+        ildaDir = window->IldaDirectory();
+        sceneDir = window->SceneDirectory();
+    }
+
+    // Writes the ILDA files (frames = position + 1) into the left directory and re-reads it.
+    void PutIldaFiles(const QStringList& names) {
+        for (int i = 0; i < names.size(); ++i)
+            WriteFile(ildaDir + u'/' + names[i], IldaFile(i + 1, 10));
+        window->FileListBox1->Update();
+    }
+
+    // The scene file's frames, or -1 when it is missing or unreadable.
+    int SceneFrames(const QString& name) const {
+        CScene scene;
+        if (!LoadSceneFile((sceneDir + u'/' + name).toStdString(), &scene))
+            return -1;
+        return scene.FirstChannel() ? scene.FirstChannel()->FrameCount() : -1;
+    }
+
+    // Posts a press and a release of the left button in the middle of the button, as a click
+    // arrives from the window system: two events.
+    static void PostClick(QWidget* button) {
+        const QPointF centre(button->width() / 2.0, button->height() / 2.0);
+        const QPointF global = button->mapToGlobal(centre);
+        QCoreApplication::postEvent(button, new QMouseEvent(QEvent::MouseButtonPress, centre,
+                                                            global, Qt::LeftButton, Qt::LeftButton,
+                                                            Qt::NoModifier));
+        QCoreApplication::postEvent(button,
+                                    new QMouseEvent(QEvent::MouseButtonRelease, centre, global,
+                                                    Qt::LeftButton, Qt::NoButton, Qt::NoModifier));
+    }
+
+    void ExpectIdleControls() const {
+        EXPECT_TRUE(window->BitBtn1->isEnabled());
+        EXPECT_FALSE(window->BitBtn3->isEnabled());
+        EXPECT_TRUE(window->BitBtn2->isEnabled());
+        EXPECT_TRUE(window->RzBitBtn1->isEnabled());
+        EXPECT_TRUE(window->RzRadioGroup1->isEnabled());
+        EXPECT_TRUE(window->DriveComboBox1->isEnabled());
+        EXPECT_TRUE(window->DriveComboBox2->isEnabled());
+        EXPECT_TRUE(window->DirectoryListBox1->isEnabled());
+        EXPECT_TRUE(window->DirectoryListBox2->isEnabled());
+        EXPECT_TRUE(window->sp1->isHidden());
+        EXPECT_EQ(window->sp1->FontColour(), QColor(Qt::black));
+    }
+
+    QString ildaDir;
+    QString sceneDir;
+};
+
+struct NamingCase {
+    const char* name;
+    const char* ilda;
+    const char* scene;
+    bool sceneExists;
+};
+
+class ConvertNamingTest : public ConvertFlowTest,
+                          public ::testing::WithParamInterface<NamingCase> {};
+
+TEST_P(ConvertNamingTest, WritesTheSceneFileBesideItsNameInTheRightHandDirectory) {
+    const NamingCase& row = GetParam();
+    if (row.sceneExists)
+        WriteFile(sceneDir + u'/' + row.scene, "old scene file");
+    PutIldaFiles({row.ilda});
+    window->BitBtn1->click();
+
+    const QByteArray written = ReadFile(sceneDir + u'/' + row.scene);
+    EXPECT_TRUE(written.startsWith("SCN7"));
+    EXPECT_EQ(SceneFrames(row.scene), 1);
+    EXPECT_EQ(FilesIn(sceneDir), QStringList({row.scene}));
+    EXPECT_EQ(window->FileListBox2->Items(), QStringList({row.scene}));
+    EXPECT_EQ(window->Edit1->text(), QStringLiteral("Finished converting 1 of 1 files."));
+    EXPECT_EQ(window->Edit2->text(), QStringLiteral("Saving File :: ") + row.scene);
+    EXPECT_EQ(window->sp1->Caption(), QStringLiteral("Writing File :: ") + row.ilda);
+    EXPECT_TRUE(dialogs.asked.empty());
+    ExpectIdleControls();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Names, ConvertNamingTest,
+    ::testing::Values(NamingCase{"LowerCase", "laser.ild", "laser.scn", false},
+                      NamingCase{"ReplacesExisting", "laser.ild", "laser.scn", true},
+                      NamingCase{"OnlyTheLastThreeCharactersChange", "SHOW.ILD", "SHOW.scn",
+                                 false}),
+    [](const ::testing::TestParamInfo<NamingCase>& info) { return std::string(info.param.name); });
+
+TEST_F(ConvertFlowTest, FiveFilesAreAllConvertedAndListed) {
+    const QStringList names = {"a.ild", "b.ild", "c.ild", "d.ild", "e.ild"};
+    PutIldaFiles(names);
+    window->BitBtn1->click();
+
+    EXPECT_EQ(window->Edit1->text(), QStringLiteral("Finished converting 5 of 5 files."));
+    const QStringList scenes = {"a.scn", "b.scn", "c.scn", "d.scn", "e.scn"};
+    EXPECT_EQ(window->FileListBox2->Items(), scenes);
+    for (int i = 0; i < scenes.size(); ++i)
+        EXPECT_EQ(SceneFrames(scenes[i]), i + 1) << scenes[i].toStdString();
+    EXPECT_EQ(window->FileListBox1->Items(), names);
+    EXPECT_FALSE(window->stopRequested);
+    EXPECT_TRUE(dialogs.asked.empty());
+    ExpectIdleControls();
+}
+
+// What a person sees while a file is converted: looked at from inside the reader's report of
+// the file it cannot open, the third of five.
+TEST_F(ConvertFlowTest, WhileAFileIsConvertedTheStatusShowsItAndOnlyStopAndCloseWork) {
+    PutIldaFiles({"a.ild", "b.ild", "c.ild", "d.ild", "e.ild"});
+    MakeUnopenable(ildaDir + QStringLiteral("/c.ild"));
+    int looked = 0;
+    DuringReports look([&](const std::string&) {
+        ++looked;
+        EXPECT_EQ(window->Edit1->text(), QStringLiteral("Converting File 3 of 5 c.ild"));
+        EXPECT_EQ(window->sp1->Caption(), QStringLiteral("Writing File :: c.ild"));
+        EXPECT_FALSE(window->sp1->isHidden());
+        EXPECT_EQ(window->sp1->FontColour(), QColor(Qt::red));
+        EXPECT_EQ(window->Edit2->text(), QStringLiteral("Saving File :: b.scn"));
+        EXPECT_TRUE(window->BitBtn3->isEnabled());
+        EXPECT_TRUE(window->BitBtn2->isEnabled());
+        EXPECT_FALSE(window->BitBtn1->isEnabled());
+        EXPECT_FALSE(window->RzBitBtn1->isEnabled());
+        EXPECT_FALSE(window->RzRadioGroup1->isEnabled());
+        EXPECT_FALSE(window->DriveComboBox1->isEnabled());
+        EXPECT_FALSE(window->DriveComboBox2->isEnabled());
+        EXPECT_FALSE(window->DirectoryListBox1->isEnabled());
+        EXPECT_FALSE(window->DirectoryListBox2->isEnabled());
+        EXPECT_TRUE(window->grab().save(QStringLiteral("/tmp/batch-converting.png")));
+    });
+    window->BitBtn1->click();
+    EXPECT_EQ(looked, 1);
+}
+
+TEST_F(ConvertFlowTest, AnErrorOnTheThirdOfFiveNamesItAndEndsTheBatchThere) {
+    PutIldaFiles({"a.ild", "b.ild", "c.ild", "d.ild", "e.ild"});
+    MakeUnopenable(ildaDir + QStringLiteral("/c.ild"));
+    RaisingReports raising(IsCannotOpen);
+    window->BitBtn1->click();
+
+    EXPECT_EQ(raising.raised, 1);
+    EXPECT_EQ(dialogs.Texts(Kind::Themed), std::vector<QString>({cannotOpen}));
+    EXPECT_EQ(dialogs.Texts(Kind::Information),
+              std::vector<QString>({QStringLiteral("        The Following File is Corrupt  c.ild "
+                                                   "\n Remove  c.ild  from the Files to be "
+                                                   "Converted")}));
+    EXPECT_EQ(window->Edit1->text(), QStringLiteral("Finished converting 3 of 5 files."));
+    EXPECT_EQ(FilesIn(sceneDir), QStringList({"a.scn", "b.scn"}));
+    EXPECT_EQ(SceneFrames("a.scn"), 1);
+    EXPECT_EQ(SceneFrames("b.scn"), 2);
+    EXPECT_TRUE(window->stopRequested);
+    ExpectIdleControls();
+}
+
+// Events of the program's own posted before Start: the batch dispatches one before each file,
+// so each shows Edit1 as the file before left it.
+TEST_F(ConvertFlowTest, OneEventIsDispatchedBeforeEachFile) {
+    PutIldaFiles({"a.ild", "b.ild", "c.ild", "d.ild", "e.ild"});
+    MakeUnopenable(ildaDir + QStringLiteral("/c.ild"));
+    RaisingReports raising(IsCannotOpen);
+    struct EditReader : QObject {
+        QLineEdit* edit = nullptr;
+        QStringList seen;
+        bool event(QEvent* e) override {
+            if (e->type() != QEvent::User)
+                return QObject::event(e);
+            seen << edit->text();
+            return true;
+        }
+    };
+    EditReader reader;
+    reader.edit = window->Edit1;
+    for (int i = 0; i < 6; ++i)
+        QCoreApplication::postEvent(&reader, new QEvent(QEvent::User));
+    window->BitBtn1->click();
+    // The batch ended before the fourth file; the rest wait for the event loop.
+    EXPECT_EQ(reader.seen,
+              QStringList({"*.ild", "Converting File 1 of 5 a.ild", "Converting File 2 of 5 b.ild",
+                           " Remove Corrupt File :: c.ild"}));
+    EXPECT_EQ(window->Edit1->text(), QStringLiteral("Finished converting 3 of 5 files."));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(reader.seen.size(), 6);
+}
+
+TEST_F(ConvertFlowTest, StopIsHandledBetweenFilesOneEventPerFile) {
+    const QStringList names = {"a.ild", "b.ild", "c.ild", "d.ild", "e.ild"};
+    PutIldaFiles(names);
+    // Before the first file an event of the program's own, before the second the press,
+    // before the third the release that makes the click.
+    QCoreApplication::postEvent(window->Panel1, new QEvent(QEvent::User));
+    PostClick(window->BitBtn3);
+    window->BitBtn1->click();
+
+    EXPECT_EQ(window->Edit1->text(), QStringLiteral("Finished converting 2 of 5 files."));
+    EXPECT_EQ(FilesIn(sceneDir), QStringList({"a.scn", "b.scn"}));
+    EXPECT_TRUE(window->stopRequested);
+    ExpectIdleControls();
+
+    // Start again: the whole list from its first file.
+    QFile::remove(sceneDir + QStringLiteral("/a.scn"));
+    window->BitBtn1->click();
+    EXPECT_EQ(window->Edit1->text(), QStringLiteral("Finished converting 5 of 5 files."));
+    EXPECT_EQ(FilesIn(sceneDir), QStringList({"a.scn", "b.scn", "c.scn", "d.scn", "e.scn"}));
+    EXPECT_FALSE(window->stopRequested);
+}
+
+TEST_F(ConvertFlowTest, StartAfterAFailedBatchBeginsAtTheFirstFile) {
+    PutIldaFiles({"a.ild", "b.ild", "c.ild"});
+    MakeUnopenable(ildaDir + QStringLiteral("/b.ild"));
+    {
+        RaisingReports raising(IsCannotOpen);
+        window->BitBtn1->click();
+    }
+    EXPECT_EQ(window->Edit1->text(), QStringLiteral("Finished converting 2 of 3 files."));
+    EXPECT_EQ(FilesIn(sceneDir), QStringList({"a.scn"}));
+    QFile::remove(sceneDir + QStringLiteral("/a.scn"));
+    window->BitBtn1->click();
+    EXPECT_EQ(window->Edit1->text(), QStringLiteral("Finished converting 3 of 3 files."));
+    EXPECT_EQ(FilesIn(sceneDir), QStringList({"a.scn", "c.scn"}));
+}
+
+// Close quits the application: the event loop ends once the batch has returned, and the batch
+// ends before the next file.
+TEST_F(ConvertFlowTest, CloseDuringABatchEndsItBetweenFiles) {
+    PutIldaFiles({"a.ild", "b.ild", "c.ild", "d.ild"});
+    bool ran = false;
+    QTimer::singleShot(0, window.get(), [&] {
+        ran = true;
+        PostClick(window->BitBtn2);
+        window->BitBtn1->click();
+    });
+    // Ends the loop in any case, should the batch not quit it.
+    QTimer::singleShot(20000, qApp, [] { QCoreApplication::exit(1); });
+    const int code = QCoreApplication::exec();
+    EXPECT_TRUE(ran);
+    EXPECT_EQ(code, 0);
+    EXPECT_EQ(window->Edit1->text(), QStringLiteral("Finished converting 1 of 4 files."));
+    EXPECT_EQ(FilesIn(sceneDir), QStringList({"a.scn"}));
+}
+
+// The palette group's index reaches the reader for every file: each vertex of each scene file
+// has the chosen palette's colour of its ILDA colour index.
+class ConvertPaletteTest : public ConvertFlowTest, public ::testing::WithParamInterface<int> {};
+
+TEST_P(ConvertPaletteTest, EveryFileIsReadWithTheChosenPalette) {
+    const int palette = GetParam();
+    const std::vector<uint16_t>& indices = TellingColourIndices();
+    for (int other = 0; other < PaletteCount; ++other) {
+        if (other != palette) {
+            ASSERT_NE(PaletteColour(other, indices[1]), PaletteColour(palette, indices[1]));
+        }
+    }
+    window->RzRadioGroup1->SetItemIndex(palette);
+    PutIldaFiles({"a.ild", "b.ild", "c.ild"});
+    window->BitBtn1->click();
+
+    for (const char* name : {"a.scn", "b.scn", "c.scn"}) {
+        SCOPED_TRACE(name);
+        CScene scene;
+        ASSERT_TRUE(LoadSceneFile((sceneDir + u'/' + name).toStdString(), &scene));
+        int points = 0;
+        int f = 0;
+        for (CFrame* frame = scene.FirstChannel()->FirstFrame(); frame != nullptr;
+             frame = frame->Next(false), ++f) {
+            int p = 0;
+            for (const CVector* v = frame->FirstThing()->FirstVertex(); v != nullptr;
+                 v = v->next, ++p, ++points)
+                ASSERT_EQ(v->colour,
+                          PaletteColour(palette, indices[static_cast<size_t>(f + p) % 8]));
+        }
+        EXPECT_GT(points, 0);
+    }
+    EXPECT_EQ(window->RzRadioGroup1->ItemIndex(), palette);
+}
+
+INSTANTIATE_TEST_SUITE_P(Palettes, ConvertPaletteTest, ::testing::Values(0, 1, 2),
+                         [](const ::testing::TestParamInfo<int>& info) {
+                             return std::string(info.param == 0   ? "Pangolin"
+                                                : info.param == 1 ? "Ilda"
+                                                                  : "X29");
+                         });
+
+TEST_F(ConvertFlowTest, AnEmptyListChangesNothing) {
+    WriteFile(ildaDir + QStringLiteral("/notes.txt"), "not an ILDA file");
+    window->FileListBox1->Update();
+    ASSERT_EQ(window->FileListBox1->Count(), 0);
+    window->BitBtn1->click();
+    EXPECT_EQ(dialogs.Texts(Kind::Information),
+              std::vector<QString>({QStringLiteral("No Files to Convert.")}));
+    EXPECT_EQ(window->Edit1->text(), QStringLiteral("*.ild"));
+    EXPECT_TRUE(FilesIn(sceneDir).isEmpty());
+    ExpectIdleControls();
+}
+
+TEST_F(ConvertFlowTest, AnUnopenableFileIsReportedNotConvertedAndItsSceneFileSurvives) {
+    PutIldaFiles({"a.ild", "b.ild", "c.ild"});
+    MakeUnopenable(ildaDir + QStringLiteral("/b.ild"));
+    WriteFile(sceneDir + QStringLiteral("/b.scn"), "the user's own b.scn");
+    window->BitBtn1->click();
+
+    ASSERT_EQ(dialogs.Count(Kind::Themed), 1);
+    EXPECT_EQ(dialogs.asked[0].text, cannotOpen);
+    EXPECT_EQ(dialogs.asked[0].themedType, mtError);
+    EXPECT_EQ(dialogs.Count(Kind::Information), 0);
+    EXPECT_EQ(ReadFile(sceneDir + QStringLiteral("/b.scn")), "the user's own b.scn");
+    EXPECT_EQ(SceneFrames("a.scn"), 1);
+    EXPECT_EQ(SceneFrames("c.scn"), 3);
+    EXPECT_EQ(window->Edit1->text(), QStringLiteral("Finished converting 3 of 3 files."));
+    EXPECT_EQ(window->FileListBox2->Items(), QStringList({"a.scn", "b.scn", "c.scn"}));
+}
+
+// A scene file that cannot be written (here: past the process's file size limit) is reported
+// by the writer, the scene file it would have replaced keeps its bytes, the batch goes on.
+TEST_F(ConvertFlowTest, AFailedWriteLeavesThePreviousSceneFile) {
+    WriteFile(ildaDir + QStringLiteral("/big.ild"), IldaFile(40, 300));
+    WriteFile(ildaDir + QStringLiteral("/small.ild"), IldaFile(1, 4));
+    window->FileListBox1->Update();
+    const QByteArray previous(20000, 'p');
+    WriteFile(sceneDir + QStringLiteral("/big.scn"), previous);
+    {
+        FileSizeLimit limit(64 * 1024);
+        window->BitBtn1->click();
+    }
+    EXPECT_EQ(dialogs.Texts(Kind::Themed), std::vector<QString>({"Cannot save file."}));
+    EXPECT_EQ(ReadFile(sceneDir + QStringLiteral("/big.scn")), previous);
+    EXPECT_EQ(SceneFrames("small.scn"), 1);
+    EXPECT_EQ(FilesIn(sceneDir), QStringList({"big.scn", "small.scn"}));
+    EXPECT_EQ(window->Edit1->text(), QStringLiteral("Finished converting 2 of 2 files."));
+}
+
+} // namespace
