@@ -264,6 +264,23 @@ private:
     void BuildWelcomePanel();
     void ConnectHandlers();
 
+    // The preview's steps: show the surface's picture on the drawing area at once; step to the
+    // next or previous frame (a tick or a button); report a file that failed while previewed.
+    void ShowScreenPicture();
+    void StepPreviewFrame(bool forward);
+    void ReportCorruptPreviewFile(const QString& path);
+
     QString ildaDirectory;
     QString sceneDirectory;
+
+    // Set while the preview draws on its own (inside PaintBoxPaint or while showing a picture it
+    // drew): a paint of the drawing area then only shows the canvas.
+    bool previewPainting = false;
+    // Set while LoadPreviewFile runs, so that a paint or tick during a message box it shows does
+    // not load or step a file being replaced.
+    bool previewLoading = false;
+    // Set when the last load failed (the file could not be opened or raised an error): paints
+    // then show the empty picture instead of loading and reporting again, until another file,
+    // a palette or Preview is chosen.
+    bool previewLoadFailed = false;
 };

@@ -157,7 +157,7 @@ private:
 } // namespace
 
 void TConvert::BuildLayout() {
-    setObjectName(QStringLiteral("Convert"));
+    setObjectName(QStringLiteral("MainWindow"));
     setWindowTitle(StartTitle());
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);

@@ -1,32 +1,269 @@
 // The preview: loading the selected found file, stepping and playing its frames, the palette
 // choice and leaving for search mode.
+//
+// Two kinds of paint reach the drawing area. The preview's own pictures are drawn onto its
+// canvas and shown at once with a repaint made while `previewPainting` is set; every other
+// paint (the panel shown, the area uncovered) is the system's, and runs PaintBoxPaint, which
+// loads the file afresh and shows its first frame. Stepping and playing therefore never load.
+//
+// A failed load sets `previewLoadFailed`: the system's paints then show the empty picture
+// without loading again, because a message box over the drawing area would otherwise be
+// answered by a paint that loads and reports the same file again, for ever. Choosing another
+// file, a palette or Preview clears it.
+
+#include <QFile>
+#include <QLabel>
+#include <QPainter>
+#include <QTimer>
+
+#include <algorithm>
+#include <exception>
 
 #include "app/tconvert.h"
+#include "app/tdrivecombobox.h"
+#include "app/tfoundlist.h"
+#include "app/tglyphbutton.h"
+#include "app/tpaintbox.h"
+#include "app/tradiogroup.h"
+#include "app/tstatuspanel.h"
+#include "controls/tthpanel.h"
+#include "controls/tthtrackbar.h"
+#include "ilda/cilda.h"
+#include "model/cchannel.h"
+#include "model/cframe.h"
+#include "model/cscene.h"
+#include "render/cscreen.h"
 
-void TConvert::Preview() {}
+namespace {
 
-void TConvert::PreviewClose() {}
+// The found-file list's height beside the preview panel.
+constexpr int previewListHeight = 282;
+// TrackBarChange keeps the interval within these bounds; a tick does not.
+constexpr int minimumChangedInterval = 50;
+constexpr int maximumChangedInterval = 2000;
 
-void TConvert::PaintBoxPaint() {}
+// The play interval for the bar's position: (maximum - position) x 14 + 14 ms, from 294 ms at
+// 0 to 14 ms at 20.
+int PlayInterval(const TThTrackBar& bar) {
+    return (bar.maximum() - bar.value()) * 14 + 14;
+}
 
-void TConvert::FileNext() {}
+// Sets a flag for the lifetime of the scope and restores its earlier value, also when an
+// exception leaves the scope.
+class TFlagScope {
+public:
+    explicit TFlagScope(bool& flag) : flag(flag), previous(flag) { flag = true; }
+    ~TFlagScope() { flag = previous; }
+    TFlagScope(const TFlagScope&) = delete;
+    TFlagScope& operator=(const TFlagScope&) = delete;
 
-void TConvert::RxBitBtn8Click() {}
+private:
+    bool& flag;
+    bool previous;
+};
 
-void TConvert::RzBitBtn7Click() {}
+} // namespace
 
-void TConvert::RzBitBtn9Click() {}
+void TConvert::Preview() {
+    if (fl->Count() == 0) {
+        dialogs->Information(QStringLiteral("No Files to Preview."));
+        return;
+    }
+    if (fl->NextSelected() < 0)
+        fl->SetSelected(0, true);
+    fl->resize(fl->width(), previewListHeight);
+    fl->raise();
+    RzRadioGroup1->raise();
+    Label1->setText(QStringLiteral("Drive Volume Below for Preview Mode"));
+    RzBitBtn1->setEnabled(false);
+    RzBitBtn2->setEnabled(false);
+    RzBitBtn4->setEnabled(false);
+    RzBitBtn5->setEnabled(false);
+    RzBitBtn6->setEnabled(true);
+    RzBitBtn8->setEnabled(false);
+    DriveComboBox1->setEnabled(false);
+    ShowPreviewCaption();
+    previewLoadFailed = false;
+    PS1->lower();
+    // The paint that showing the panel brings loads and draws the file (PaintBoxPaint).
+    ThPanel1->show();
+}
 
-void TConvert::RzBitBtn8Click() {}
+void TConvert::ShowPreviewCaption() {
+    const int row = fl->NextSelected();
+    // Without a selected item there is no previewed file; the caption keeps the file shown.
+    if (row < 0)
+        return;
+    sp1->SetCaption(QStringLiteral(" Previewing File ") + fl->Item(row));
+    sp1->repaint();
+}
 
-void TConvert::TimerTick() {}
+void TConvert::PaintBoxPaint() {
+    // Our own picture, a paint while a load runs (a message box of the load) or after a
+    // failed load: the canvas already holds what is to be seen.
+    if (previewPainting || previewLoading || previewLoadFailed)
+        return;
+    // The paint in progress shows the canvas once the load has drawn on it.
+    TFlagScope painting(previewPainting);
+    LoadPreviewFile();
+}
 
-void TConvert::TrackBarChange() {}
+void TConvert::LoadPreviewFile() {
+    const int row = fl->NextSelected();
+    // Nothing selected: nothing to load, and the picture stays as it is.
+    if (row < 0 || previewLoading)
+        return;
+    TFlagScope loading(previewLoading);
+    previewLoadFailed = false;
 
-void TConvert::CCP() {}
+    // The frame and channel pointers go with the scene: nothing may step a deleted frame,
+    // also when the new load fails before it sets them again.
+    currentFrame = nullptr;
+    previewChannel = nullptr;
+    previewScene.reset();
+    previewReader.reset();
 
-void TConvert::LoadPreviewFile() {}
+    const QString path = fl->Item(row);
+    previewScene = std::make_unique<CScene>();
+    previewReader = std::make_unique<CIlda>();
+    previewChannel = previewScene->AddChannel();
+    if (previewChannel == nullptr)
+        return;
+    try {
+        screen->BeginDraw();
+        screen->Clear(0);
+        ShowScreenPicture();
+        // A file that cannot be opened is reported by the reader; the channel then holds its
+        // one empty frame, which is shown.
+        if (!previewReader->Load(QFile::encodeName(path).toStdString(), previewChannel,
+                                 RzRadioGroup1->ItemIndex()))
+            previewLoadFailed = true;
+        currentFrame = previewChannel->FirstFrame();
+        DrawCurrentFrame();
+    } catch (const std::exception&) {
+        previewLoadFailed = true;
+        ReportCorruptPreviewFile(path);
+    }
+}
 
-void TConvert::DrawCurrentFrame() {}
+void TConvert::DrawCurrentFrame() {
+    screen->BeginDraw();
+    screen->Clear(0);
+    screen->RenderFrame(nullptr, nullptr, nullptr, previewChannel, currentFrame, 0);
+    screen->EndDraw(false);
+    ShowScreenPicture();
+}
 
-void TConvert::ShowPreviewCaption() {}
+void TConvert::ShowScreenPicture() {
+    {
+        QPainter canvas(&PaintBox->Canvas());
+        screen->CopyTo(canvas);
+    }
+    // Inside PaintBoxPaint the paint in progress shows the canvas.
+    if (previewPainting)
+        return;
+    TFlagScope painting(previewPainting);
+    PaintBox->repaint();
+}
+
+void TConvert::FileNext() {
+    if (RzBitBtn5->isEnabled()) {
+        RzRadioGroup1->setEnabled(true);
+        fl->SetMultiSelect(true);
+        return;
+    }
+    fl->resize(fl->width(), previewListHeight);
+    RzRadioGroup1->setEnabled(true);
+    ThPanel1->show();
+    ShowPreviewCaption();
+    previewLoadFailed = false;
+    LoadPreviewFile();
+}
+
+void TConvert::StepPreviewFrame(bool forward) {
+    const int row = fl->NextSelected();
+    // Without a selected item, or with no frame loaded, the picture stays as it is.
+    if (row < 0 || previewLoading || currentFrame == nullptr)
+        return;
+    const QString path = fl->Item(row);
+    try {
+        currentFrame = forward ? currentFrame->Next(true) : currentFrame->Prev(true);
+        DrawCurrentFrame();
+    } catch (const std::exception&) {
+        ReportCorruptPreviewFile(path);
+    }
+}
+
+void TConvert::RxBitBtn8Click() {
+    if (RxBitBtn8->isEnabled())
+        StepPreviewFrame(true);
+}
+
+void TConvert::RzBitBtn7Click() {
+    if (RzBitBtn7->isEnabled())
+        StepPreviewFrame(false);
+}
+
+void TConvert::TimerTick() {
+    // Unbounded: only TrackBarChange keeps the interval at 50 ms or more.
+    MyTimer1->setInterval(PlayInterval(*TrackBar1));
+    StepPreviewFrame(true);
+}
+
+void TConvert::RzBitBtn9Click() {
+    RxBitBtn8->setEnabled(false);
+    RzBitBtn7->setEnabled(false);
+    RzBitBtn9->setEnabled(false);
+    RzBitBtn8->setEnabled(true);
+    MyTimer1->start();
+}
+
+void TConvert::RzBitBtn8Click() {
+    RxBitBtn8->setEnabled(true);
+    RzBitBtn7->setEnabled(true);
+    RzBitBtn9->setEnabled(true);
+    RzBitBtn8->setEnabled(false);
+    MyTimer1->stop();
+}
+
+void TConvert::TrackBarChange() {
+    MyTimer1->setInterval(
+        std::clamp(PlayInterval(*TrackBar1), minimumChangedInterval, maximumChangedInterval));
+}
+
+void TConvert::CCP() {
+    // Without a preview shown the choice waits for the next conversion, save or preview.
+    if (ThPanel1->isVisible())
+        FileNext();
+}
+
+void TConvert::ReportCorruptPreviewFile(const QString& path) {
+    MyTimer1->stop();
+    dialogs->Information(QStringLiteral("        The Following File is Corrupt  ") + path +
+                         QStringLiteral(" \n Remove  ") + path +
+                         QStringLiteral("  from the File List"));
+    RxBitBtn8->setEnabled(true);
+    RzBitBtn7->setEnabled(true);
+    RzBitBtn9->setEnabled(true);
+    RzBitBtn8->setEnabled(false);
+}
+
+void TConvert::PreviewClose() {
+    ThPanel1->hide();
+    MyTimer1->stop();
+    RzBitBtn1->setEnabled(true);
+    RzBitBtn2->setEnabled(true);
+    RzBitBtn4->setEnabled(true);
+    RzBitBtn5->setEnabled(true);
+    RzBitBtn6->setEnabled(true);
+    RxBitBtn8->setEnabled(true);
+    RzBitBtn7->setEnabled(true);
+    RzBitBtn8->setEnabled(false);
+    RzBitBtn9->setEnabled(true);
+    DriveComboBox1->setEnabled(true);
+    Label1->setText(QStringLiteral("Select Folder or Directory to Start From Below"));
+    sp1->SetCaption(QStringLiteral("Search Mode Enabled"));
+    sp1->repaint();
+    PS1->raise();
+    fl->resize(fl->width(), previewListHeight);
+}

@@ -5,6 +5,7 @@
 
 #include <vector>
 
+class QButtonGroup;
 class QRadioButton;
 
 // A captioned group of radio buttons laid out in columns, one of which is chosen. Its item
@@ -31,6 +32,7 @@ protected:
 private:
     void PlaceButtons();
 
+    QButtonGroup* group = nullptr;
     std::vector<QRadioButton*> buttons;
     int columns;
 };

@@ -1,0 +1,279 @@
+// The window's platform-like controls: the found-file list, the file and directory lists,
+// the palette group, the drawing area and the save dialog.
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QRandomGenerator>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "app/einouterror.h"
+#include "app/search/foundorder.h"
+#include "app/tdirectorylistbox.h"
+#include "app/tfilelistbox.h"
+#include "app/tfoundlist.h"
+#include "app/tpaintbox.h"
+#include "app/tradiogroup.h"
+#include "app/tsavedialog.h"
+#include "tests/app/qtprinters.h"
+#include "tests/app/scripteduserdialogs.h"
+
+namespace {
+
+void Touch(const QString& path) {
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly)) << path.toStdString();
+}
+
+std::vector<QString> ItemsOf(const TFoundList& list) {
+    std::vector<QString> items;
+    for (int i = 0; i < list.Count(); ++i)
+        items.push_back(list.Item(i));
+    return items;
+}
+
+TEST(FoundList, KeepsItemsInTheListOrderWithDuplicates) {
+    QWidget parent;
+    TFoundList list(&FoundOrderLess, &parent);
+    for (const char* text :
+         {"/shows/b.ild", "/shows/B.ILD", "/shows/a.ild", "/shows/C.ild", "/shows/b.ild"})
+        list.Add(QString::fromUtf8(text));
+    EXPECT_EQ(ItemsOf(list), (std::vector<QString>{"/shows/a.ild", "/shows/b.ild", "/shows/b.ild",
+                                                   "/shows/B.ILD", "/shows/C.ild"}));
+}
+
+TEST(FoundList, ManyInsertionsEndInTheSortedOrder) {
+    QWidget parent;
+    TFoundList list(&FoundOrderLess, &parent);
+    QRandomGenerator random(7);
+    std::vector<QString> texts;
+    for (int i = 0; i < 3000; ++i) {
+        QString text = QStringLiteral("/d%1/").arg(random.bounded(50));
+        for (int c = 0; c < 6; ++c)
+            text += QChar(u"aAbBzZ_."[random.bounded(8)]);
+        texts.push_back(text);
+        list.Add(text);
+    }
+    std::stable_sort(texts.begin(), texts.end(), &FoundOrderLess);
+    EXPECT_EQ(ItemsOf(list), texts);
+}
+
+TEST(FoundList, AddingKeepsTheSelectionOnItsItems) {
+    QWidget parent;
+    TFoundList list(&FoundOrderLess, &parent);
+    list.Add(QStringLiteral("/m.ild"));
+    list.SetSelected(0, true);
+    list.Add(QStringLiteral("/a.ild"));
+    EXPECT_FALSE(list.IsSelected(0));
+    EXPECT_TRUE(list.IsSelected(1));
+    EXPECT_EQ(list.NextSelected(), 1);
+}
+
+TEST(FoundList, MultiSelectionOffClearsTheSelectionAndAllowsOneItem) {
+    QWidget parent;
+    TFoundList list(&FoundOrderLess, &parent);
+    for (const char* text : {"/a.ild", "/b.ild", "/c.ild", "/d.ild"})
+        list.Add(QString::fromUtf8(text));
+    list.SetSelected(1, true);
+    list.SetSelected(3, true);
+    EXPECT_EQ(list.SelectedCount(), 2);
+    EXPECT_EQ(list.NextSelected(0), 1);
+    EXPECT_EQ(list.NextSelected(2), 3);
+    EXPECT_EQ(list.NextSelected(4), -1);
+    list.SetMultiSelect(false);
+    EXPECT_EQ(list.SelectedCount(), 0);
+    list.SetSelected(0, true);
+    list.SetSelected(2, true);
+    EXPECT_EQ(list.SelectedCount(), 1);
+    EXPECT_TRUE(list.IsSelected(2));
+    list.Clear();
+    EXPECT_EQ(list.Count(), 0);
+    EXPECT_EQ(list.NextSelected(), -1);
+}
+
+TEST(FoundList, AClickOnAnItemSelectsItAndNotifies) {
+    TFoundList list(&FoundOrderLess, nullptr);
+    list.resize(248, 282);
+    list.SetColumnWidth(517);
+    list.Add(QStringLiteral("/a.ild"));
+    list.Add(QStringLiteral("/b.ild"));
+    list.show();
+    QSignalSpy clicks(&list, &TFoundList::Click);
+    const QRect second = list.visualRect(list.Model()->index(1, 0));
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, Qt::NoModifier, second.center());
+    EXPECT_EQ(clicks.count(), 1);
+    EXPECT_TRUE(list.IsSelected(1));
+    EXPECT_FALSE(list.IsSelected(0));
+}
+
+class FileSystemControls : public ::testing::Test {
+protected:
+    void SetUp() override {
+        previousCurrent = QDir::currentPath();
+        ASSERT_TRUE(temp.isValid());
+        root = QDir::cleanPath(temp.path());
+        ASSERT_TRUE(QDir(root).mkpath(QStringLiteral("shows/zeta")));
+        ASSERT_TRUE(QDir(root).mkpath(QStringLiteral("shows/Alpha")));
+        ASSERT_TRUE(QDir(root).mkpath(QStringLiteral("shows/beta")));
+        shows = root + QStringLiteral("/shows");
+        for (const char* name : {"b.ild", "A.ILD", "notes.txt", "Z.ild", "c.scn"})
+            Touch(shows + u'/' + QString::fromUtf8(name));
+    }
+    void TearDown() override { QDir::setCurrent(previousCurrent); }
+
+    QTemporaryDir temp;
+    QString root;
+    QString shows;
+    QString previousCurrent;
+};
+
+TEST_F(FileSystemControls, FileListShowsMatchingNamesSortedWithoutRegardToCase) {
+    QWidget parent;
+    TFileListBox files(&parent);
+    files.SetMask(QStringLiteral("*.ild"));
+    files.SetDirectory(shows);
+    EXPECT_EQ(files.Items(), QStringList({"A.ILD", "b.ild", "Z.ild"}));
+    files.AddItem(QStringLiteral("m.ild"));
+    files.AddItem(QStringLiteral("0.ild"));
+    EXPECT_EQ(files.Items(), QStringList({"0.ild", "A.ILD", "b.ild", "m.ild", "Z.ild"}));
+    files.Update();
+    EXPECT_EQ(files.Items(), QStringList({"A.ILD", "b.ild", "Z.ild"}));
+}
+
+TEST_F(FileSystemControls, ChoosingAFileWritesItsNameIntoTheEditBoxButReReadingDoesNot) {
+    QWidget parent;
+    TFileListBox files(&parent);
+    QLineEdit edit(QStringLiteral("*.ild"), &parent);
+    files.SetFileEdit(&edit);
+    files.SetMask(QStringLiteral("*.ild"));
+    files.SetDirectory(shows);
+    emit files.itemClicked(files.item(1));
+    EXPECT_EQ(edit.text(), QStringLiteral("b.ild"));
+    edit.setText(QStringLiteral("Finished converting 3 of 3 files."));
+    files.Update();
+    EXPECT_EQ(edit.text(), QStringLiteral("Finished converting 3 of 3 files."));
+}
+
+TEST_F(FileSystemControls, DirectoryListShowsThePathDownToItAndItsSubdirectories) {
+    QWidget parent;
+    TDirectoryListBox dirs(&parent);
+    TFileListBox files(&parent);
+    files.SetMask(QStringLiteral("*.scn"));
+    QLabel label(&parent);
+    label.resize(400, 13);
+    dirs.SetFileList(&files);
+    dirs.SetDirLabel(&label);
+    QSignalSpy changes(&dirs, &TDirectoryListBox::DirectoryChanged);
+    dirs.SetDirectory(shows + QStringLiteral("/"));
+
+    EXPECT_EQ(dirs.Directory(), shows);
+    EXPECT_EQ(QDir::currentPath(), shows);
+    EXPECT_EQ(changes.count(), 1);
+    EXPECT_EQ(files.Items(), QStringList({"c.scn"}));
+    EXPECT_EQ(label.text(), QDir::toNativeSeparators(shows));
+    QStringList texts;
+    for (int i = 0; i < dirs.count(); ++i)
+        texts << dirs.item(i)->text();
+    const QStringList parts = shows.split(u'/', Qt::SkipEmptyParts);
+    QStringList expected{QStringLiteral("/")};
+    expected << parts;
+    expected << QStringLiteral("Alpha") << QStringLiteral("beta") << QStringLiteral("zeta");
+    EXPECT_EQ(texts, expected);
+    EXPECT_EQ(dirs.currentRow(), static_cast<int>(parts.size()));
+
+    // Activating a subdirectory enters it; activating an ancestor goes back up.
+    emit dirs.itemActivated(dirs.item(dirs.count() - 3));
+    EXPECT_EQ(dirs.Directory(), shows + QStringLiteral("/Alpha"));
+    EXPECT_TRUE(files.Items().isEmpty());
+    emit dirs.itemActivated(dirs.item(static_cast<int>(parts.size())));
+    EXPECT_EQ(dirs.Directory(), shows);
+    emit dirs.itemActivated(dirs.item(0));
+    EXPECT_EQ(dirs.Directory(), QStringLiteral("/"));
+}
+
+TEST_F(FileSystemControls, MissingDirectoryRaisesAnInOutErrorAndChangesNothing) {
+    QWidget parent;
+    TDirectoryListBox dirs(&parent);
+    dirs.SetDirectory(shows);
+    const int items = dirs.count();
+    EXPECT_THROW(dirs.SetDirectory(shows + QStringLiteral("/missing")), EInOutError);
+    EXPECT_THROW(dirs.SetDirectory(shows + QStringLiteral("/b.ild")), EInOutError);
+    EXPECT_THROW(dirs.SetDirectory(QString()), EInOutError);
+    EXPECT_EQ(dirs.Directory(), shows);
+    EXPECT_EQ(dirs.count(), items);
+}
+
+TEST(RadioGroup, ItemIndexFollowsTheChosenButtonAndClicksNotify) {
+    QWidget parent;
+    TRadioGroup group(QStringLiteral("Palette"), {"Pangolin", "Ilda", "X29"}, 3, &parent);
+    group.resize(168, 45);
+    EXPECT_EQ(group.ItemIndex(), -1);
+    group.SetItemIndex(1);
+    EXPECT_EQ(group.ItemIndex(), 1);
+    QSignalSpy clicks(&group, &TRadioGroup::Click);
+    group.Button(2)->click();
+    EXPECT_EQ(group.ItemIndex(), 2);
+    EXPECT_EQ(clicks.count(), 1);
+    group.SetItemIndex(-1);
+    EXPECT_EQ(group.ItemIndex(), -1);
+    EXPECT_EQ(clicks.count(), 1);
+    // Three columns side by side in one row.
+    EXPECT_LT(group.Button(0)->x(), group.Button(1)->x());
+    EXPECT_LT(group.Button(1)->x(), group.Button(2)->x());
+    EXPECT_EQ(group.Button(0)->y(), group.Button(2)->y());
+}
+
+TEST(PaintBox, PresentingTheCanvasRaisesNoPaintNotificationButExposureDoes) {
+    TPaintBox box(nullptr);
+    box.resize(260, 280);
+    int paints = 0;
+    box.OnPaint = [&] {
+        ++paints;
+        box.Canvas().fill(Qt::red);
+    };
+    box.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&box));
+    QApplication::processEvents();
+    const int beforeRepaint = paints;
+    box.repaint();
+    EXPECT_EQ(paints, beforeRepaint + 1);
+    EXPECT_EQ(box.Canvas().size(), QSize(260, 280));
+    // Grabbing paints too, so the notification runs again.
+    EXPECT_EQ(box.grab().toImage().pixelColor(10, 10), QColor(Qt::red));
+    const int afterShow = paints;
+
+    box.Canvas().fill(Qt::green);
+    box.Present();
+    QApplication::processEvents();
+    EXPECT_EQ(paints, afterShow);
+
+    box.repaint();
+    EXPECT_EQ(paints, afterShow + 1);
+}
+
+TEST(SaveDialog, ExecuteShowsThePropertiesAndTakesTheChosenPath) {
+    ScriptedUserDialogs dialogs;
+    TSaveDialog dialog(dialogs);
+    dialog.Options().title = QStringLiteral("Save Ilda File");
+    dialog.SetInitialDir(QStringLiteral("/base/ ILDA Files"));
+    dialog.SetFileName(QStringLiteral("laser.ild"));
+    dialogs.saveAnswers = {QStringLiteral("/chosen/laser.ild"), std::nullopt};
+    ASSERT_TRUE(dialog.Execute());
+    EXPECT_EQ(dialog.FileName(), QStringLiteral("/chosen/laser.ild"));
+    ASSERT_EQ(dialogs.asked.size(), 1u);
+    EXPECT_EQ(dialogs.asked[0].request.initialDir, QStringLiteral("/base/ ILDA Files"));
+    EXPECT_EQ(dialogs.asked[0].request.fileName, QStringLiteral("laser.ild"));
+    EXPECT_FALSE(dialog.Execute());
+    EXPECT_EQ(dialog.FileName(), QStringLiteral("/chosen/laser.ild"));
+}
+
+} // namespace

@@ -1,0 +1,309 @@
+// The mode table of the window: what each mode shows and enables, as set by the operation
+// that enters it. One row per mode; each row names how the mode is entered and what every
+// control it constrains must be. Further modes are added as rows.
+
+#include <QAbstractButton>
+
+#include <functional>
+#include <string_view>
+#include <vector>
+
+#include "app/search/tlmdsearchfilegrep.h"
+#include "app/tfoundlist.h"
+#include "app/tglyphbutton.h"
+#include "tests/app/windowfixture.h"
+
+namespace {
+
+enum class Aspect {
+    Shown,        // the control's own visibility flag is set
+    Hidden,       // the flag is clear
+    UnderWelcome, // shown, and stacked below the welcome panel RzPanel3
+    OnTop,        // shown, and the topmost child of its parent
+    Above,        // stacked above `other` (siblings)
+    Below,        // stacked below `other` (siblings)
+    Enabled,
+    Disabled,
+    Height, // value
+    Empty,  // the found-file list holds no items
+};
+
+struct Check {
+    const char* control;
+    Aspect aspect;
+    int value = 0;
+    const char* other = nullptr;
+};
+
+struct ModeCase {
+    const char* name;
+    // Brings a freshly built window into the mode.
+    std::function<void(TConvert&)> enter;
+    std::vector<Check> checks;
+    // Whether the window's event loop runs before the checks (a started search would end).
+    bool settle = true;
+};
+
+// Position of a child among its parent's children: later means drawn above.
+int StackIndex(const QWidget* widget) {
+    return static_cast<int>(widget->parentWidget()->children().indexOf(widget));
+}
+
+const std::vector<Check> welcomeChecks = {
+    {"RzPanel3", Aspect::OnTop},
+    {"PC1", Aspect::UnderWelcome},
+    {"PS1", Aspect::UnderWelcome},
+    {"ThPanel1", Aspect::Hidden},
+    {"sp1", Aspect::UnderWelcome},
+    {"fl", Aspect::UnderWelcome},
+    {"FileListBox1", Aspect::UnderWelcome},
+    {"Edit1", Aspect::UnderWelcome},
+    {"Edit2", Aspect::UnderWelcome},
+    {"DirectoryListBox1", Aspect::Height, 145},
+    {"RzRadioGroup1", Aspect::Enabled},
+    {"BitBtn1", Aspect::Enabled},
+    {"BitBtn3", Aspect::Disabled},
+    {"BitBtn2", Aspect::Enabled},
+    {"RzBitBtn1", Aspect::Enabled},
+    {"RzBitBtn3", Aspect::Disabled},
+    {"RzBitBtn2", Aspect::Disabled},
+    {"RzBitBtn4", Aspect::Disabled},
+    {"RzBitBtn5", Aspect::Disabled},
+    {"RzBitBtn6", Aspect::Disabled},
+    {"DriveComboBox1", Aspect::Enabled},
+};
+
+const std::vector<Check> convertChecks = {
+    {"RzPanel3", Aspect::Hidden},
+    {"PC1", Aspect::Shown},
+    {"PS1", Aspect::Hidden},
+    {"ThPanel1", Aspect::Hidden},
+    {"sp1", Aspect::Hidden},
+    {"fl", Aspect::Hidden},
+    {"fl", Aspect::Empty},
+    {"fl", Aspect::Height, 282},
+    {"FileListBox1", Aspect::Shown},
+    {"Edit1", Aspect::Shown},
+    {"Edit2", Aspect::Shown},
+    {"DirectoryListBox1", Aspect::Height, 145},
+    {"RzRadioGroup1", Aspect::Enabled},
+    {"BitBtn1", Aspect::Enabled},
+    {"BitBtn3", Aspect::Disabled},
+    {"BitBtn2", Aspect::Enabled},
+    {"RzBitBtn1", Aspect::Enabled},
+    {"RzBitBtn3", Aspect::Disabled},
+    {"RzBitBtn2", Aspect::Disabled},
+    {"RzBitBtn4", Aspect::Disabled},
+    {"RzBitBtn5", Aspect::Disabled},
+    {"RzBitBtn6", Aspect::Disabled},
+    {"DriveComboBox1", Aspect::Enabled},
+    // The convert-mode layout: PC1 covers the search rows except Start and Preview.
+    {"PC1", Aspect::Above, 0, "RzBitBtn3"},
+    {"PC1", Aspect::Above, 0, "RzBitBtn4"},
+};
+
+// A search sets every control when it starts; the walk itself changes texts only.
+const std::vector<Check> searchingChecks = {
+    {"RzPanel3", Aspect::Hidden},
+    {"PC1", Aspect::Hidden},
+    {"PS1", Aspect::OnTop},
+    {"ThPanel1", Aspect::Hidden},
+    {"sp1", Aspect::Shown},
+    {"fl", Aspect::Shown},
+    {"fl", Aspect::Height, 281},
+    {"FileListBox1", Aspect::Hidden},
+    {"Edit1", Aspect::Hidden},
+    {"Edit2", Aspect::Hidden},
+    {"DirectoryListBox1", Aspect::Height, 281},
+    {"RzRadioGroup1", Aspect::Disabled},
+    {"RzRadioGroup1", Aspect::Below, 0, "PS1"},
+    {"BitBtn1", Aspect::Disabled},
+    {"BitBtn3", Aspect::Disabled},
+    {"BitBtn2", Aspect::Disabled},
+    {"RzBitBtn1", Aspect::Disabled},
+    {"RzBitBtn3", Aspect::Enabled},
+    {"RzBitBtn2", Aspect::Disabled},
+    {"RzBitBtn4", Aspect::Disabled},
+    {"RzBitBtn5", Aspect::Disabled},
+    {"RzBitBtn6", Aspect::Disabled},
+};
+
+const std::vector<Check> searchIdleChecks = {
+    {"RzPanel3", Aspect::Hidden},
+    {"PC1", Aspect::Hidden},
+    {"PS1", Aspect::Shown},
+    {"ThPanel1", Aspect::Hidden},
+    {"sp1", Aspect::Shown},
+    {"fl", Aspect::Shown},
+    {"fl", Aspect::Height, 281},
+    {"FileListBox1", Aspect::Hidden},
+    {"Edit1", Aspect::Hidden},
+    {"Edit2", Aspect::Hidden},
+    {"DirectoryListBox1", Aspect::Height, 281},
+    {"RzRadioGroup1", Aspect::Enabled},
+    {"RzRadioGroup1", Aspect::Shown},
+    {"RzRadioGroup1", Aspect::Below, 0, "PS1"},
+    {"BitBtn1", Aspect::Disabled},
+    {"BitBtn3", Aspect::Disabled},
+    {"BitBtn2", Aspect::Disabled},
+    {"RzBitBtn1", Aspect::Enabled},
+    {"RzBitBtn3", Aspect::Disabled},
+    {"RzBitBtn2", Aspect::Enabled},
+    {"RzBitBtn4", Aspect::Enabled},
+    {"RzBitBtn5", Aspect::Enabled},
+    {"RzBitBtn6", Aspect::Enabled},
+    {"DriveComboBox1", Aspect::Enabled},
+};
+
+// base with each check of `changes` replacing the check of the same control and kind.
+std::vector<Check> With(std::vector<Check> base, std::initializer_list<Check> changes) {
+    const auto kind = [](Aspect aspect) {
+        return aspect == Aspect::Disabled ? Aspect::Enabled
+               : aspect == Aspect::Hidden ? Aspect::Shown
+                                          : aspect;
+    };
+    for (const Check& change : changes) {
+        std::erase_if(base, [&](const Check& check) {
+            return std::string_view(check.control) == change.control &&
+                   kind(check.aspect) == kind(change.aspect);
+        });
+        base.push_back(change);
+    }
+    return base;
+}
+
+// Answers the later start's question.
+void AnswerNext(TConvert& w, TAnswer answer) {
+    static_cast<ScriptedUserDialogs&>(w.Dialogs()).confirmAnswers.push_back(answer);
+}
+
+const std::vector<ModeCase> modeCases = {
+    {"SearchingFirstStartFromWelcome", [](TConvert& w) { w.Search->click(); },
+     With(searchingChecks, {{"DriveComboBox1", Aspect::Disabled}}), false},
+    {"SearchingFirstStartFromConvert",
+     [](TConvert& w) {
+         w.Convert->click();
+         while (w.lf->IsSearching())
+             QCoreApplication::processEvents();
+         w.RzBitBtn1->click();
+     },
+     With(searchingChecks, {{"DriveComboBox1", Aspect::Disabled}}), false},
+    {"SearchingLaterStart",
+     [](TConvert& w) {
+         w.Search->click();
+         while (w.lf->IsSearching())
+             QCoreApplication::processEvents();
+         AnswerNext(w, TAnswer::Yes);
+         w.RzBitBtn1->click();
+     },
+     With(searchingChecks, {{"DriveComboBox1", Aspect::Enabled}}), false},
+    {"SearchIdleAfterTheSearch", [](TConvert& w) { w.Search->click(); }, searchIdleChecks},
+    {"SearchIdleAfterCancelAnswer",
+     [](TConvert& w) {
+         w.Search->click();
+         while (w.lf->IsSearching())
+             QCoreApplication::processEvents();
+         AnswerNext(w, TAnswer::Cancel);
+         w.RzBitBtn1->click();
+     },
+     // The Cancel answer leaves Save disabled.
+     With(searchIdleChecks, {{"RzBitBtn2", Aspect::Disabled}})},
+    {"ConvertFromSearchIdle",
+     [](TConvert& w) {
+         w.Search->click();
+         while (w.lf->IsSearching())
+             QCoreApplication::processEvents();
+         w.RzBitBtn4->click();
+     },
+     convertChecks},
+
+    {"Welcome", [](TConvert&) {}, welcomeChecks},
+    {"ConvertFromWelcome", [](TConvert& w) { w.Convert->click(); }, convertChecks},
+    {"ConvertFromPreviewButton",
+     [](TConvert& w) {
+         // Left from a preview-like state: the list holds a selected item, the preview panel
+         // is shown and the list has its search-mode height.
+         w.Convert->click();
+         w.fl->show();
+         w.fl->Add(QStringLiteral("/shows/a.ild"));
+         w.fl->SetSelected(0, true);
+         w.fl->resize(w.fl->width(), 281);
+         w.ThPanel1->show();
+         w.RzBitBtn13->click();
+     },
+     convertChecks},
+};
+
+class ModeTest : public WindowTest, public ::testing::WithParamInterface<ModeCase> {};
+
+TEST_P(ModeTest, ControlsAreAsTheModeTableGives) {
+    const ModeCase& mode = GetParam();
+    mode.enter(*window);
+    if (mode.settle)
+        Settle();
+    const QWidget* welcome = Control("RzPanel3");
+    for (const Check& check : mode.checks) {
+        SCOPED_TRACE(check.control);
+        QWidget* control = Control(check.control);
+        ASSERT_NE(control, nullptr);
+        switch (check.aspect) {
+        case Aspect::Shown:
+            EXPECT_FALSE(control->isHidden());
+            break;
+        case Aspect::Hidden:
+            EXPECT_TRUE(control->isHidden());
+            break;
+        case Aspect::UnderWelcome: {
+            EXPECT_FALSE(control->isHidden());
+            EXPECT_FALSE(welcome->isHidden());
+            // Under the welcome panel: the control's ancestor among the welcome panel's
+            // siblings lies below it, and the panel covers the control's area.
+            const QWidget* sibling = control;
+            while (sibling->parentWidget() != welcome->parentWidget())
+                sibling = sibling->parentWidget();
+            EXPECT_LT(StackIndex(sibling), StackIndex(welcome));
+            const QRect area = QRect(control->mapTo(window.get(), QPoint(0, 0)), control->size())
+                                   .intersected(window->rect());
+            EXPECT_TRUE(
+                QRect(welcome->mapTo(window.get(), QPoint(0, 0)), welcome->size()).contains(area));
+            break;
+        }
+        case Aspect::OnTop: {
+            EXPECT_FALSE(control->isHidden());
+            const QObjectList& siblings = control->parentWidget()->children();
+            const QWidget* topmost = nullptr;
+            for (const QObject* object : siblings) {
+                if (object->isWidgetType())
+                    topmost = static_cast<const QWidget*>(object);
+            }
+            EXPECT_EQ(topmost, control);
+            break;
+        }
+        case Aspect::Above:
+            EXPECT_GT(StackIndex(control), StackIndex(Control(check.other))) << check.other;
+            break;
+        case Aspect::Below:
+            EXPECT_LT(StackIndex(control), StackIndex(Control(check.other))) << check.other;
+            break;
+        case Aspect::Enabled:
+            EXPECT_TRUE(control->isEnabled());
+            break;
+        case Aspect::Disabled:
+            EXPECT_FALSE(control->isEnabled());
+            break;
+        case Aspect::Height:
+            EXPECT_EQ(control->height(), check.value);
+            break;
+        case Aspect::Empty:
+            EXPECT_EQ(qobject_cast<TFoundList*>(control)->Count(), 0);
+            break;
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Modes, ModeTest, ::testing::ValuesIn(modeCases),
+                         [](const ::testing::TestParamInfo<ModeCase>& info) {
+                             return std::string(info.param.name);
+                         });
+
+} // namespace

@@ -1,0 +1,56 @@
+#pragma once
+
+#include <QCoreApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QString>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QWidget>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "app/search/tlmdsearchfilegrep.h"
+#include "app/tborder.h"
+#include "app/tconvert.h"
+#include "app/tdirectorylistbox.h"
+#include "app/tdrivecombobox.h"
+#include "app/tfilelistbox.h"
+#include "app/tfoundlist.h"
+#include "app/tglyphbutton.h"
+#include "app/tgradientpanel.h"
+#include "app/tpaintbox.h"
+#include "app/tradiogroup.h"
+#include "app/tstatuspanel.h"
+#include "controls/tthpanel.h"
+#include "controls/tthtrackbar.h"
+#include "tests/app/qtprinters.h"
+#include "tests/app/scripteduserdialogs.h"
+
+// The window's controls are all complete types here, for the tests to drive them.
+// A window built over a fresh temporary directory standing for the executable's directory
+// (its path contains spaces), with scripted dialogs; shown on the offscreen platform.
+class WindowTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // The control of the window with that object name; fails the test when there is none.
+    template <class Widget = QWidget> Widget* Control(const char* name) const {
+        auto* control = window->findChild<Widget*>(QString::fromUtf8(name));
+        EXPECT_NE(control, nullptr) << "no control " << name;
+        return control;
+    }
+
+    // Processes events until the search component is idle (its empty runs end with a
+    // notification on the event loop).
+    void Settle() const;
+
+    QTemporaryDir temp;
+    QString baseDir;
+    QString previousCurrentDir;
+    ScriptedUserDialogs dialogs;
+    std::unique_ptr<TConvert> window;
+};
