@@ -51,7 +51,7 @@ public:
     void Clear(int8_t fill);
     // Stores a segment between the projected positions (view_x, view_y) of from and to, in the
     // points' cycle_colour while colour cycling, else their colour. False when it was not
-    // stored: the draw already holds kMaxSegments, or a position is not a number. Positions
+    // stored: the draw already holds kMaxSegments, or a position is not finite. Positions
     // outside the bitmap are pulled onto its edge.
     bool AddSegment(const CVector& from, const CVector& to);
     // Stores the projected position of point as a dot. False when the dot buffer is full.
@@ -84,6 +84,7 @@ public:
         return ((colour & 0xFF) << 16) | (((colour >> 8) & 0xFF) << 8) | ((colour >> 16) & 0xFF);
     }
 
+    // The surface's state; RenderFrame and the effects read and write these directly.
     std::unique_ptr<QImage> bitmap;
     int32_t segmentCount = 0;
     int32_t dotCount = 0;
@@ -115,15 +116,31 @@ public:
     CMatrix view;
     CMatrix camera;
 
-    // The frame renderer's steps, public so that each can be exercised on its own.
+    // The frame renderer's steps, public so that each can be exercised on its own. They work on
+    // the points' view_x, view_y, view_z (eye coordinates, then screen column, row and
+    // reciprocal depth), cycle_colour and clip_flags; x, y and z are never changed.
+
+    // Draws the closed outline of a poly of three or more points, unless it faces away from the
+    // eye and is not two-sided. Each edge offers its start as a dot.
     void DrawPoly(CPoly* poly);
+    // Transforms, clips, projects and stores the edge a-b, and offers a and/or b as dots when
+    // they lie inside the view. An edge with a coordinate that is not finite in eye space is
+    // dropped whole.
     void DrawEdge(CVector* a, CVector* b, bool pushStart, bool pushEnd);
+    // Model point to eye space through view; x and y are scaled by the lens factors.
     void TransformPoint(CVector* p) const;
+    // clip_flags = the outcode: 1 near (or depth not a number), 2 far, 4 left, 8 right, 16 top,
+    // 32 bottom.
     void ComputeOutcode(CVector* p) const;
+    // Clips both ends onto the view volume boundary by boundary and stores what is left.
     void ClipEdge(CVector* a, CVector* b);
+    // Moves p along the line towards q onto the boundary of the given outcode bit.
     void ClipToBoundary(CVector* p, CVector* q, uint32_t bit) const;
+    // Eye coordinates to screen column and row (from the bottom) and 1 / depth.
     void ProjectPoint(CVector* p) const;
+    // While colour cycling: the next colour of the cycle for a lit point, 0 for a black one.
     void PointColour(CVector* p);
+    // Moves the start of count segments to the middle of the bottom row.
     void MakeBeams(CSegment* first, int32_t count) const;
 
 private:
