@@ -32,19 +32,18 @@
 #include <string>
 #include <vector>
 
+#include "bench/bigildafile.h"
 #include "ilda/cilda.h"
 #include "model/cchannel.h"
 #include "model/cscene.h"
 #include "model/geometry.h"
 #include "scene/scenefile.h"
-#include "tests/ilda/ildabuilder.h"
 
 namespace {
 
-constexpr int kFrames = 2000;
-constexpr int kPoints = 2000;
-constexpr off_t kInputSize = off_t(kFrames) * (32 + 8 * kPoints) + 32;
-constexpr size_t kSceneSize = 269 + 373 + size_t(kFrames) * (61 + 21 * kPoints);
+constexpr off_t kInputSize = kBigIldaFileSize;
+constexpr size_t kSceneSize =
+    269 + 373 + size_t(kBigIldaFrames) * (61 + 21 * size_t(kBigIldaPoints));
 const char* const kInput = "/tmp/trellion-scenebench-2000x2000.ild";
 const char* const kOutput = "/tmp/trellion-scenebench-out.scn";
 const char* const kFloorOutput = "/tmp/trellion-scenebench-floor.bin";
@@ -69,25 +68,7 @@ void Add(Clock& total, const Clock& start) {
 }
 
 bool MakeInput() {
-    struct stat info {};
-    if (::stat(kInput, &info) == 0 && info.st_size == kInputSize)
-        return true;
-    IldaBuilder b;
-    for (int f = 0; f < kFrames; ++f) {
-        b.Header(0, kPoints, uint16_t(f), kFrames);
-        for (int p = 0; p < kPoints; ++p) {
-            const int i = f * kPoints + p;
-            b.Point3D(int16_t((i * 7) % 65536 - 32768), int16_t((i * 13) % 65536 - 32768),
-                      int16_t((i % 256) * 16), uint16_t((p % 50 == 0 ? 0x4000 : 0) | (i % 64)));
-        }
-    }
-    b.End(kFrames);
-    const std::string partial = std::string(kInput) + ".partial";
-    FILE* out = std::fopen(partial.c_str(), "wb");
-    if (out == nullptr)
-        return false;
-    const bool written = std::fwrite(b.Data().data(), 1, b.Size(), out) == b.Size();
-    return std::fclose(out) == 0 && written && ::rename(partial.c_str(), kInput) == 0;
+    return MakeBigIldaFile(kInput);
 }
 
 // The bare cost of putting `size` bytes into a file the way the atomic output file does.

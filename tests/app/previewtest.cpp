@@ -237,7 +237,7 @@ protected:
     // The drawing area as the window's surface holds it, taken without a paint (a grab of the
     // widget would paint it, and a paint loads the file again).
     [[nodiscard]] QImage OnScreen() const {
-        const QImage surface = window->screen()->grabWindow(window->winId()).toImage();
+        const QImage surface = window->QWidget::screen()->grabWindow(window->winId()).toImage();
         const QPoint at = window->PaintBox->mapTo(window.get(), QPoint(0, 0));
         return surface.copy(QRect(at * surface.devicePixelRatio(), window->PaintBox->size()));
     }
