@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QString>
 #include <QWidget>
 
@@ -272,6 +273,10 @@ private:
 
     QString ildaDirectory;
     QString sceneDirectory;
+
+    // While a search runs, the texts it changes per directory are painted at most once per
+    // interval (see the search workflow); started at the last of those paints.
+    QElapsedTimer searchPaintClock;
 
     // Set while the preview draws on its own (inside PaintBoxPaint or while showing a picture it
     // drew): a paint of the drawing area then only shows the canvas.
