@@ -51,9 +51,10 @@ void PrintHelp(FILE* out) {
         "  --settings FILE   take the defaults of the new channel (its effects included) from\n"
         "                    FILE instead of the show software's Tarvexa.ini\n"
         "  --frame N         the frame to draw, counted from 1; default 1\n"
-        "  --all             draw every frame: into OUT.png as a contact sheet (%d frames a\n"
-        "                    row, numbered), or, when -o names an existing directory, as one\n"
-        "                    picture per frame, frame-0001.png and so on\n"
+        "  --all             draw every frame: into OUT.png as a contact sheet of numbered\n"
+        "                    frames (%d a row, more for long files), or, when -o names an\n"
+        "                    existing directory, as one picture per frame, frame-0001.png\n"
+        "                    and so on\n"
         "  --time T          the animation clock in frames for the channel's effects; the\n"
         "                    preview always draws at 0\n"
         "  --size WxH        size of the picture (of each frame on a sheet); default %dx%d\n"
@@ -197,7 +198,15 @@ int RenderEachToDirectory(const Options& o, CChannel* channel, CScreen& screen) 
 
 int RenderSheet(const Options& o, CChannel* channel, CScreen& screen) {
     const long long frames = channel->FrameCount();
-    const long long columns = std::min<long long>(frames, kSheetColumns);
+    if (frames == 0) {
+        std::fprintf(stderr, "%s: %s: holds no frame\n", kName, o.input.c_str());
+        return 1;
+    }
+    // Roughly square sheets for long files, rows of at least kSheetColumns otherwise.
+    long long columns = kSheetColumns;
+    while (columns * columns < frames)
+        ++columns;
+    columns = std::min(columns, frames);
     const long long rows = (frames + columns - 1) / columns;
     const long long sheetWidth = columns * (o.width + kSheetGap) + kSheetGap;
     const long long sheetHeight = rows * (o.height + kSheetGap) + kSheetGap;
