@@ -80,7 +80,10 @@ protected:
 
     int Run(const QStringList& args) {
         QProcess process;
-        process.start(TRELLION_CLI, QStringList{"render"} + args);
+        // A settings file that does not exist gives every channel setting its default, whatever
+        // the machine's own Tarvexa.ini holds.
+        process.start(TRELLION_CLI,
+                      QStringList{"render", "--settings", dir.filePath("absent.ini")} + args);
         if (!process.waitForFinished(60000))
             return -1;
         out = QString::fromLocal8Bit(process.readAllStandardOutput());
@@ -123,6 +126,21 @@ TEST_F(RenderCommandTest, FrameAndSizeOptionsPickWhatIsDrawn) {
     EXPECT_EQ(At(image, 200, 150), Expected());
     EXPECT_EQ(At(image, 200, 180), Expected());
     EXPECT_EQ(At(image, 230, 150), 0u);
+}
+
+TEST_F(RenderCommandTest, TimeDrivesTheEffectsOfTheSettingsFile) {
+    const QString ini = dir.filePath("scroll.ini");
+    QFile file(ini);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("[CHANNEL]\nscroll_right_flag=true\nscroll_right_speed=100\n"
+               "scroll_right_frames=50\n");
+    file.close();
+    const QString png = dir.filePath("scroll.png");
+    // At time 0 the picture is 2500 units off to the left, at 25 it passes the centre.
+    ASSERT_EQ(Run({ildaPath, "--settings", ini, "-o", png}), 0) << err.toStdString();
+    EXPECT_EQ(At(QImage(png), 130, 140), 0u);
+    ASSERT_EQ(Run({ildaPath, "--settings", ini, "--time", "25", "-o", png}), 0);
+    EXPECT_EQ(At(QImage(png), 130, 140), Expected());
 }
 
 TEST_F(RenderCommandTest, AllFramesMakeAContactSheet) {
