@@ -305,6 +305,8 @@ bool CIlda::CreateOutput(const std::string& name) {
 }
 
 void CIlda::WriteFrame(CChannel* channel, CFrame* frame) {
+    if (!output)
+        return;
     const int count = frame->PointCount();
     section_.resize(kIldaHeaderSize);
     section_.reserve(kIldaHeaderSize + kRecordSize3D * static_cast<size_t>(count > 0 ? count : 0));
@@ -344,6 +346,8 @@ void CIlda::WritePoint(uint8_t blank, uint32_t colour, float x, float y, float z
 }
 
 void CIlda::WriteEndSection(CChannel* channel) {
+    if (!output)
+        return;
     uint8_t header[kIldaHeaderSize];
     const auto frames = static_cast<uint16_t>(channel->FrameCount());
     PutHeader(header, "END     ", 0, frames, frames);

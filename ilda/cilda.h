@@ -60,7 +60,8 @@ public:
     bool SkipSection();
 
     // Steps of Save. CreateOutput opens the (temporary) output; WriteFrame and WriteEndSection
-    // add one section, WritePoint one record of the frame being written.
+    // add one section (nothing without an open output), WritePoint one record of the frame
+    // being written.
     bool CreateOutput(const std::string& name);
     void WriteFrame(CChannel* channel, CFrame* frame);
     void WritePoint(uint8_t blank, uint32_t colour, float x, float y, float z);
