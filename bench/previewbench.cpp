@@ -34,6 +34,7 @@
 #include "app/tconvert.h"
 #include "app/tfoundlist.h"
 #include "bench/bigildafile.h"
+#include "controls/tthpanel.h"
 #include "controls/tthtrackbar.h"
 #include "ilda/cilda.h"
 #include "model/cchannel.h"
@@ -92,6 +93,9 @@ public:
         window.fl->Clear();
         window.fl->Add(QString::fromLocal8Bit(path));
         window.fl->SetSelected(0, true);
+        // As in preview mode: the drawing area shown, so it has its canvas and paints.
+        window.ThPanel1->show();
+        QApplication::processEvents();
     }
     TConvert& operator*() { return window; }
     TConvert* operator->() { return &window; }
