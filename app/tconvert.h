@@ -104,10 +104,15 @@ public:
     // columns and sets the buttons for a conversion.
     void ShowConvertMode();
 
-    // Operations of the preview and save workflows.
+    // The preview. LoadPreviewFile replaces previewScene, previewChannel and previewReader by a
+    // fresh load of the first selected item of fl with the chosen palette and shows its first
+    // frame (nothing happens while no item is selected); an error raised by the load is
+    // reported as a corrupt file. DrawCurrentFrame draws currentFrame and shows it at once,
+    // without a load. ShowPreviewCaption puts the previewed file's path into sp1.
     void LoadPreviewFile();
     void DrawCurrentFrame();
     void ShowPreviewCaption();
+    // Operations of the save workflow.
     void SaveToIldaDirectory();
     void SaveToChosenDirectories();
     // The text after the last separator of path (the name a saved file keeps); path itself
