@@ -255,9 +255,12 @@ TEST_F(ConvertFlowTest, StartAfterAFailedBatchBeginsAtTheFirstFile) {
     EXPECT_EQ(window->Edit1->text(), QStringLiteral("Finished converting 2 of 3 files."));
     EXPECT_EQ(FilesIn(sceneDir), QStringList({"a.scn"}));
     QFile::remove(sceneDir + QStringLiteral("/a.scn"));
+    QFile::remove(ildaDir + QStringLiteral("/b.ild"));
+    WriteFile(ildaDir + QStringLiteral("/b.ild"), IldaFile(2, 10));
+    window->FileListBox1->Update();
     window->BitBtn1->click();
     EXPECT_EQ(window->Edit1->text(), QStringLiteral("Finished converting 3 of 3 files."));
-    EXPECT_EQ(FilesIn(sceneDir), QStringList({"a.scn", "c.scn"}));
+    EXPECT_EQ(FilesIn(sceneDir), QStringList({"a.scn", "b.scn", "c.scn"}));
 }
 
 // Close quits the application: the event loop ends once the batch has returned, and the batch

@@ -65,8 +65,8 @@ inline QByteArray ReadFile(const QString& path) {
     return file.readAll();
 }
 
-// A listed file that cannot be opened: a link to nothing (as a file deleted or locked after
-// the list was read).
+// A file that cannot be opened any more: a link to nothing in its place (as a file deleted or
+// locked after a list showed it). Lists read afterwards need not show it.
 inline void MakeUnopenable(const QString& path) {
     QFile::remove(path);
     ASSERT_TRUE(QFile::link(path + QStringLiteral(".gone"), path)) << path.toStdString();

@@ -1,8 +1,9 @@
 // Saving found files through the window: real ILDA files in temporary directories, scripted
 // answers to the destination question, the save dialog and the closing question.
 //
-// The found-file list is filled through its own API (Add, SetSelected), standing for a search
-// that found those files; the Save button is then pressed as on the idle search panel.
+// Most tests fill the found-file list through its own API (Add, SetSelected), standing for a
+// search that found those files, and press Save as on the idle search panel; those marked
+// "searched" run a real search of the found files' directory through the window first.
 
 #include <QLabel>
 
@@ -10,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "app/search/tlmdsearchfilegrep.h"
 #include "app/tdirectorylistbox.h"
 #include "app/tdrivecombobox.h"
 #include "app/tfilelistbox.h"
@@ -69,21 +71,35 @@ protected:
         QDir().mkpath(otherDir);
     }
 
-    // Found files a.ild, b.ild, ... (frames = position + 1) in foundDir, listed in fl; the
-    // given ones selected.
-    QStringList Found(int count, const QList<int>& selected) {
+    // Found files a.ild, b.ild, ... (frames = position + 1) in foundDir, listed in fl (by a
+    // real search when `searched`); the given ones selected.
+    QStringList Found(int count, const QList<int>& selected, bool searched = false) {
         QStringList paths;
         for (int i = 0; i < count; ++i) {
             paths << foundDir + u'/' + QChar(u'a' + i) + QStringLiteral(".ild");
             WriteFile(paths.back(), IldaFile(i + 1, 12));
         }
-        List(paths, selected);
+        if (searched) {
+            // The first search from convert mode walks the left directory list's directory.
+            window->DirectoryListBox1->SetDirectory(foundDir);
+            window->RzBitBtn1->click();
+            Settle();
+            EXPECT_FALSE(window->lf->IsSearching());
+            EXPECT_EQ(window->fl->Count(), count);
+            EXPECT_TRUE(window->RzBitBtn2->isEnabled());
+            Select(paths, selected);
+        } else {
+            List(paths, selected);
+        }
         return paths;
     }
     void List(const QStringList& paths, const QList<int>& selected) {
         window->fl->Clear();
         for (const QString& path : paths)
             window->fl->Add(path);
+        Select(paths, selected);
+    }
+    void Select(const QStringList& paths, const QList<int>& selected) {
         for (int i : selected) {
             for (int row = 0; row < window->fl->Count(); ++row) {
                 if (window->fl->Item(row) == paths[i])
@@ -133,9 +149,10 @@ protected:
 
 class SavePaletteTest : public SaveFlowTest, public ::testing::WithParamInterface<int> {};
 
+// Searched.
 TEST_P(SavePaletteTest, ThreeSelectedFilesAreSavedIntoTheIldaDirectoryWithThePalette) {
     const int palette = GetParam();
-    const QStringList paths = Found(4, {0, 1, 3});
+    const QStringList paths = Found(4, {0, 1, 3}, true);
     for (int other = 0; other < 3; ++other) {
         if (other != palette) {
             ASSERT_NE(Expected(paths[0], other), Expected(paths[0], palette));
@@ -172,8 +189,9 @@ INSTANTIATE_TEST_SUITE_P(Palettes, SavePaletteTest, ::testing::Values(0, 1, 2),
                                                                   : "X29");
                          });
 
+// Searched.
 TEST_F(SaveFlowTest, WhileSavingTheStatusShowsTheFileAndTheSearchPanelIsDisabled) {
-    const QStringList paths = Found(2, {0, 1});
+    const QStringList paths = Found(2, {0, 1}, true);
     MakeUnopenable(paths[1]);
     int looked = 0;
     DuringReports look([&](const std::string&) {
