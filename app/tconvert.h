@@ -282,6 +282,8 @@ private:
     // While a search runs, the texts it changes per directory are painted at most once per
     // interval (see the search workflow); started at the last of those paints.
     QElapsedTimer searchPaintClock;
+    // Ends the pacing: the paced controls are painted normally again.
+    void ReleaseSearchPaints();
 
     // Set while the preview draws on its own (inside PaintBoxPaint or while showing a picture it
     // drew): a paint of the drawing area then only shows the canvas.

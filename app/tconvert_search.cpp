@@ -11,6 +11,8 @@
 #include <QLabel>
 #include <QLineEdit>
 
+#include <initializer_list>
+
 #include "app/search/tlmdsearchfilegrep.h"
 #include "app/search/tlmdspfilerecord.h"
 #include "app/tdirectorylistbox.h"
@@ -26,6 +28,14 @@ namespace {
 
 // The height of the directory list and the found-file list while the search panel shows.
 constexpr int searchListHeight = 281;
+
+// A walk enters thousands of directories a second, and painting the status text, the status
+// panel and the found-file list at every one of them costs several times the walk itself. While
+// a search runs those three are painted at once at most every this many milliseconds, in
+// between their paints are held; the texts themselves change at every notification. A directory
+// entered within the interval after a paint is therefore shown only at the next paint, at the
+// entry of a later directory or at the end of the run.
+constexpr qint64 searchPaintInterval = 20;
 
 const QString laterStartQuestion = QStringLiteral(
     "            Please Follow the Instructions Below\n \nYES :: Search Current Drive and "
@@ -53,6 +63,13 @@ void SetFontColour(QLabel* label, const QColor& colour) {
 void ShowStatus(QLabel* label, const QColor& colour, const QString& text) {
     SetFontColour(label, colour);
     label->setText(text);
+}
+
+// Holding a widget's paints keeps what it showed last; releasing them repaints it in full at
+// the next chance.
+void HoldPaints(std::initializer_list<QWidget*> widgets, bool hold) {
+    for (QWidget* widget : widgets)
+        widget->setUpdatesEnabled(!hold);
 }
 
 // The engine's properties are set before every start: the start directory is the one the
@@ -144,6 +161,8 @@ void TConvert::RzBitBtn1Click() {
 
 void TConvert::RzBitBtn3Click() {
     lf->Cancel();
+    // The message box and what follows are shown in full.
+    ReleaseSearchPaints();
     // The walk is held while the message is up: this handler runs inside it.
     dialogs->Information(QStringLiteral(" File Search Cancelled "));
     // A run is in progress, so this does nothing; the walk stops at its next check and ends
@@ -190,7 +209,16 @@ void TConvert::RzBitBtn15Click() {
 void TConvert::lfDirChange(QObject*, const QString& dir) {
     setWindowTitle(QStringLiteral("  Searching for Files  ") + dir);
     ShowStatus(RzLabel21, Qt::red, QStringLiteral(" \n Searching Directories :: \n ") + dir);
-    RzLabel21->repaint();
+    if (!searchPaintClock.isValid() || searchPaintClock.elapsed() >= searchPaintInterval) {
+        // The walk goes on into this directory before any event is processed again, so the
+        // status text is painted here and now, with what the list and the panel have gathered.
+        HoldPaints({RzLabel21, sp1, fl}, false);
+        RzLabel21->repaint();
+        sp1->repaint();
+        fl->repaint();
+        searchPaintClock.start();
+    }
+    HoldPaints({RzLabel21, sp1, fl}, true);
 }
 
 void TConvert::lfFileChange(QObject*, const QString& name) {
@@ -202,7 +230,13 @@ void TConvert::lfFound(QObject*, const TLMDSPFileRecord& record) {
     fl->Add(record.dir + record.fileName);
 }
 
+void TConvert::ReleaseSearchPaints() {
+    searchPaintClock.invalidate();
+    HoldPaints({RzLabel21, sp1, fl}, false);
+}
+
 void TConvert::lfFinished(QObject*) {
+    ReleaseSearchPaints();
     RzBitBtn1->setEnabled(true);
     RzBitBtn3->setEnabled(false);
     RzBitBtn4->setEnabled(true);
@@ -219,6 +253,7 @@ void TConvert::lfFinished(QObject*) {
 }
 
 void TConvert::lfCancel1(QObject*) {
+    ReleaseSearchPaints();
     RzRadioGroup1->setEnabled(true);
     ShowStatus(RzLabel21, Qt::black, SearchPanelHint());
     setWindowTitle(StandardTitle());

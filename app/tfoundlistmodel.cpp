@@ -5,20 +5,66 @@
 TFoundListModel::TFoundListModel(TLess less, QObject* parent)
     : QAbstractTableModel(parent), less(std::move(less)) {}
 
+namespace {
+
+// A run that grows past this many texts is split in two halves.
+constexpr size_t maxRunLength = 1024;
+
+} // namespace
+
+const QString& TFoundListModel::Item(int row) const {
+    const auto run = std::upper_bound(runStarts.begin(), runStarts.end(), row) - 1;
+    const size_t index = static_cast<size_t>(run - runStarts.begin());
+    return runs[index][static_cast<size_t>(row - *run)];
+}
+
 int TFoundListModel::Add(const QString& text) {
-    const auto place = std::upper_bound(items.begin(), items.end(), text, less);
-    const int row = static_cast<int>(place - items.begin());
+    if (runs.empty()) {
+        beginInsertRows(QModelIndex(), 0, 0);
+        runs.push_back({text});
+        runStarts.push_back(0);
+        count = 1;
+        endInsertRows();
+        return 0;
+    }
+    // The first text that sorts after `text` lies in the first run whose last text does; when
+    // no run has one, the text goes at the very end.
+    const auto after =
+        std::upper_bound(runs.begin(), runs.end(), text,
+                         [this](const QString& value, const std::vector<QString>& run) {
+                             return less(value, run.back());
+                         });
+    const size_t index =
+        after == runs.end() ? runs.size() - 1 : static_cast<size_t>(after - runs.begin());
+    std::vector<QString>& run = runs[index];
+    const auto place = std::upper_bound(run.begin(), run.end(), text, less);
+    const int row = runStarts[index] + static_cast<int>(place - run.begin());
+
     beginInsertRows(QModelIndex(), row, row);
-    items.insert(place, text);
+    run.insert(place, text);
+    ++count;
+    for (size_t later = index + 1; later < runStarts.size(); ++later)
+        ++runStarts[later];
+    if (run.size() > maxRunLength) {
+        const auto half = run.begin() + static_cast<std::ptrdiff_t>(run.size() / 2);
+        std::vector<QString> upper(std::make_move_iterator(half),
+                                   std::make_move_iterator(run.end()));
+        run.erase(half, run.end());
+        const int upperStart = runStarts[index] + static_cast<int>(run.size());
+        runs.insert(runs.begin() + static_cast<std::ptrdiff_t>(index) + 1, std::move(upper));
+        runStarts.insert(runStarts.begin() + static_cast<std::ptrdiff_t>(index) + 1, upperStart);
+    }
     endInsertRows();
     return row;
 }
 
 void TFoundListModel::Clear() {
-    if (items.empty())
+    if (count == 0)
         return;
     beginResetModel();
-    items.clear();
+    runs.clear();
+    runStarts.clear();
+    count = 0;
     endResetModel();
 }
 

@@ -8,8 +8,10 @@
 
 // The items of the found-file list: texts kept in ascending order by a comparison given at
 // construction, with a single column headed by a caption. An added text goes into its sorted
-// place found by binary search (after the texts it compares equal to), so filling the list is
-// not quadratic in the number of items. Duplicates are kept.
+// place found by binary search (after the texts it compares equal to). Duplicates are kept.
+// The texts are held in sorted runs of bounded length, so that an insertion moves at most one
+// run's texts and a row's text is found by a binary search over the runs: filling the list in
+// any order is not quadratic in the number of items.
 class TFoundListModel : public QAbstractTableModel {
     Q_OBJECT
 
@@ -19,8 +21,9 @@ public:
 
     TFoundListModel(TLess less, QObject* parent = nullptr);
 
-    [[nodiscard]] int Count() const { return static_cast<int>(items.size()); }
-    [[nodiscard]] const QString& Item(int row) const { return items[static_cast<size_t>(row)]; }
+    [[nodiscard]] int Count() const { return count; }
+    // row must lie in [0, Count()).
+    [[nodiscard]] const QString& Item(int row) const;
     // Inserts text in its sorted place; returns its row.
     int Add(const QString& text);
     void Clear();
@@ -37,6 +40,10 @@ public:
 
 private:
     TLess less;
-    std::vector<QString> items;
+    // Non-empty sorted runs whose concatenation is the list, and the row of each run's first
+    // text.
+    std::vector<std::vector<QString>> runs;
+    std::vector<int> runStarts;
+    int count = 0;
     QString caption;
 };
