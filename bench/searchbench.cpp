@@ -13,93 +13,20 @@
 
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
-#include <ftw.h>
 #include <spawn.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include "app/search/tlmdsearchfilegrep.h"
+#include "bench/searchtree.h"
 
 extern char** environ;
 
 namespace {
 
-constexpr int kTop = 10;
-constexpr int kMiddle = 10;
-constexpr int kLeaves = 49;
-constexpr int kFilesPerDirectory = 20;
-
 std::string gRoot;
 int gIldaFiles = 0;
-
-void MakeDirectory(const std::string& path) {
-    if (::mkdir(path.c_str(), 0755) != 0) {
-        std::perror(path.c_str());
-        std::exit(1);
-    }
-}
-
-void FillDirectory(const std::string& path, int& serial) {
-    for (int i = 0; i < kFilesPerDirectory; ++i, ++serial) {
-        std::string name;
-        if (serial % 100 == 0) {
-            name = (serial % 300 == 0) ? "SHOW_" + std::to_string(serial) + ".ILD"
-                                       : "show_" + std::to_string(serial) + ".ild";
-            ++gIldaFiles;
-        } else if (serial % 7 == 0) {
-            name = "FRAME_" + std::to_string(serial) + ".DAT";
-        } else {
-            name = "frame_" + std::to_string(serial) + (serial % 3 ? ".dat" : ".ild.bak");
-        }
-        const int fd =
-            ::open((path + "/" + name).c_str(), O_CREAT | O_WRONLY | O_CLOEXEC | O_EXCL, 0644);
-        if (fd < 0) {
-            std::perror(name.c_str());
-            std::exit(1);
-        }
-        ::close(fd);
-    }
-}
-
-void BuildTree() {
-    char pattern[] = "/tmp/trellion-searchbench-XXXXXX";
-    if (::mkdtemp(pattern) == nullptr) {
-        std::perror("mkdtemp");
-        std::exit(1);
-    }
-    gRoot = pattern;
-    int serial = 0;
-    int directories = 1;
-    FillDirectory(gRoot, serial);
-    for (int t = 0; t < kTop; ++t) {
-        const std::string top = gRoot + "/Top" + std::to_string(t);
-        MakeDirectory(top);
-        FillDirectory(top, serial);
-        ++directories;
-        for (int m = 0; m < kMiddle; ++m) {
-            const std::string middle = top + "/middle" + std::to_string(m);
-            MakeDirectory(middle);
-            FillDirectory(middle, serial);
-            ++directories;
-            for (int l = 0; l < kLeaves; ++l) {
-                const std::string leaf = middle + "/leaf" + std::to_string(l);
-                MakeDirectory(leaf);
-                FillDirectory(leaf, serial);
-                ++directories;
-            }
-        }
-    }
-    std::fprintf(stderr, "tree %s: %d directories, %d files, %d ILDA files\n", gRoot.c_str(),
-                 directories, serial, gIldaFiles);
-}
-
-void RemoveTree() {
-    ::nftw(
-        gRoot.c_str(),
-        [](const char* path, const struct stat*, int, struct FTW*) { return ::remove(path); }, 64,
-        FTW_DEPTH | FTW_PHYS);
-}
+SearchTree gTree;
 
 double Seconds(std::chrono::steady_clock::time_point since) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
@@ -208,11 +135,13 @@ int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
         return 1;
-    BuildTree();
+    gTree = BuildSearchTree();
+    gRoot = gTree.root;
+    gIldaFiles = gTree.ildaFiles;
     // One untimed pass warms the directory cache for everyone alike.
     TimeFind();
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
-    RemoveTree();
+    RemoveSearchTree(gTree);
     return 0;
 }

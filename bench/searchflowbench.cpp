@@ -1,0 +1,225 @@
+// Times a search of the generated 100,000-file tree through the window against the bare engine,
+// each iteration running both back to back so that the ratio is measured under the same load.
+// The window run is a first start from the welcome panel's Search button until the walk ends,
+// with the window shown on the offscreen platform, so that the per-directory caption and status
+// texts, the immediate repaint of the status text, the paints handled once per directory and
+// the sorted insertion into the found-file list are all in it. The engine run is the one the
+// engine benchmark makes: a threaded run collecting the records.
+//
+// A second pair searches with the mask "*.*", so that every one of the 105,000 entries is
+// listed; a third benchmark inserts N texts in random order into the found-file list alone and
+// reports the cost per item, which stays flat when insertion is not quadratic.
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
+#include <memory>
+#include <random>
+#include <string>
+#include <vector>
+
+#include <QApplication>
+#include <QEventLoop>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+#include "app/search/foundorder.h"
+#include "app/search/tlmdsearchfilegrep.h"
+#include "app/tconvert.h"
+#include "app/tdirectorylistbox.h"
+#include "app/tfoundlist.h"
+#include "app/tfoundlistmodel.h"
+#include "app/tglyphbutton.h"
+#include "bench/searchtree.h"
+
+namespace {
+
+SearchTree gTree;
+std::unique_ptr<QTemporaryDir> gBase;
+
+// The window asks nothing during a first start; every answer is the harmless one.
+class QuietDialogs : public IUserDialogs {
+public:
+    void Information(const QString&) override {}
+    void ShowError(const QString&) override {}
+    TAnswer Confirm(const QString&, TConfirmButtons) override { return TAnswer::No; }
+    int ThemedMessage(const std::string&, int, unsigned) override { return mrOk; }
+    std::optional<QString> SaveFileName(const TSaveFileRequest&) override { return std::nullopt; }
+    void OpenUrl(const QString&) override {}
+};
+
+double Seconds(std::chrono::steady_clock::time_point since) {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
+}
+
+struct WindowRun {
+    double seconds = 0;
+    double inDirChange = 0; // spent in the window's directory handler
+    double inFound = 0;     // spent in the window's found-file handler
+    int listed = 0;
+};
+
+WindowRun TimeWindow(const QString& masks) {
+    QuietDialogs dialogs;
+    TConvert window(&dialogs, gBase->path());
+    window.show();
+    window.DirectoryListBox1->SetDirectory(QString::fromStdString(gTree.root));
+    window.lf->SetFileMasks(masks);
+    QApplication::processEvents();
+
+    WindowRun run;
+    QEventLoop loop;
+    TLMDSearchFileGrep& lf = *window.lf;
+    // The window binds neither OnEnd nor timing; wrapping its own handlers measures their share.
+    lf.OnEnd = [&](QObject*) { loop.quit(); };
+    lf.OnDirChange = [&, bound = lf.OnDirChange](QObject* sender, const QString& dir) {
+        const auto start = std::chrono::steady_clock::now();
+        bound(sender, dir);
+        run.inDirChange += Seconds(start);
+    };
+    lf.OnFound = [&, bound = lf.OnFound](QObject* sender, const TLMDSPFileRecord& record) {
+        const auto start = std::chrono::steady_clock::now();
+        bound(sender, record);
+        run.inFound += Seconds(start);
+    };
+    const auto start = std::chrono::steady_clock::now();
+    window.Search->click();
+    loop.exec();
+    run.seconds = Seconds(start);
+    run.listed = window.fl->Count();
+    return run;
+}
+
+double TimeEngine(const QString& masks, size_t& found) {
+    TLMDSearchFileGrep engine;
+    std::vector<TLMDSPFileRecord> records;
+    QEventLoop loop;
+    engine.OnFound = [&](QObject*, const TLMDSPFileRecord& record) { records.push_back(record); };
+    engine.OnEnd = [&](QObject*) { loop.quit(); };
+    engine.SetDirs(QString::fromStdString(gTree.root));
+    engine.SetFileMasks(masks);
+    engine.SetInternalFoundList(false);
+    const auto start = std::chrono::steady_clock::now();
+    engine.Execute();
+    loop.exec();
+    const double seconds = Seconds(start);
+    found = records.size();
+    return seconds;
+}
+
+void WindowVsEngine(benchmark::State& state, const QString& masks) {
+    double window = 0;
+    double engine = 0;
+    double inDirChange = 0;
+    double inFound = 0;
+    int listed = 0;
+    for (auto _ : state) {
+        const WindowRun run = TimeWindow(masks);
+        size_t found = 0;
+        const double bare = TimeEngine(masks, found);
+        if (run.listed != static_cast<int>(found)) {
+            state.SkipWithError("the window listed a different number of files");
+            return;
+        }
+        state.SetIterationTime(run.seconds);
+        window += run.seconds;
+        engine += bare;
+        inDirChange += run.inDirChange;
+        inFound += run.inFound;
+        listed = run.listed;
+    }
+    const double n = static_cast<double>(state.iterations());
+    state.counters["window_ms"] = window / n * 1000.0;
+    state.counters["engine_ms"] = engine / n * 1000.0;
+    state.counters["ratio_to_engine"] = window / engine;
+    state.counters["dirchange_ms"] = inDirChange / n * 1000.0;
+    state.counters["found_ms"] = inFound / n * 1000.0;
+    state.counters["listed"] = listed;
+}
+
+void BM_WindowVsEngine(benchmark::State& state) {
+    WindowVsEngine(state, QStringLiteral("*.ild"));
+}
+BENCHMARK(BM_WindowVsEngine)->UseManualTime()->Iterations(10)->Unit(benchmark::kMillisecond);
+
+void BM_WindowVsEngineEveryEntry(benchmark::State& state) {
+    WindowVsEngine(state, QStringLiteral("*.*"));
+}
+BENCHMARK(BM_WindowVsEngineEveryEntry)
+    ->UseManualTime()
+    ->Iterations(3)
+    ->Unit(benchmark::kMillisecond);
+
+// Paths like a search's, in random order: each lands anywhere in the list.
+std::vector<QString> ShuffledPaths(int count) {
+    std::vector<QString> paths;
+    for (int i = 0; i < count; ++i)
+        paths.push_back(QStringLiteral("/media/show/Top%1/middle%2/show_%3.ild")
+                            .arg(i % 10)
+                            .arg(i / 10 % 10)
+                            .arg(i));
+    std::shuffle(paths.begin(), paths.end(), std::mt19937(12345));
+    return paths;
+}
+
+// The list's items alone, without a view.
+void BM_FoundListModelAddRandomOrder(benchmark::State& state) {
+    const int count = static_cast<int>(state.range(0));
+    const std::vector<QString> paths = ShuffledPaths(count);
+    for (auto _ : state) {
+        TFoundListModel model(&FoundOrderLess);
+        for (const QString& path : paths)
+            model.Add(path);
+        benchmark::DoNotOptimize(model.Count());
+    }
+    state.SetItemsProcessed(state.iterations() * count);
+}
+BENCHMARK(BM_FoundListModelAddRandomOrder)
+    ->Arg(1000)
+    ->Arg(10000)
+    ->Arg(100000)
+    ->Unit(benchmark::kMillisecond);
+
+// The list as the window has it, shown.
+void BM_FoundListAddRandomOrder(benchmark::State& state) {
+    const int count = static_cast<int>(state.range(0));
+    const std::vector<QString> paths = ShuffledPaths(count);
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto list = std::make_unique<TFoundList>(&FoundOrderLess, nullptr);
+        list->resize(248, 281);
+        list->show();
+        state.ResumeTiming();
+        for (const QString& path : paths)
+            list->Add(path);
+        state.PauseTiming();
+        list.reset();
+        state.ResumeTiming();
+    }
+    state.SetItemsProcessed(state.iterations() * count);
+}
+BENCHMARK(BM_FoundListAddRandomOrder)
+    ->Arg(1000)
+    ->Arg(10000)
+    ->Arg(100000)
+    ->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    gBase = std::make_unique<QTemporaryDir>();
+    gTree = BuildSearchTree();
+    // One untimed pass warms the directory cache for both.
+    size_t found = 0;
+    TimeEngine(QStringLiteral("*.*"), found);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    RemoveSearchTree(gTree);
+    return 0;
+}

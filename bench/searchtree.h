@@ -1,0 +1,18 @@
+#pragma once
+
+#include <string>
+
+// The generated tree the search benchmarks walk: 5,000 directories (the root, 10 top, 100
+// middle and 4,900 leaf directories) of 20 empty files each, 100,000 files in all. One file in
+// `ildaEvery` is an ILDA file (a third of them named in capitals); the others are decoys such as
+// "frame_7.DAT" and "frame_9.ild.bak" that a "*.ild" mask must pass over.
+struct SearchTree {
+    std::string root;
+    int directories = 0;
+    int files = 0;
+    int ildaFiles = 0;
+};
+
+// Builds the tree under a fresh directory in /tmp; exits the process on a file-system error.
+[[nodiscard]] SearchTree BuildSearchTree(int ildaEvery = 100);
+void RemoveSearchTree(const SearchTree& tree);
