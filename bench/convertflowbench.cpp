@@ -1,0 +1,213 @@
+// The batch conversion of the benchmarks' 2,000 x 2,000-point ILDA file (bench/bigildafile.h,
+// 32,064,032 bytes; its scene file is 84,122,642 bytes) through the window against the same
+// conversion by the command-line tool, measured in the same run.
+//
+// Each iteration, one after the other so that the machine's load falls on all alike:
+//   cli      `trellion-cli convert FILE -o DIR` as a process, from its start to its exit
+//            (start-up, settings, the conversion, the tool's teardown);
+//   window   a click on the conversion row's Start of one window built before the run, in
+//            convert mode on the offscreen platform, whose left list holds the file alone: the
+//            whole BitBtn1Click with its status texts, repaints, dispatch step and list
+//            re-reads;
+//   bare     the conversion's own work in this process: a fresh scene and channel, CIlda::Load,
+//            channel type 1, SaveSceneFile, the scene's destruction.
+// Counters, milliseconds a conversion: cli_ms, window_ms, bare_ms (wall clock);
+// window_minus_cli_ms (the window's cost over the tool's, negative when it is cheaper, since
+// the tool also pays its start-up and teardown); window_over_bare_ms (what the window adds to
+// the work). The *_cpu_ms counters are the same in CPU time (user and system: the tool's
+// process as its parent sees it, this thread's for the window and the bare work), which a
+// loaded machine disturbs less than the wall clock.
+#include <benchmark/benchmark.h>
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QTemporaryDir>
+
+#include <chrono>
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/search/tlmdsearchfilegrep.h"
+#include "app/tconvert.h"
+#include "app/tfilelistbox.h"
+#include "app/tglyphbutton.h"
+#include "app/userdialogs.h"
+#include "bench/bigildafile.h"
+#include "ilda/cilda.h"
+#include "model/cchannel.h"
+#include "model/cscene.h"
+#include "scene/scenefile.h"
+
+namespace {
+
+const char* const kInput = "/tmp/trellion-convertflowbench-2000x2000.ild";
+constexpr off_t kSceneSize = 269 + 373 + off_t(kBigIldaFrames) * (61 + 21 * kBigIldaPoints);
+
+// No question may come up during the run; any that does is counted and answered at once, so a
+// failure shows as a skipped benchmark instead of a modal box waiting on the offscreen screen.
+class TSilentDialogs : public IUserDialogs {
+public:
+    void Information(const QString&) override { ++asked; }
+    void ShowError(const QString&) override { ++asked; }
+    TAnswer Confirm(const QString&, TConfirmButtons) override {
+        ++asked;
+        return TAnswer::Cancel;
+    }
+    int ThemedMessage(const std::string&, int, unsigned) override {
+        ++asked;
+        return 1;
+    }
+    std::optional<QString> SaveFileName(const TSaveFileRequest&) override {
+        ++asked;
+        return std::nullopt;
+    }
+    void OpenUrl(const QString&) override { ++asked; }
+
+    int asked = 0;
+};
+
+double Milliseconds(std::chrono::steady_clock::time_point start) {
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+        .count();
+}
+
+double ThreadCpuMilliseconds() {
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return double(t.tv_sec) * 1e3 + double(t.tv_nsec) / 1e6;
+}
+
+// Runs a program with its output sent to /dev/null; returns its exit status and adds the CPU
+// time it used to cpuMs.
+int Spawn(const std::vector<std::string>& arguments, double& cpuMs) {
+    std::vector<char*> argv;
+    for (const std::string& argument : arguments)
+        argv.push_back(const_cast<char*>(argument.c_str()));
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+    pid_t pid = 0;
+    const int error = ::posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (error != 0)
+        return -1;
+    int status = 0;
+    struct rusage usage {};
+    ::wait4(pid, &status, 0, &usage);
+    cpuMs += double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1e3 +
+             double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e3;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+off_t SizeOf(const QString& path) {
+    struct stat info {};
+    return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? info.st_size : -1;
+}
+
+void BM_ConvertBigFile_WindowAgainstCli(benchmark::State& state) {
+    if (!MakeBigIldaFile(kInput)) {
+        state.SkipWithError("cannot write the input file in /tmp");
+        return;
+    }
+    QTemporaryDir dir;
+    TSilentDialogs dialogs;
+    TConvert window(&dialogs, dir.path());
+    window.show();
+    window.Convert->click();
+    while (window.lf->IsSearching())
+        QCoreApplication::processEvents();
+    QCoreApplication::processEvents();
+    const QString listed = window.IldaDirectory() + QStringLiteral("/big.ild");
+    // A second name for the same bytes: the window reads the very file the tool reads.
+    if (::link(kInput, QFile::encodeName(listed).constData()) != 0 &&
+        !QFile::copy(QString::fromLocal8Bit(kInput), listed)) {
+        state.SkipWithError("cannot place the input in the window's ILDA directory");
+        return;
+    }
+    window.FileListBox1->Update();
+    const QString windowScene = window.SceneDirectory() + QStringLiteral("/big.scn");
+    const QString cliDir = dir.path() + QStringLiteral("/cli");
+    QDir().mkpath(cliDir);
+    const QString cliScene = cliDir + QStringLiteral("/trellion-convertflowbench-2000x2000.scn");
+    const std::string bareScene = (dir.path() + QStringLiteral("/bare.scn")).toStdString();
+
+    double cli = 0, inWindow = 0, bare = 0;
+    double cliCpu = 0, windowCpu = 0, bareCpu = 0;
+    bool ok = window.FileListBox1->Count() == 1;
+    for (auto _ : state) {
+        auto start = std::chrono::steady_clock::now();
+        ok =
+            Spawn({TRELLION_CLI, "convert", kInput, "-o", cliDir.toStdString()}, cliCpu) == 0 && ok;
+        cli += Milliseconds(start);
+        ok = SizeOf(cliScene) == kSceneSize && ok;
+
+        start = std::chrono::steady_clock::now();
+        double cpu = ThreadCpuMilliseconds();
+        window.BitBtn1->click();
+        inWindow += Milliseconds(start);
+        windowCpu += ThreadCpuMilliseconds() - cpu;
+        ok = SizeOf(windowScene) == kSceneSize && ok;
+        ok = window.Edit1->text() == QStringLiteral("Finished converting 1 of 1 files.") && ok;
+
+        start = std::chrono::steady_clock::now();
+        cpu = ThreadCpuMilliseconds();
+        {
+            CScene scene;
+            CChannel* channel = scene.AddChannel();
+            CIlda reader;
+            ok = reader.Load(kInput, channel, 1) && ok;
+            channel->type = 1;
+            ok = SaveSceneFile(&scene, bareScene) && ok;
+        }
+        bare += Milliseconds(start);
+        bareCpu += ThreadCpuMilliseconds() - cpu;
+
+        if (!ok || dialogs.asked != 0) {
+            state.SkipWithError("a conversion failed or asked a question");
+            break;
+        }
+    }
+    const double n = double(state.iterations());
+    state.counters["cli_ms"] = cli / n;
+    state.counters["window_ms"] = inWindow / n;
+    state.counters["bare_ms"] = bare / n;
+    state.counters["window_minus_cli_ms"] = (inWindow - cli) / n;
+    state.counters["window_over_bare_ms"] = (inWindow - bare) / n;
+    state.counters["cli_cpu_ms"] = cliCpu / n;
+    state.counters["window_cpu_ms"] = windowCpu / n;
+    state.counters["bare_cpu_ms"] = bareCpu / n;
+    state.counters["window_minus_cli_cpu_ms"] = (windowCpu - cliCpu) / n;
+}
+
+} // namespace
+
+BENCHMARK(BM_ConvertBigFile_WindowAgainstCli)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3)
+    ->UseRealTime();
+
+int main(int argc, char** argv) {
+    if (std::getenv("QT_QPA_PLATFORM") == nullptr)
+        ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
