@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QScreen>
 #include <QTest>
 #include <QTimer>
 
@@ -413,6 +414,35 @@ TEST_F(SearchFlowTest, WebPromptCancelEndsTheApplication) {
     EXPECT_FALSE(window->lf->IsSearching());
     EXPECT_TRUE(dirs.empty());
     EXPECT_EQ(dialogs.Count(Kind::OpenUrl), 0);
+}
+
+// Pictures of the search panel while a search runs and after it, for looking at: written only
+// when TRELLION_WINDOW_GRABS names a directory.
+TEST_F(SearchFlowTest, PicturesDuringAndAfterASearch) {
+    const QString directory = qEnvironmentVariable("TRELLION_WINDOW_GRABS");
+    if (directory.isEmpty())
+        GTEST_SKIP() << "TRELLION_WINDOW_GRABS not set";
+    MakeTree(shows, {"Intro.ild", "beams.ild", "Tour 2024/Opening/Wave.ILD",
+                     "Tour 2024/Opening/Finale/fan.ild", "Tour 2024/Opening/Finale/fan2.ild"});
+    bool grabbed = false;
+    TLMDSearchFileGrep& lf = *window->lf;
+    lf.OnDirChange = [&, bound = lf.OnDirChange](QObject* sender, const QString& dir) {
+        bound(sender, dir);
+        if (!grabbed && dir.endsWith(QStringLiteral("/Finale/"))) {
+            grabbed = true;
+            // What the screen shows: the window's backing store. (Rendering the window afresh
+            // would leave out the controls whose paints the search holds between its paced
+            // paints.)
+            EXPECT_TRUE(window->screen()
+                            ->grabWindow(window->winId())
+                            .save(QDir(directory).filePath("searchflow-searching.png")));
+        }
+    };
+    FirstSearchOf(shows);
+    EXPECT_TRUE(grabbed);
+    window->fl->SetSelected(1, true);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(window->grab().save(QDir(directory).filePath("searchflow-idle.png")));
 }
 
 } // namespace
