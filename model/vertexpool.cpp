@@ -18,6 +18,13 @@
 #define TRELLION_VERTEX_POOL 1
 #endif
 
+#if TRELLION_VERTEX_POOL && defined(__linux__)
+#include <sys/mman.h>
+#define TRELLION_VERTEX_POOL_MMAP 1
+#else
+#define TRELLION_VERTEX_POOL_MMAP 0
+#endif
+
 namespace {
 constexpr std::size_t kSlotSize = sizeof(CVector);
 static_assert(kSlotSize % alignof(CVector) == 0);
@@ -29,18 +36,74 @@ static_assert(kSlotSize >= sizeof(void*));
 namespace {
 
 // Blocks start at 64 slots so that a small scene costs little, and double up to a block just
-// under 1 MiB including the allocator's own chunk header, so that a large block is one whole
+// under 1 MiB including the allocator's own chunk header, so that such a block is one whole
 // mapping with next to nothing wasted at its end.
 constexpr std::size_t kFirstBlockSlots = 64;
 constexpr std::size_t kBlockHeaderSize = 16;
-constexpr std::size_t kMaxBlockSlots = ((std::size_t(1) << 20) - 64) / kSlotSize;
+constexpr std::size_t kMaxHeapBlockSlots = ((std::size_t(1) << 20) - 64) / kSlotSize;
+
+// Past that the blocks are 2 MiB mappings of their own, aligned to 2 MiB and marked for
+// transparent huge pages. A large file is millions of vertices, hundreds of megabytes touched
+// for the first time; faulted in 4 KiB at a time that costs more than the whole load on a
+// virtual machine, while one huge page is a single fault. A block is exactly one huge page:
+// larger blocks would save only a system call per 2 MiB, and would hold up to a block's
+// worth of address space beyond what the vertices need.
+constexpr std::size_t kMappedBlockBytes = std::size_t(2) << 20;
+constexpr std::size_t kMappedBlockSlots = (kMappedBlockBytes - kBlockHeaderSize) / kSlotSize;
 
 struct BlockHeader {
     BlockHeader* next;
+    // The block's whole size, header included; kMappedBlockBytes for a block from MapBlock(),
+    // which no block from operator new reaches.
     std::size_t bytes;
 };
 static_assert(sizeof(BlockHeader) <= kBlockHeaderSize);
+static_assert(kBlockHeaderSize + kMaxHeapBlockSlots * kSlotSize < kMappedBlockBytes);
 static_assert(kBlockHeaderSize % alignof(CVector) == 0);
+
+#if TRELLION_VERTEX_POOL_MMAP
+// A fresh 2 MiB-aligned anonymous mapping of kMappedBlockBytes, or null. The kernel usually
+// places a mapping of a whole number of huge pages on a huge-page boundary already; when it
+// does not, a mapping of twice the size is trimmed to the aligned part.
+void* MapBlock() noexcept {
+    constexpr int kProtection = PROT_READ | PROT_WRITE;
+    constexpr int kFlags = MAP_PRIVATE | MAP_ANONYMOUS;
+    constexpr std::uintptr_t kAlignMask = kMappedBlockBytes - 1;
+    void* memory = ::mmap(nullptr, kMappedBlockBytes, kProtection, kFlags, -1, 0);
+    if (memory == MAP_FAILED)
+        return nullptr;
+    if ((reinterpret_cast<std::uintptr_t>(memory) & kAlignMask) != 0) {
+        ::munmap(memory, kMappedBlockBytes);
+        const std::size_t wide = 2 * kMappedBlockBytes;
+        memory = ::mmap(nullptr, wide, kProtection, kFlags, -1, 0);
+        if (memory == MAP_FAILED)
+            return nullptr;
+        auto* const start = static_cast<unsigned char*>(memory);
+        const std::uintptr_t address = reinterpret_cast<std::uintptr_t>(start);
+        auto* const aligned = start + ((kMappedBlockBytes - (address & kAlignMask)) & kAlignMask);
+        if (aligned > start)
+            ::munmap(start, std::size_t(aligned - start));
+        auto* const end = aligned + kMappedBlockBytes;
+        if (end < start + wide)
+            ::munmap(end, std::size_t(start + wide - end));
+        memory = aligned;
+    }
+    // Without huge pages (not configured, or the advice refused) the block is still good
+    // memory, only slower to fault in.
+    ::madvise(memory, kMappedBlockBytes, MADV_HUGEPAGE);
+    return memory;
+}
+
+void UnmapBlock(void* block) noexcept {
+    ::munmap(block, kMappedBlockBytes);
+}
+#else
+void* MapBlock() noexcept {
+    return nullptr;
+}
+
+void UnmapBlock(void*) noexcept {}
+#endif
 
 class Pool {
 public:
@@ -82,17 +145,28 @@ public:
 
 private:
     void AddBlock() {
-        const std::size_t slots = std::min(kMaxBlockSlots, nextBlockSlots_);
-        const std::size_t bytes = kBlockHeaderSize + slots * kSlotSize;
-        auto* memory = static_cast<unsigned char*>(::operator new(bytes));
-        auto* header = reinterpret_cast<BlockHeader*>(memory);
-        header->next = blocks_;
-        header->bytes = bytes;
+        unsigned char* memory = nullptr;
+        std::size_t slots = 0;
+        bool mapped = false;
+        if (nextBlockSlots_ > kMaxHeapBlockSlots) {
+            memory = static_cast<unsigned char*>(MapBlock());
+            if (memory) {
+                slots = kMappedBlockSlots;
+                mapped = true;
+            }
+        }
+        if (!memory) {
+            slots = std::min(kMaxHeapBlockSlots, nextBlockSlots_);
+            memory =
+                static_cast<unsigned char*>(::operator new(kBlockHeaderSize + slots * kSlotSize));
+        }
+        const std::size_t bytes = mapped ? kMappedBlockBytes : kBlockHeaderSize + slots * kSlotSize;
+        auto* header = ::new (memory) BlockHeader{blocks_, bytes};
         blocks_ = header;
         heldBytes_ += bytes;
         bump_ = memory + kBlockHeaderSize;
         bumpEnd_ = bump_ + slots * kSlotSize;
-        nextBlockSlots_ = std::min(kMaxBlockSlots, slots * 2);
+        nextBlockSlots_ = slots * 2;
     }
 
     // With no vertex alive every slot is free, so the blocks can go back as a whole; this is
@@ -100,7 +174,11 @@ private:
     void ReleaseBlocks() noexcept {
         while (blocks_) {
             BlockHeader* next = blocks_->next;
-            ::operator delete(blocks_);
+            if (blocks_->bytes == kMappedBlockBytes) {
+                UnmapBlock(blocks_);
+            } else {
+                ::operator delete(blocks_);
+            }
             blocks_ = next;
         }
         freeList_ = nullptr;

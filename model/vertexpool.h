@@ -6,9 +6,11 @@
 //
 // A loaded file holds one CVector per point, millions of them, and a general-purpose
 // allocator adds a header to each; the pool hands out fixed slots of sizeof(CVector) from
-// blocks it obtains from the heap (starting small and growing to about 1 MiB), reuses freed
-// slots, and gives every block back as soon as no pooled vertex is alive. Memory is
-// therefore held at most at the high-water mark of the vertices alive at one time.
+// blocks of its own (heap blocks starting small and growing to about 1 MiB, then, where the
+// system has them, 2 MiB anonymous mappings backed by transparent huge pages), reuses freed
+// slots, and gives every block back to the system as soon as no pooled vertex is alive.
+// Memory is therefore held at most at the high-water mark of the vertices alive at one time,
+// plus less than one block.
 //
 // Thread-safe, though the model itself is used from one thread. In sanitizer builds the pool
 // forwards to the global allocator, so that use-after-free of a vertex is still caught.
@@ -22,5 +24,5 @@ void VertexPoolFree(void* slot) noexcept;
 // Vertices currently allocated from the pool.
 [[nodiscard]] std::size_t VertexPoolLiveCount() noexcept;
 
-// Bytes of blocks the pool currently holds from the heap.
+// Bytes of blocks the pool currently holds (heap blocks and mappings).
 [[nodiscard]] std::size_t VertexPoolHeldBytes() noexcept;
