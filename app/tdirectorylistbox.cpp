@@ -7,6 +7,8 @@
 #include <QStyle>
 #include <QStyledItemDelegate>
 
+#include <algorithm>
+
 #include "app/einouterror.h"
 #include "app/tdrivecombobox.h"
 #include "app/tfilelistbox.h"
@@ -16,6 +18,7 @@ namespace {
 constexpr int pathRole = Qt::UserRole;
 constexpr int levelRole = Qt::UserRole + 1;
 constexpr int indentStep = 10;
+constexpr int labelRightMargin = 6;
 
 // Indents every item by its level in the tree.
 class TIndentDelegate : public QStyledItemDelegate {
@@ -113,7 +116,11 @@ void TDirectoryListBox::Activated(QListWidgetItem* item) {
 void TDirectoryListBox::ShowPathInLabel() {
     if (!dirLabel || directory.isEmpty())
         return;
+    // Shortened to the part of the label its parent shows, a little inside its right edge.
+    int room = dirLabel->width();
+    if (const QWidget* parent = dirLabel->parentWidget())
+        room = std::min(room, parent->width() - dirLabel->x() - labelRightMargin);
     const QString shown = dirLabel->fontMetrics().elidedText(QDir::toNativeSeparators(directory),
-                                                             Qt::ElideMiddle, dirLabel->width());
+                                                             Qt::ElideMiddle, std::max(room, 0));
     dirLabel->setText(shown);
 }

@@ -35,7 +35,7 @@ void TFileListBox::Update() {
         QDir dir(directory);
         // QDir's name filters match without regard to case unless told otherwise.
         dir.setNameFilters(mask.split(u';', Qt::SkipEmptyParts));
-        dir.setFilter(QDir::Files | QDir::Hidden | QDir::System);
+        dir.setFilter(QDir::Files);
         names = dir.entryList();
     }
     std::sort(names.begin(), names.end(), &TFileListBox::NameLess);

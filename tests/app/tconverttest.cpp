@@ -74,6 +74,17 @@ TEST_F(WindowTest, Label2ReadsTheDestinationTextUntilAnotherDirectoryIsPicked) {
     ASSERT_TRUE(QDir().mkpath(other));
     window->DirectoryListBox2->SetDirectory(other);
     EXPECT_EQ(window->Label2->text(), QDir::toNativeSeparators(QDir::cleanPath(other)));
+
+    // A path too long for the label is shortened in the middle to what the window shows.
+    const QString deep = other + QStringLiteral("/Laser Shows of the Summer Season/Customer "
+                                                "Projects Received by Mail/Finished and Approved");
+    ASSERT_TRUE(QDir().mkpath(deep));
+    window->DirectoryListBox2->SetDirectory(deep);
+    const QString shown = window->Label2->text();
+    EXPECT_TRUE(shown.contains(QChar(0x2026))) << shown.toStdString();
+    EXPECT_TRUE(shown.endsWith(QStringLiteral("Approved"))) << shown.toStdString();
+    EXPECT_LE(window->Label2->x() + window->Label2->fontMetrics().horizontalAdvance(shown),
+              window->Panel1->width());
 }
 
 TEST_F(WindowTest, StartStateOfTheNonVisualComponentsAndTheSurface) {
