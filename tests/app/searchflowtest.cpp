@@ -433,7 +433,7 @@ TEST_F(SearchFlowTest, PicturesDuringAndAfterASearch) {
             // What the screen shows: the window's backing store. (Rendering the window afresh
             // would leave out the controls whose paints the search holds between its paced
             // paints.)
-            EXPECT_TRUE(window->screen()
+            EXPECT_TRUE(window->QWidget::screen()
                             ->grabWindow(window->winId())
                             .save(QDir(directory).filePath("searchflow-searching.png")));
         }
