@@ -11,6 +11,7 @@
 #include "app/search/tlmdsearchfilegrep.h"
 #include "app/tfoundlist.h"
 #include "app/tglyphbutton.h"
+#include "tests/app/flowfiles.h"
 #include "tests/app/windowfixture.h"
 
 namespace {
@@ -172,6 +173,51 @@ std::vector<Check> With(std::vector<Check> base, std::initializer_list<Check> ch
     return base;
 }
 
+// Preview brings fl and then the palette group above the preview panel and sends PS1 to the
+// back; the playback controls start in the stepping state.
+const std::vector<Check> previewChecks = {
+    {"RzPanel3", Aspect::Hidden},
+    {"PC1", Aspect::Hidden},
+    {"PS1", Aspect::Shown},
+    {"PS1", Aspect::Below, 0, "Label1"},
+    {"ThPanel1", Aspect::Shown},
+    {"sp1", Aspect::Shown},
+    {"fl", Aspect::Shown},
+    {"fl", Aspect::Above, 0, "ThPanel1"},
+    {"fl", Aspect::Height, 282},
+    {"FileListBox1", Aspect::Hidden},
+    {"Edit1", Aspect::Hidden},
+    {"Edit2", Aspect::Hidden},
+    {"DirectoryListBox1", Aspect::Height, 281},
+    {"RzRadioGroup1", Aspect::Enabled},
+    {"RzRadioGroup1", Aspect::Above, 0, "ThPanel1"},
+    {"RzRadioGroup1", Aspect::Above, 0, "fl"},
+    {"BitBtn1", Aspect::Disabled},
+    {"BitBtn3", Aspect::Disabled},
+    {"BitBtn2", Aspect::Disabled},
+    {"RzBitBtn1", Aspect::Disabled},
+    {"RzBitBtn3", Aspect::Disabled},
+    {"RzBitBtn2", Aspect::Disabled},
+    {"RzBitBtn4", Aspect::Disabled},
+    {"RzBitBtn5", Aspect::Disabled},
+    {"RzBitBtn6", Aspect::Enabled},
+    {"DriveComboBox1", Aspect::Disabled},
+    {"RxBitBtn8", Aspect::Enabled},
+    {"RzBitBtn7", Aspect::Enabled},
+    {"RzBitBtn9", Aspect::Enabled},
+    {"RzBitBtn8", Aspect::Disabled},
+};
+
+// A search of the ILDA directory finds a.ild; Preview on the idle search panel.
+void EnterPreview(TConvert& w) {
+    flowfiles::WriteFile(w.IldaDirectory() + QStringLiteral("/a.ild"), flowfiles::IldaFile(2, 4));
+    w.Search->click();
+    while (w.lf->IsSearching())
+        QCoreApplication::processEvents();
+    ASSERT_EQ(w.fl->Count(), 1);
+    w.RzBitBtn5->click();
+}
+
 // Answers the later start's question.
 void AnswerNext(TConvert& w, TAnswer answer) {
     static_cast<ScriptedUserDialogs&>(w.Dialogs()).confirmAnswers.push_back(answer);
@@ -217,6 +263,7 @@ const std::vector<ModeCase> modeCases = {
      },
      convertChecks},
 
+    {"Preview", &EnterPreview, previewChecks},
     {"Welcome", [](TConvert&) {}, welcomeChecks},
     {"ConvertFromWelcome", [](TConvert& w) { w.Convert->click(); }, convertChecks},
     {"ConvertFromPreviewButton",
