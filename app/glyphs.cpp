@@ -18,10 +18,12 @@ struct Inks {
     QColor yellow{230, 200, 40};
 };
 
-Inks SingleInk(const QColor& ink) {
+// One ink for every coloured part; the light details (a cross on a disc, a window of a
+// screen) keep their own ink so that they still show on the grey shape.
+Inks SingleInk(const QColor& ink, const QColor& light) {
     Inks inks;
     inks.green = inks.red = inks.blue = inks.dark = inks.brown = inks.grey = inks.yellow = ink;
-    inks.light = Qt::transparent;
+    inks.light = light;
     return inks;
 }
 
@@ -165,9 +167,9 @@ QImage GlyphImage(TGlyph glyph, bool enabled) {
         // The toolkit's disabled look: a white copy one pixel down and right under a grey one.
         p.save();
         p.translate(1, 1);
-        Draw(p, glyph, SingleInk(Qt::white));
+        Draw(p, glyph, SingleInk(Qt::white, Qt::transparent));
         p.restore();
-        Draw(p, glyph, SingleInk(QColor(128, 128, 128)));
+        Draw(p, glyph, SingleInk(QColor(128, 128, 128), Qt::white));
     }
     return image;
 }
