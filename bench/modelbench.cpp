@@ -15,8 +15,11 @@
 //   malloc_ns         allocating and then freeing the same number of vertex-sized objects
 //                     one by one with the global allocator, warm (what the pool replaces);
 //   append_ratio, append_warm_ratio, destroy_ratio   the times above divided by floor_ns;
-//   heap_bytes        heap in use with the channel built minus before it (mallinfo2: arena
-//                     bytes in use plus mmapped blocks), frames and things included;
+//   heap_bytes        memory in use with the channel built minus before it: the C heap
+//                     (mallinfo2: arena bytes in use plus mmapped blocks, frames and things
+//                     included) plus the vertex pool's blocks (VertexPoolHeldBytes; its large
+//                     blocks are its own mappings, which mallinfo2 cannot see). The pool's few
+//                     small heap blocks are counted twice, so this is a slight upper bound;
 //   malloc_heap_bytes the same for one global-allocator object of sizeof(CVector);
 //   heap_left_bytes   heap still in use after the channel is destroyed.
 
@@ -32,6 +35,7 @@
 
 #include "model/cchannel.h"
 #include "model/geometry.h"
+#include "model/vertexpool.h"
 
 namespace {
 
@@ -47,7 +51,7 @@ double Now() {
 
 double HeapInUse() {
     const struct mallinfo2 info = mallinfo2();
-    return double(info.uordblks) + double(info.hblkhd);
+    return double(info.uordblks) + double(info.hblkhd) + double(VertexPoolHeldBytes());
 }
 
 float PointX(size_t i) {
