@@ -274,7 +274,10 @@ TEST_F(ConvertFlowTest, CloseDuringABatchEndsItBetweenFiles) {
         window->BitBtn1->click();
     });
     // Ends the loop in any case, should the batch not quit it.
-    QTimer::singleShot(20000, qApp, [] { QCoreApplication::exit(1); });
+    QTimer guard;
+    guard.setSingleShot(true);
+    QObject::connect(&guard, &QTimer::timeout, qApp, [] { QCoreApplication::exit(1); });
+    guard.start(20000);
     const int code = QCoreApplication::exec();
     EXPECT_TRUE(ran);
     EXPECT_EQ(code, 0);
