@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/search/tlmdsearchfilegrep.h"
+#include "app/tfilelistbox.h"
 #include "app/tfoundlist.h"
 #include "app/tglyphbutton.h"
 #include "tests/app/flowfiles.h"
@@ -43,6 +44,9 @@ struct ModeCase {
     std::vector<Check> checks;
     // Whether the window's event loop runs before the checks (a started search would end).
     bool settle = true;
+    // For a mode that lasts only inside its workflow (converting, saving): runs the workflow
+    // from a fresh window and calls `verify` once from inside it, in place of enter.
+    std::function<void(TConvert&, const std::function<void()>& verify)> within = nullptr;
 };
 
 // Position of a child among its parent's children: later means drawn above.
@@ -173,6 +177,58 @@ std::vector<Check> With(std::vector<Check> base, std::initializer_list<Check> ch
     return base;
 }
 
+// The conversion's own states; sp1 shows the file being converted.
+const std::vector<Check> convertingChecks =
+    With(convertChecks, {{"sp1", Aspect::Shown},
+                         {"RzRadioGroup1", Aspect::Disabled},
+                         {"BitBtn1", Aspect::Disabled},
+                         {"BitBtn3", Aspect::Enabled},
+                         {"RzBitBtn1", Aspect::Disabled},
+                         {"DriveComboBox1", Aspect::Disabled}});
+
+// Saving starts from the idle search panel and disables all of it.
+const std::vector<Check> savingChecks =
+    With(searchIdleChecks, {{"RzRadioGroup1", Aspect::Disabled},
+                            {"RzBitBtn1", Aspect::Disabled},
+                            {"RzBitBtn2", Aspect::Disabled},
+                            {"RzBitBtn4", Aspect::Disabled},
+                            {"RzBitBtn5", Aspect::Disabled},
+                            {"RzBitBtn6", Aspect::Disabled},
+                            {"DriveComboBox1", Aspect::Disabled}});
+
+// Converting a.ild and b.ild of the ILDA directory; b.ild cannot be opened, and the reader's
+// report of it is where the window is looked at, in the middle of the batch.
+void WithinConversion(TConvert& w, const std::function<void()>& verify) {
+    w.Convert->click();
+    while (w.lf->IsSearching())
+        QCoreApplication::processEvents();
+    flowfiles::WriteFile(w.IldaDirectory() + QStringLiteral("/a.ild"), flowfiles::IldaFile(1, 4));
+    flowfiles::WriteFile(w.IldaDirectory() + QStringLiteral("/b.ild"), flowfiles::IldaFile(1, 4));
+    w.FileListBox1->Update();
+    flowfiles::MakeUnopenable(w.IldaDirectory() + QStringLiteral("/b.ild"));
+    flowfiles::DuringReports look([&](const std::string&) { verify(); });
+    w.BitBtn1->click();
+}
+
+// A search of the ILDA directory finds a.ild and b.ild; b.ild is gone before Save is pressed
+// with both selected, and the reader's report of it is where the window is looked at.
+void WithinSaving(TConvert& w, TAnswer destination, const std::function<void()>& verify) {
+    flowfiles::WriteFile(w.IldaDirectory() + QStringLiteral("/a.ild"), flowfiles::IldaFile(1, 4));
+    flowfiles::WriteFile(w.IldaDirectory() + QStringLiteral("/b.ild"), flowfiles::IldaFile(2, 4));
+    w.Search->click();
+    while (w.lf->IsSearching())
+        QCoreApplication::processEvents();
+    ASSERT_EQ(w.fl->Count(), 2);
+    QFile::remove(w.IldaDirectory() + QStringLiteral("/b.ild"));
+    w.fl->SetSelected(0, true);
+    w.fl->SetSelected(1, true);
+    auto& dialogs = static_cast<ScriptedUserDialogs&>(w.Dialogs());
+    dialogs.confirmAnswers = {destination, TAnswer::Yes};
+    dialogs.saveAnswers = {w.SceneDirectory() + QStringLiteral("/a.ild")};
+    flowfiles::DuringReports look([&](const std::string&) { verify(); });
+    w.RzBitBtn2->click();
+}
+
 // Preview brings fl and then the palette group above the preview panel and sends PS1 to the
 // back; the playback controls start in the stepping state.
 const std::vector<Check> previewChecks = {
@@ -263,6 +319,16 @@ const std::vector<ModeCase> modeCases = {
      },
      convertChecks},
 
+    {"Converting", nullptr, convertingChecks, false, &WithinConversion},
+    {"SavingIntoTheIldaDirectory", nullptr, savingChecks, false,
+     [](TConvert& w, const std::function<void()>& verify) {
+         WithinSaving(w, TAnswer::Yes, verify);
+     }},
+    {"SavingIntoChosenDirectories", nullptr, savingChecks, false,
+     [](TConvert& w, const std::function<void()>& verify) {
+         WithinSaving(w, TAnswer::No, verify);
+     }},
+
     {"Preview", &EnterPreview, previewChecks},
     {"Welcome", [](TConvert&) {}, welcomeChecks},
     {"ConvertFromWelcome", [](TConvert& w) { w.Convert->click(); }, convertChecks},
@@ -281,15 +347,31 @@ const std::vector<ModeCase> modeCases = {
      convertChecks},
 };
 
-class ModeTest : public WindowTest, public ::testing::WithParamInterface<ModeCase> {};
+class ModeTest : public WindowTest, public ::testing::WithParamInterface<ModeCase> {
+protected:
+    void Verify(const std::vector<Check>& checks);
+};
 
 TEST_P(ModeTest, ControlsAreAsTheModeTableGives) {
     const ModeCase& mode = GetParam();
+    if (mode.within) {
+        int verified = 0;
+        mode.within(*window, [&] {
+            ++verified;
+            Verify(mode.checks);
+        });
+        EXPECT_EQ(verified, 1);
+        return;
+    }
     mode.enter(*window);
     if (mode.settle)
         Settle();
+    Verify(mode.checks);
+}
+
+void ModeTest::Verify(const std::vector<Check>& checks) {
     const QWidget* welcome = Control("RzPanel3");
-    for (const Check& check : mode.checks) {
+    for (const Check& check : checks) {
         SCOPED_TRACE(check.control);
         QWidget* control = Control(check.control);
         ASSERT_NE(control, nullptr);
