@@ -15,6 +15,8 @@
 #include "scene/scenefile.h"
 #include "scene/settings.h"
 #include "tools/commandregistry.h"
+#include "tools/messagecollector.h"
+#include "tools/paletteoption.h"
 
 namespace {
 
@@ -34,16 +36,6 @@ void PrintHelp(FILE* out) {
              "Exit status: 0 all converted, 1 any file failed, 2 usage error.\n");
 }
 
-int PaletteIndexOf(const std::string& name) {
-    if (name == "pangolin" || name == "0")
-        return 0;
-    if (name == "ilda" || name == "1")
-        return 1;
-    if (name == "x29" || name == "2")
-        return 2;
-    return -1;
-}
-
 std::string BaseName(const std::string& path) {
     const auto slash = path.find_last_of('/');
     return slash == std::string::npos ? path : path.substr(slash + 1);
@@ -55,33 +47,6 @@ std::string SceneFileName(const std::string& ildaName) {
     const size_t keep = ildaName.size() >= 3 ? ildaName.size() - 3 : 0;
     return ildaName.substr(0, keep) + "scn";
 }
-
-// Collects what the file code reports while it lives, so that it can be printed as one line
-// that names the file.
-class MessageCollector {
-public:
-    MessageCollector() {
-        previous_ = SetMessageHook([this](const std::string& text, int, unsigned) {
-            if (!text_.empty())
-                text_ += " ";
-            text_ += text;
-            return int{mrOk};
-        });
-    }
-    ~MessageCollector() { SetMessageHook(previous_); }
-    MessageCollector(const MessageCollector&) = delete;
-    MessageCollector& operator=(const MessageCollector&) = delete;
-
-    std::string Take(const char* otherwise) {
-        std::string text = text_.empty() ? otherwise : text_;
-        text_.clear();
-        return text;
-    }
-
-private:
-    MessageHook previous_;
-    std::string text_;
-};
 
 // One file as the batch converts it: a fresh scene with one channel, the reader, channel type
 // 1, the scene file. False when the file could not be read or the scene file not written; the

@@ -25,6 +25,8 @@
 #include "render/cscreen.h"
 #include "scene/settings.h"
 #include "tools/commandregistry.h"
+#include "tools/messagecollector.h"
+#include "tools/paletteoption.h"
 
 namespace {
 
@@ -65,16 +67,6 @@ void PrintHelp(FILE* out) {
         kSheetColumns, kDefaultWidth, kDefaultHeight);
 }
 
-int PaletteIndexOf(const std::string& name) {
-    if (name == "pangolin" || name == "0")
-        return 0;
-    if (name == "ilda" || name == "1")
-        return 1;
-    if (name == "x29" || name == "2")
-        return 2;
-    return -1;
-}
-
 bool ParseInt(const std::string& text, long long low, long long high, int* out) {
     if (text.empty())
         return false;
@@ -97,32 +89,6 @@ bool IsDirectory(const std::string& path) {
     struct stat st {};
     return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
-
-// Collects what the file code reports, to print it as one line naming the file.
-class MessageCollector {
-public:
-    MessageCollector() {
-        previous_ = SetMessageHook([this](const std::string& text, int, unsigned) {
-            if (!text_.empty())
-                text_ += " ";
-            text_ += text;
-            return int{mrOk};
-        });
-    }
-    ~MessageCollector() { SetMessageHook(previous_); }
-    MessageCollector(const MessageCollector&) = delete;
-    MessageCollector& operator=(const MessageCollector&) = delete;
-
-    std::string Take(const char* otherwise) {
-        std::string text = text_.empty() ? otherwise : text_;
-        text_.clear();
-        return text;
-    }
-
-private:
-    MessageHook previous_;
-    std::string text_;
-};
 
 // Encodes the picture as PNG and writes it in one piece; false (reported) on failure.
 bool WritePng(const QImage& image, const std::string& path) {

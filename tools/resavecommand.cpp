@@ -8,6 +8,7 @@
 #include "model/geometry.h"
 #include "platform/messagehook.h"
 #include "tools/commandregistry.h"
+#include "tools/paletteoption.h"
 
 namespace {
 
@@ -24,16 +25,6 @@ void PrintResaveUsage(FILE* out) {
                       "OUT is written in full or not at all; a FILE that cannot be read writes\n"
                       "nothing. Exit status: 0 when saved, 1 when FILE could not be read or OUT\n"
                       "not written, 2 when the arguments are wrong.\n");
-}
-
-// The palette group's item index for a name or a number; -1 when it names none.
-int PaletteIndex(const char* text) {
-    static const char* const names[3][2] = {{"pangolin", "0"}, {"ilda", "1"}, {"x29", "2"}};
-    for (int i = 0; i < 3; ++i)
-        for (const char* name : names[i])
-            if (strcasecmp(text, name) == 0)
-                return i;
-    return -1;
 }
 
 int RunResave(int argc, char** argv) {
@@ -60,7 +51,7 @@ int RunResave(int argc, char** argv) {
                 std::fprintf(stderr, "trellion-cli resave: --palette needs a value\n");
                 return 2;
             }
-            palette = PaletteIndex(value);
+            palette = PaletteIndexOf(value);
             if (palette < 0) {
                 std::fprintf(stderr, "trellion-cli resave: unknown palette '%s'\n", value);
                 return 2;
