@@ -21,6 +21,7 @@
 #include "app/tdirectorylistbox.h"
 #include "app/tdrivecombobox.h"
 #include "app/tfilelistbox.h"
+#include "app/tfileobjects.h"
 #include "app/tglyphbutton.h"
 #include "app/tradiogroup.h"
 #include "app/tstatuspanel.h"
@@ -103,30 +104,6 @@ QString SceneFileName(const QString& ildaName) {
     return ildaName.left(ildaName.size() >= 3 ? ildaName.size() - 3 : 0) + QStringLiteral("scn");
 }
 
-// The objects of one file: a scene of its own with one channel, and the reader.
-struct TConversionObjects {
-    std::unique_ptr<CScene> scene;
-    CChannel* channel = nullptr;
-    std::unique_ptr<CIlda> reader;
-
-    // False when memory ran out making them; the file is then passed over.
-    [[nodiscard]] bool Create() {
-        try {
-            scene = std::make_unique<CScene>(nullptr, nullptr);
-            reader = std::make_unique<CIlda>();
-            channel = scene->AddChannel();
-        } catch (const std::bad_alloc&) {
-            Release();
-        }
-        return channel != nullptr;
-    }
-    void Release() {
-        channel = nullptr;
-        reader.reset();
-        scene.reset();
-    }
-};
-
 } // namespace
 
 void TConvert::BitBtn1Click() {
@@ -164,7 +141,7 @@ void TConvert::BitBtn1Click() {
         if (stopRequested)
             break;
 
-        TConversionObjects file;
+        TFileObjects file;
         const bool created = file.Create();
         QString name = batch.at(i);
         const QString progress =

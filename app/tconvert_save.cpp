@@ -24,6 +24,7 @@
 #include "app/tdirectorylistbox.h"
 #include "app/tdrivecombobox.h"
 #include "app/tfilelistbox.h"
+#include "app/tfileobjects.h"
 #include "app/tfoundlist.h"
 #include "app/tglyphbutton.h"
 #include "app/tradiogroup.h"
@@ -64,31 +65,6 @@ void SetFontColour(QLabel* label, const QColor& colour) {
     colours.setColor(QPalette::WindowText, colour);
     label->setPalette(colours);
 }
-
-// The objects of one file: a scene of its own with one channel, and the reader (which also
-// writes the copy).
-struct TSaveObjects {
-    std::unique_ptr<CScene> scene;
-    CChannel* channel = nullptr;
-    std::unique_ptr<CIlda> reader;
-
-    // False when memory ran out making them; the item is then passed over.
-    [[nodiscard]] bool Create() {
-        try {
-            scene = std::make_unique<CScene>(nullptr, nullptr);
-            reader = std::make_unique<CIlda>();
-            channel = scene->AddChannel();
-        } catch (const std::bad_alloc&) {
-            Release();
-        }
-        return channel != nullptr;
-    }
-    void Release() {
-        channel = nullptr;
-        reader.reset();
-        scene.reset();
-    }
-};
 
 } // namespace
 
@@ -149,7 +125,7 @@ void TConvert::SaveToIldaDirectory() {
         sp1->SetCaption(QStringLiteral("Saving File ") + path);
         sp1->repaint();
 
-        TSaveObjects file;
+        TFileObjects file;
         if (file.Create()) {
             QString name;
             try {
@@ -215,7 +191,7 @@ void TConvert::SaveToChosenDirectories() {
         sp1->SetCaption(QStringLiteral("Saving File ") + path);
         sp1->repaint();
 
-        TSaveObjects file;
+        TFileObjects file;
         if (file.Create()) {
             try {
                 const int palette = RzRadioGroup1->ItemIndex();

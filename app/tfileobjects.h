@@ -1,0 +1,33 @@
+#pragma once
+
+#include <memory>
+#include <new>
+
+#include "ilda/cilda.h"
+#include "model/cchannel.h"
+#include "model/cscene.h"
+
+// The objects a workflow makes for one file: a scene of its own with one channel, and the
+// reader (which also writes a re-saved copy). They live for that file only.
+struct TFileObjects {
+    std::unique_ptr<CScene> scene;
+    CChannel* channel = nullptr;
+    std::unique_ptr<CIlda> reader;
+
+    // False when memory ran out making them; the file is then passed over.
+    [[nodiscard]] bool Create() {
+        try {
+            scene = std::make_unique<CScene>(nullptr, nullptr);
+            reader = std::make_unique<CIlda>();
+            channel = scene->AddChannel();
+        } catch (const std::bad_alloc&) {
+            Release();
+        }
+        return channel != nullptr;
+    }
+    void Release() {
+        channel = nullptr;
+        reader.reset();
+        scene.reset();
+    }
+};
