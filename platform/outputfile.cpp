@@ -1,10 +1,14 @@
 #include "platform/outputfile.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <climits>
+#include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -23,6 +27,75 @@ std::string DirectoryOf(const std::string& path) {
 std::string BaseNameOf(const std::string& path) {
     const auto slash = path.find_last_of('/');
     return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// Named temporary files of this process, for removal when a signal ends it. A signal handler
+// may only read what is there, so the names live in fixed slots: a slot is claimed (1), filled,
+// then published (2); the handler unlinks published names only.
+constexpr int kCleanupSlots = 16;
+struct CleanupSlot {
+    std::atomic<int> state{0};
+    char path[PATH_MAX];
+};
+CleanupSlot cleanupSlots[kCleanupSlots];
+
+// The slot now holding path, or -1 when none was free (the file then stays without cleanup).
+int RememberTemporary(const std::string& path) {
+    if (path.size() >= PATH_MAX)
+        return -1;
+    for (int i = 0; i < kCleanupSlots; ++i) {
+        int expected = 0;
+        if (!cleanupSlots[i].state.compare_exchange_strong(expected, 1))
+            continue;
+        std::memcpy(cleanupSlots[i].path, path.c_str(), path.size() + 1);
+        cleanupSlots[i].state.store(2);
+        return i;
+    }
+    return -1;
+}
+
+void ForgetSlot(int slot) {
+    if (slot >= 0)
+        cleanupSlots[slot].state.store(0);
+}
+
+extern "C" void RemoveTemporariesAndEnd(int signal) {
+    for (CleanupSlot& slot : cleanupSlots) {
+        if (slot.state.load() == 2)
+            ::unlink(slot.path);
+    }
+    // The handler was reset on entry and the signal is not blocked: this ends the process the
+    // way the signal would have.
+    ::raise(signal);
+}
+
+std::atomic<bool> unnamedTemporaries{true};
+
+// A name for a link to the finished file, unlikely to exist; the caller retries on EEXIST.
+std::string TemporaryName(const std::string& directory, const std::string& base) {
+    static std::atomic<unsigned> counter{0};
+    timespec now{};
+    ::clock_gettime(CLOCK_MONOTONIC, &now);
+    unsigned long long seed = static_cast<unsigned long long>(now.tv_nsec) ^
+                              (static_cast<unsigned long long>(::getpid()) << 20) ^
+                              (static_cast<unsigned long long>(counter.fetch_add(1)) << 40);
+    static const char letters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    std::string name = directory + "/." + base + ".";
+    for (int i = 0; i < 6; ++i) {
+        seed = seed * 6364136223846793005ULL + 1442695040888963407ULL;
+        name += letters[(seed >> 33) % 62];
+    }
+    return name;
+}
+
+// Makes a rename or link in the directory durable. Failures are not reported: by then the file
+// is in place, and a file system that cannot sync a directory has nothing more to offer.
+void SyncDirectory(const std::string& directory) {
+    const int fd = ::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return;
+    (void)::fsync(fd);
+    ::close(fd);
 }
 
 mode_t DefaultFileMode() {
@@ -66,18 +139,31 @@ bool COutputFile::Open() {
         }
     }
 
-    std::string pattern = DirectoryOf(resolved) + "/." + BaseNameOf(resolved) + ".XXXXXX";
-    std::vector<char> name(pattern.begin(), pattern.end());
-    name.push_back('\0');
-    fd_ = ::mkostemp(name.data(), O_CLOEXEC);
-    if (fd_ < 0) {
+    // Unnamed first: nothing of it is seen in the directory before Commit, whatever ends the
+    // process. File systems without unnamed files refuse the flag, and the named fallback runs.
+    const std::string directory = DirectoryOf(resolved);
+    if (unnamedTemporaries.load())
+        fd_ = ::open(directory.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+    if (fd_ < 0 && !OpenNamedTemporary(directory, BaseNameOf(resolved))) {
         failed_ = true;
         return false;
     }
-    temporary_.assign(name.data());
     resolvedTarget_ = resolved;
+    replacing_ = exists;
     ::fchmod(fd_, exists ? (existing.st_mode & 07777) : DefaultFileMode());
     buffer_.reserve(capacity_);
+    return true;
+}
+
+bool COutputFile::OpenNamedTemporary(const std::string& directory, const std::string& base) {
+    std::string pattern = directory + "/." + base + ".XXXXXX";
+    std::vector<char> name(pattern.begin(), pattern.end());
+    name.push_back('\0');
+    fd_ = ::mkostemp(name.data(), O_CLOEXEC);
+    if (fd_ < 0)
+        return false;
+    temporary_.assign(name.data());
+    cleanupSlot_ = RememberTemporary(temporary_);
     return true;
 }
 
@@ -156,26 +242,80 @@ bool COutputFile::WriteAt(uint64_t offset, const void* data, size_t size) {
 }
 
 bool COutputFile::Commit() {
-    if (fd_ < 0 || failed_ || !FlushBuffer()) {
+    // The bytes reach the disk before they replace a file, so a crash cannot leave an empty
+    // file where the old one was.
+    if (fd_ < 0 || failed_ || !FlushBuffer() || (replacing_ && ::fsync(fd_) != 0) ||
+        !PutInPlace()) {
+        failed_ = true;
         Abort();
         return false;
     }
-    const int fd = fd_;
-    fd_ = -1;
-    if (::close(fd) != 0) {
-        failed_ = true;
-        ::unlink(temporary_.c_str());
-        temporary_.clear();
-        return false;
+    if (fd_ >= 0) {
+        ::close(fd_);
+        fd_ = -1;
     }
-    if (::rename(temporary_.c_str(), resolvedTarget_.c_str()) != 0) {
-        failed_ = true;
-        ::unlink(temporary_.c_str());
-        temporary_.clear();
-        return false;
-    }
-    temporary_.clear();
+    if (replacing_)
+        SyncDirectory(DirectoryOf(resolvedTarget_));
     return true;
+}
+
+bool COutputFile::PutInPlace() {
+    if (temporary_.empty()) {
+        // An unnamed file: a new target is its first name, which links it in one step.
+        if (!replacing_) {
+            if (LinkUnnamed(resolvedTarget_))
+                return true;
+            if (errno != EEXIST)
+                return false;
+            // The target appeared meanwhile: it is replaced like one that was there.
+            replacing_ = true;
+            if (::fsync(fd_) != 0)
+                return false;
+        }
+        // A link cannot replace a file; a rename can. The file gets a hidden name first.
+        const std::string directory = DirectoryOf(resolvedTarget_);
+        const std::string base = BaseNameOf(resolvedTarget_);
+        for (int attempt = 0; temporary_.empty(); ++attempt) {
+            const std::string name = TemporaryName(directory, base);
+            cleanupSlot_ = RememberTemporary(name);
+            if (LinkUnnamed(name)) {
+                temporary_ = name;
+                break;
+            }
+            ForgetSlot(cleanupSlot_);
+            cleanupSlot_ = -1;
+            if (errno != EEXIST || attempt >= 100)
+                return false;
+        }
+    } else {
+        // A named file is closed first, where a file system reports late write failures.
+        const int fd = fd_;
+        fd_ = -1;
+        if (::close(fd) != 0)
+            return false;
+    }
+    if (::rename(temporary_.c_str(), resolvedTarget_.c_str()) != 0)
+        return false;
+    ForgetTemporary();
+    return true;
+}
+
+bool COutputFile::LinkUnnamed(const std::string& name) {
+    // Through /proc any user may link an unnamed file of its own; the direct form needs a
+    // privilege, but does without /proc.
+    char self[64];
+    std::snprintf(self, sizeof self, "/proc/self/fd/%d", fd_);
+    if (::linkat(AT_FDCWD, self, AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0)
+        return true;
+    if (errno == EEXIST)
+        return false;
+    return ::linkat(fd_, "", AT_FDCWD, name.c_str(), AT_EMPTY_PATH) == 0;
+}
+
+void COutputFile::ForgetTemporary() {
+    ForgetSlot(cleanupSlot_);
+    cleanupSlot_ = -1;
+    temporary_.clear();
 }
 
 void COutputFile::Abort() {
@@ -183,9 +323,21 @@ void COutputFile::Abort() {
         ::close(fd_);
         fd_ = -1;
     }
-    if (!temporary_.empty()) {
+    if (!temporary_.empty())
         ::unlink(temporary_.c_str());
-        temporary_.clear();
-    }
+    ForgetTemporary();
     buffer_.clear();
+}
+
+void COutputFile::RemoveTemporariesOnTermination() {
+    struct sigaction action {};
+    action.sa_handler = RemoveTemporariesAndEnd;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESETHAND | SA_NODEFER;
+    ::sigaction(SIGINT, &action, nullptr);
+    ::sigaction(SIGTERM, &action, nullptr);
+}
+
+void COutputFile::SetUnnamedTemporaries(bool use) {
+    unnamedTemporaries.store(use);
 }

@@ -7,13 +7,21 @@
 
 // A file written in full or not at all.
 //
-// Open creates a temporary file in the target's directory; Write buffers the bytes and writes
-// them in large blocks; Commit writes what is left, closes the file and renames it over the
-// target in one step. Until Commit succeeds the target is untouched: on any failure (no room, a
-// file size limit, a read-only target) the temporary file is removed and an existing target
-// keeps every byte it had. A target that exists and may not be written by us is refused, so a
-// read-only file is never replaced behind its owner's back. Destroying an uncommitted file
-// aborts it.
+// Open creates the file to be in the target's directory; Write buffers the bytes and writes
+// them in large blocks; Commit writes what is left and puts the file in place of the target in
+// one step. Until Commit succeeds the target is untouched: on any failure (no room, a file size
+// limit, a read-only target) the new file is dropped and an existing target keeps every byte it
+// had. A target that exists and may not be written by us is refused, so a read-only file is
+// never replaced behind its owner's back. Destroying an uncommitted file aborts it.
+//
+// The new file has no name until it is complete (an unnamed temporary file), so a process
+// killed at any moment leaves nothing behind in the directory. Where the file system has no
+// unnamed files, a hidden temporary file ".NAME.XXXXXX" beside the target is used instead;
+// RemoveTemporariesOnTermination makes SIGINT and SIGTERM remove those.
+//
+// When the target exists, Commit forces the new bytes to disk before they replace it and the
+// directory after, so that a crash leaves the old file or the new one, never an empty file. A
+// new file is not forced: there is nothing to lose, and batch conversions stay fast.
 class COutputFile {
 public:
     explicit COutputFile(std::string target, size_t bufferSize = 1 << 20);
@@ -46,9 +54,22 @@ public:
     bool Failed() const { return failed_; }
     const std::string& Target() const { return target_; }
 
+    // Installs handlers for SIGINT and SIGTERM that remove every named temporary file of this
+    // process and then end it by the same signal. For programs that have no handlers of their
+    // own for these signals.
+    static void RemoveTemporariesOnTermination();
+
+    // Whether Open tries unnamed temporary files first (true at start). Turned off, Open always
+    // uses the named fallback, as on a file system without unnamed files.
+    static void SetUnnamedTemporaries(bool use);
+
 private:
     bool FlushBuffer();
     bool WriteAll(const void* data, size_t size, uint64_t offset);
+    bool OpenNamedTemporary(const std::string& directory, const std::string& base);
+    bool PutInPlace();
+    bool LinkUnnamed(const std::string& name);
+    void ForgetTemporary();
 
     std::string target_;
     std::string resolvedTarget_;
@@ -57,5 +78,7 @@ private:
     size_t capacity_;
     uint64_t flushed_ = 0;
     int fd_ = -1;
+    int cleanupSlot_ = -1; // the named temporary's entry in the termination cleanup table
     bool failed_ = false;
+    bool replacing_ = false; // the target existed when the file was opened
 };

@@ -1,11 +1,13 @@
 #include "platform/profilefile.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstdint>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <system_error>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "platform/inputfile.h"
 
 namespace {
 
@@ -43,21 +45,26 @@ bool CProfileFile::Load(const std::string& path) {
     sections_.clear();
     // Only a regular file is read: a directory, a pipe or a device at the settings path must
     // neither block start-up nor be taken for settings.
-    std::error_code ec;
-    if (path.empty() || !std::filesystem::is_regular_file(path, ec))
-        return false;
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
+    struct stat info {};
+    const int fd = path.empty() ? -1 : OpenRegularFile(path, &info);
+    if (fd < 0)
         return false;
     std::string text;
+    bool ok = static_cast<uint64_t>(info.st_size) <= kMaxFileSize;
     char chunk[64 * 1024];
-    while (in) {
-        in.read(chunk, sizeof chunk);
-        text.append(chunk, static_cast<size_t>(in.gcount()));
-        if (text.size() > kMaxFileSize)
-            return false;
+    while (ok) {
+        const ssize_t got = ::read(fd, chunk, sizeof chunk);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0) {
+            ok = got == 0;
+            break;
+        }
+        text.append(chunk, static_cast<size_t>(got));
+        ok = text.size() <= kMaxFileSize;
     }
-    if (in.bad())
+    ::close(fd);
+    if (!ok)
         return false;
     Parse(text);
     return true;

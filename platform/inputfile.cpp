@@ -1,0 +1,33 @@
+#include "platform/inputfile.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+int OpenRegularFile(const std::string& path, struct stat* info, std::string* why) {
+    // O_NONBLOCK keeps the open itself from waiting for a FIFO's writer or a device; O_NOCTTY
+    // keeps a terminal under the name from becoming ours.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    if (fd < 0) {
+        if (why != nullptr)
+            *why = std::strerror(errno);
+        return -1;
+    }
+    struct stat status {};
+    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+        const int saved = errno;
+        ::close(fd);
+        if (why != nullptr)
+            *why = S_ISREG(status.st_mode) ? std::strerror(saved) : "not a regular file";
+        return -1;
+    }
+    // Reads of a regular file never wait on the flag, but later readers need not know of it.
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (flags >= 0)
+        (void)::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+    if (info != nullptr)
+        *info = status;
+    return fd;
+}
