@@ -97,6 +97,13 @@ std::map<std::string, Bytes> MakeCorpus(const fs::path& scratch) {
     corpus["v7-rich.scn"] = Write(&rich, 7, scratch);
     corpus["v4-rich.scn"] = Write(&rich, 4, scratch);
 
+    // Records that cost a few bytes in the file and a large object in memory.
+    CScene emptyPolys(nullptr, nullptr);
+    CThing* polyOwner = emptyPolys.AddChannel()->AddFrame()->AddThing();
+    for (int i = 0; i < 1000; ++i)
+        (void)polyOwner->AddPoly();
+    corpus["v7-many-empty-polys.scn"] = Write(&emptyPolys, 7, scratch);
+
     // The base of the broken files: one channel with one beam and one frame of one thing that
     // holds a poly of one vertex and one free vertex. Where its counts stand:
     CScene base(nullptr, nullptr);

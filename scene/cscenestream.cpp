@@ -70,6 +70,18 @@ uint64_t CSceneStream::Remaining() const {
     return std::min(size_ - position_, size_ - consumed_);
 }
 
+bool CSceneStream::ChargeModel(uint64_t count, uint64_t objectSize, const std::string& what) {
+    if (failed_)
+        return false;
+    const uint64_t budget = kModelBytesBase + kModelBytesPerFileByte * size_;
+    const uint64_t room = budget - std::min(budget, modelBytes_);
+    if (objectSize != 0 && count > room / objectSize)
+        return Fail(what + " needs more memory than a file of " + std::to_string(size_) +
+                    " bytes can describe");
+    modelBytes_ += count * objectSize;
+    return true;
+}
+
 bool CSceneStream::Fail(const std::string& reason) {
     if (!failed_) {
         failed_ = true;

@@ -15,9 +15,17 @@ class COutputFile;
 // file every byte belongs to exactly one record, so a file whose offsets make records overlap
 // cannot multiply itself into more objects than its own size allows.
 //
+// Reading also bounds the model it builds: every object made for the file is charged against
+// a budget of kModelBytesPerFileByte bytes for each byte of the span (plus kModelBytesBase), so
+// that no input, however its counts are crafted, costs more than a small multiple of its size.
+// Real files stay far below the bound: their bulk is vertices, 21 bytes each in the file.
+//
 // The first failure is kept with a one-line reason; every later call then fails too.
 class CSceneStream {
 public:
+    static constexpr uint64_t kModelBytesPerFileByte = 10;
+    static constexpr uint64_t kModelBytesBase = 1u << 20;
+
     // A stream writing into `out`, which must be open.
     explicit CSceneStream(COutputFile& out);
     // A stream reading `bytes`, positioned at its first byte. The bytes must outlive the stream.
@@ -46,6 +54,11 @@ public:
     // The bytes after the position, whatever the budget says.
     [[nodiscard]] uint64_t BytesAfter() const { return out_ != nullptr ? 0 : size_ - position_; }
 
+    // Charges count objects of objectSize bytes each against the model budget before they are
+    // made (reading streams). False, recording a reason that names `what`, when the budget
+    // cannot hold them.
+    bool ChargeModel(uint64_t count, uint64_t objectSize, const std::string& what);
+
     // Records a failure (the first reason wins) and returns false.
     bool Fail(const std::string& reason);
     [[nodiscard]] bool Failed() const { return failed_; }
@@ -57,6 +70,7 @@ private:
     uint64_t size_ = 0;
     uint64_t position_ = 0;
     uint64_t consumed_ = 0;
+    uint64_t modelBytes_ = 0;
     bool failed_ = false;
     std::string error_;
 };

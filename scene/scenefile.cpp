@@ -5,7 +5,7 @@
 #include <cerrno>
 #include <cstring>
 #include <exception>
-#include <fcntl.h>
+#include <new>
 #include <sys/stat.h>
 #include <type_traits>
 #include <unistd.h>
@@ -19,6 +19,7 @@
 #include "model/cscene.h"
 #include "model/cthing.h"
 #include "model/cvector.h"
+#include "platform/inputfile.h"
 #include "platform/messagehook.h"
 #include "platform/outputfile.h"
 #include "scene/cscenestream.h"
@@ -238,6 +239,9 @@ bool SerializePoly(CPoly* poly, CSceneStream& file, bool writing) {
                 return false;
         }
     } else {
+        if (!file.ChargeModel(static_cast<uint64_t>(count), sizeof(CVector),
+                              "poly vertex count " + std::to_string(count)))
+            return false;
         for (int32_t i = 0; i < count; ++i) {
             CVector* v = poly->AddVertex(0.0f, 0.0f, 0.0f, 0, 0);
             if (v == nullptr)
@@ -263,6 +267,9 @@ bool SerializeThing(CThing* thing, CSceneStream& file, bool writing) {
                 return false;
         }
     } else {
+        if (!file.ChargeModel(static_cast<uint64_t>(polys), sizeof(CPoly),
+                              "poly count " + std::to_string(polys)))
+            return false;
         for (int32_t i = 0; i < polys; ++i) {
             CPoly* p = thing->AddPoly();
             if (p == nullptr)
@@ -281,6 +288,9 @@ bool SerializeThing(CThing* thing, CSceneStream& file, bool writing) {
                 return false;
         }
     } else {
+        if (!file.ChargeModel(static_cast<uint64_t>(vertices), sizeof(CVector),
+                              "vertex count " + std::to_string(vertices)))
+            return false;
         for (int32_t i = 0; i < vertices; ++i) {
             CVector* v = thing->AddVertex();
             if (v == nullptr)
@@ -305,6 +315,9 @@ bool SerializeFrame(CFrame* frame, CSceneStream& file, bool writing) {
         }
         return true;
     }
+    if (!file.ChargeModel(static_cast<uint64_t>(things), sizeof(CThing),
+                          "thing count " + std::to_string(things)))
+        return false;
     for (int32_t i = 0; i < things; ++i) {
         CThing* t = frame->AddThing();
         if (t == nullptr)
@@ -331,6 +344,10 @@ bool SerializeChannelHeader(CChannel* channel, CSceneStream& file, bool writing,
                 return false;
         }
     } else {
+        if (!file.ChargeModel(static_cast<uint64_t>(beams),
+                              sizeof(CBeam) + sizeof(channel->beams[0]),
+                              "beam count " + std::to_string(beams)))
+            return false;
         for (int32_t i = 0; i < beams; ++i) {
             CBeam* beam = channel->AddBeam();
             if (beam == nullptr)
@@ -361,6 +378,9 @@ bool SerializeChannel(CChannel* channel, CSceneStream& file, bool writing, int v
     }
     if (frameLimit > 0 && frameLimit < frames)
         frames = frameLimit;
+    if (!file.ChargeModel(static_cast<uint64_t>(frames), sizeof(CFrame),
+                          "frame count " + std::to_string(frames)))
+        return false;
     for (int32_t i = 0; i < frames; ++i) {
         CFrame* f = channel->AddFrame();
         if (f == nullptr)
@@ -389,6 +409,9 @@ bool SerializeSceneHeader(CScene* scene, CSceneStream& file, bool writing, int v
         }
         return true;
     }
+    if (!file.ChargeModel(static_cast<uint64_t>(values), sizeof(int32_t),
+                          "value count " + std::to_string(values)))
+        return false;
     for (int32_t i = 0; i < values; ++i) {
         int32_t value = 0;
         if (!Move(file, false, value))
@@ -443,6 +466,8 @@ bool SerializeScene(CScene* scene, CSceneStream& file, bool writing, int version
             return file.Fail("channel offset " + std::to_string(offset) + " is negative");
         if (!file.Seek(static_cast<uint64_t>(offset)))
             return false;
+        if (!file.ChargeModel(1, sizeof(CChannel), "channel at offset " + std::to_string(offset)))
+            return false;
         CChannel* channel = scene->AddChannel();
         if (channel != nullptr && !SerializeChannel(channel, file, false, version, frameLimit))
             return false;
@@ -463,6 +488,10 @@ bool SaveSceneFile(CScene* scene, const std::string& fileName) {
         if (!out.Commit())
             return ReportSaveFailure();
         return true;
+    } catch (const std::bad_alloc&) {
+        // Not the file's fault: the caller reports it as what it is. out's destructor has
+        // removed the partial file.
+        throw;
     } catch (const std::exception&) {
         return ReportSaveFailure();
     }
@@ -494,33 +523,44 @@ bool LoadSceneFile(std::span<const uint8_t> bytes, CScene* scene, int frameLimit
     return ok;
 }
 
-bool LoadSceneFile(const std::string& fileName, CScene* scene, int frameLimit, std::string* error) {
-    const int fd = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC);
+bool ReadSceneFileBytes(const std::string& fileName, std::vector<uint8_t>& bytes,
+                        std::string* error) {
+    // Only a regular file is read, so a FIFO or a device under the name neither holds the read
+    // up nor feeds it without end; no more than the size it had when opened is read.
+    bytes.clear();
+    struct stat info {};
+    std::string why;
+    const int fd = OpenRegularFile(fileName, &info, &why);
     if (fd < 0) {
         if (error != nullptr)
-            *error = std::strerror(errno);
+            *error = why;
         return false;
     }
-    std::vector<uint8_t> bytes;
-    struct stat st {};
-    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0)
-        bytes.reserve(static_cast<size_t>(st.st_size));
-    uint8_t block[1 << 16];
-    for (;;) {
-        const ssize_t got = ::read(fd, block, sizeof block);
-        if (got < 0 && errno == EINTR)
+    bytes.resize(static_cast<size_t>(std::max<off_t>(info.st_size, 0)));
+    size_t got = 0;
+    while (got < bytes.size()) {
+        const ssize_t done = ::read(fd, bytes.data() + got, bytes.size() - got);
+        if (done < 0 && errno == EINTR)
             continue;
-        if (got < 0) {
+        if (done < 0) {
             const int saved = errno;
             ::close(fd);
+            bytes.clear();
             if (error != nullptr)
                 *error = std::strerror(saved);
             return false;
         }
-        if (got == 0)
+        if (done == 0)
             break;
-        bytes.insert(bytes.end(), block, block + got);
+        got += static_cast<size_t>(done);
     }
     ::close(fd);
-    return LoadSceneFile(std::span<const uint8_t>(bytes), scene, frameLimit, error);
+    bytes.resize(got);
+    return true;
+}
+
+bool LoadSceneFile(const std::string& fileName, CScene* scene, int frameLimit, std::string* error) {
+    std::vector<uint8_t> bytes;
+    return ReadSceneFileBytes(fileName, bytes, error) &&
+           LoadSceneFile(std::span<const uint8_t>(bytes), scene, frameLimit, error);
 }

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <vector>
 
 class CBeam;
 class CChannel;
@@ -33,7 +34,8 @@ inline constexpr int SceneTextMaxLength = 259;
 // complete or not at all: it is written beside the target and renamed over it only once every
 // byte is written and the file is closed; on any failure the partial file is removed and an
 // existing target keeps its bytes. A failure is reported through ShowThemedMessage ("Cannot save
-// file.", error, OK) and gives false. The scene is not changed.
+// file.", error, OK) and gives false. Memory running out is not reported but thrown as
+// std::bad_alloc, with nothing written. The scene is not changed.
 bool SaveSceneFile(CScene* scene, const std::string& fileName);
 
 // The format version of a scene file image: 1 to 7 for the magic "SCN1" to "SCN7", 0 when the
@@ -51,7 +53,13 @@ bool SaveSceneFile(CScene* scene, const std::string& fileName);
 [[nodiscard]] bool LoadSceneFile(std::span<const uint8_t> bytes, CScene* scene, int frameLimit = 0,
                                  std::string* error = nullptr);
 
-// As above, from the file at fileName.
+// The bytes of the scene file at fileName, which must be a regular file: anything else (a FIFO,
+// a device, a directory) fails at once with the reason "not a regular file". False, with a
+// one-line reason in *error (when given), when the file cannot be opened or read.
+[[nodiscard]] bool ReadSceneFileBytes(const std::string& fileName, std::vector<uint8_t>& bytes,
+                                      std::string* error = nullptr);
+
+// As LoadSceneFile over bytes, from the file at fileName (read by ReadSceneFileBytes).
 [[nodiscard]] bool LoadSceneFile(const std::string& fileName, CScene* scene, int frameLimit = 0,
                                  std::string* error = nullptr);
 

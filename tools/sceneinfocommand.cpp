@@ -6,6 +6,7 @@
 #include <cstring>
 #include <exception>
 #include <memory>
+#include <new>
 #include <string>
 #include <type_traits>
 #include <vector>
@@ -20,6 +21,7 @@
 #include "scene/scenefile.h"
 #include "scene/settings.h"
 #include "tools/commandregistry.h"
+#include "tools/outofmemory.h"
 
 namespace {
 
@@ -130,23 +132,6 @@ void PrintScene(const CScene& scene, const std::string& path, size_t bytes, int 
     }
 }
 
-bool ReadFileBytes(const std::string& path, std::vector<uint8_t>& bytes, std::string& error) {
-    FILE* file = std::fopen(path.c_str(), "rb");
-    if (file == nullptr) {
-        error = std::strerror(errno);
-        return false;
-    }
-    uint8_t block[1 << 16];
-    size_t got;
-    while ((got = std::fread(block, 1, sizeof block, file)) > 0)
-        bytes.insert(bytes.end(), block, block + got);
-    const bool ok = std::ferror(file) == 0;
-    if (!ok)
-        error = std::strerror(errno);
-    std::fclose(file);
-    return ok;
-}
-
 int RunSceneInfo(int argc, char** argv) {
     std::string settingsFile;
     bool haveSettings = false;
@@ -201,7 +186,7 @@ int RunSceneInfo(int argc, char** argv) {
         std::vector<uint8_t> bytes;
         std::string error;
         try {
-            if (!ReadFileBytes(path, bytes, error)) {
+            if (!ReadSceneFileBytes(path, bytes, &error)) {
                 std::fprintf(stderr, "trellion-cli scene-info: %s: %s\n", path.c_str(),
                              error.c_str());
                 ++failed;
@@ -215,6 +200,10 @@ int RunSceneInfo(int argc, char** argv) {
                 continue;
             }
             PrintScene(*scene, path, bytes.size(), SceneFileVersionOf(bytes));
+        } catch (const std::bad_alloc&) {
+            std::fflush(stdout);
+            ReportOutOfMemory("scene-info", "load", path);
+            ++failed;
         } catch (const std::exception& e) {
             std::fprintf(stderr, "trellion-cli scene-info: %s: %s\n", path.c_str(), e.what());
             ++failed;

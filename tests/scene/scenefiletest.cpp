@@ -10,12 +10,15 @@
 #include <cmath>
 #include <csignal>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <malloc.h>
 #include <new>
 #include <string>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
@@ -28,6 +31,7 @@
 #include "model/cscene.h"
 #include "model/cthing.h"
 #include "model/geometry.h"
+#include "model/vertexpool.h"
 #include "platform/messagehook.h"
 #include "platform/outputfile.h"
 #include "scene/cscenestream.h"
@@ -36,25 +40,35 @@
 #include "tests/scene/scenebytes.h"
 
 // The largest single allocation while a watch is on, to show that a reader sizes nothing from a
-// count it has not checked.
+// count it has not checked; and the heap bytes alive and their peak, to show what a read costs.
 namespace {
 std::atomic<bool> watchAllocations{false};
 std::atomic<size_t> largestAllocation{0};
+std::atomic<long long> liveHeapBytes{0};
+std::atomic<long long> peakHeapBytes{0};
 } // namespace
 
 void* operator new(size_t size) {
     if (watchAllocations.load(std::memory_order_relaxed) &&
         size > largestAllocation.load(std::memory_order_relaxed))
         largestAllocation.store(size, std::memory_order_relaxed);
-    if (void* p = std::malloc(size == 0 ? 1 : size))
+    if (void* p = std::malloc(size == 0 ? 1 : size)) {
+        const long long live =
+            liveHeapBytes.fetch_add(static_cast<long long>(::malloc_usable_size(p))) +
+            static_cast<long long>(::malloc_usable_size(p));
+        if (live > peakHeapBytes.load(std::memory_order_relaxed))
+            peakHeapBytes.store(live, std::memory_order_relaxed);
         return p;
+    }
     throw std::bad_alloc();
 }
 void operator delete(void* p) noexcept {
+    if (p != nullptr)
+        liveHeapBytes.fetch_sub(static_cast<long long>(::malloc_usable_size(p)));
     std::free(p);
 }
 void operator delete(void* p, size_t) noexcept {
-    std::free(p);
+    operator delete(p);
 }
 
 namespace fs = std::filesystem;
@@ -624,6 +638,108 @@ TEST_F(SceneFileTest, UnwritableTargetIsReportedAsCannotSaveFile) {
     EXPECT_FALSE(SaveSceneFile(nullptr, (dir_ / "x.scn").string()));
     EXPECT_EQ(log.messages.size(), 2u);
     EXPECT_FALSE(fs::exists(dir_ / "x.scn"));
+}
+
+// Files whose counts make the model far larger than the bytes: records that cost a few bytes in
+// the file and a large object in memory, repeated. Whether such a file loads or is refused, the
+// read may not cost more than a small multiple of the file's size.
+TEST_F(SceneFileTest, ReadingCostsNoMoreThanASmallMultipleOfTheFileSize) {
+    const int copies = 200000;
+    struct Row {
+        const char* name;
+        void (*build)(CThing* thing, CChannel* channel, int copies);
+        bool loads; // a file a real scene could be: it must still load
+    } rows[] = {
+        {"empty polys (5 bytes each)",
+         [](CThing* thing, CChannel*, int n) {
+             for (int i = 0; i < n; ++i)
+                 (void)thing->AddPoly();
+         },
+         false},
+        {"empty things (9 bytes each)",
+         [](CThing*, CChannel* channel, int n) {
+             CFrame* frame = channel->LastFrame();
+             for (int i = 0; i < n; ++i)
+                 (void)frame->AddThing();
+         },
+         true},
+        {"empty frames (52 bytes each)",
+         [](CThing*, CChannel* channel, int n) {
+             for (int i = 0; i < n / 4; ++i)
+                 (void)channel->AddFrame();
+         },
+         true},
+        {"lone vertices (21 bytes each)",
+         [](CThing* thing, CChannel*, int n) {
+             for (int i = 0; i < n; ++i)
+                 (void)thing->AddVertex(float(i % 2000), 0, 0, 0, 0);
+         },
+         true},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        std::vector<uint8_t> bytes;
+        {
+            CScene crafted(nullptr, nullptr);
+            CChannel* channel = crafted.AddChannel();
+            CThing* thing = channel->AddFrame()->AddThing();
+            row.build(thing, channel, copies);
+            bytes = Save(&crafted, "crafted.scn");
+        }
+        ASSERT_GT(bytes.size(), 1000000u);
+        const long long before = liveHeapBytes.load();
+        peakHeapBytes = before;
+        long long cost = 0;
+        bool loaded = false;
+        std::string error;
+        {
+            CScene read(nullptr, nullptr);
+            loaded = LoadSceneFile(std::span<const uint8_t>(bytes), &read, 0, &error);
+            // The pool keeps its vertex blocks until the scene goes.
+            cost = peakHeapBytes.load() - before + static_cast<long long>(VertexPoolHeldBytes());
+        }
+        EXPECT_EQ(loaded, row.loads) << error;
+        if (!loaded) {
+            EXPECT_NE(error.find("needs more memory than a file of"), std::string::npos) << error;
+        }
+        EXPECT_LE(cost, 12 * static_cast<long long>(bytes.size()) + (4 << 20))
+            << "a " << bytes.size() << "-byte file took " << cost << " bytes to read";
+    }
+}
+
+// What is not a regular file is refused at once, not waited for or read without end. Run in a
+// child process with an alarm, so that a reader that blocks fails the test instead of hanging.
+TEST_F(SceneFileTest, OnlyARegularFileIsRead) {
+    ASSERT_EQ(::mkfifo((dir_ / "pipe.scn").c_str(), 0600), 0);
+    fs::create_directory(dir_ / "folder.scn");
+    const struct {
+        const char* name;
+        fs::path path;
+    } rows[] = {
+        {"FIFO without a writer", dir_ / "pipe.scn"},
+        {"endless device", "/dev/zero"},
+        {"directory", dir_ / "folder.scn"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            ::alarm(5);
+#if !defined(__SANITIZE_ADDRESS__) // the sanitizer reserves more address space than this
+            const rlimit memory{1u << 30, 1u << 30};
+            ::setrlimit(RLIMIT_AS, &memory);
+#endif
+            CScene scene(nullptr, nullptr);
+            std::string error;
+            const bool loaded = LoadSceneFile(row.path.string(), &scene, 0, &error);
+            ::_exit(!loaded && error == "not a regular file" ? 0 : 1);
+        }
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0)
+            << (WIFSIGNALED(status) ? strsignal(WTERMSIG(status)) : "wrong result or reason");
+    }
 }
 
 // A save that runs out of room for real: a child process under a small file size limit.
