@@ -1,5 +1,6 @@
 #include "app/entrypoint.h"
 
+#include <csignal>
 #include <exception>
 #include <memory>
 
@@ -8,6 +9,9 @@
 
 int RunTrellion(TApplication& app, IUserDialogs* dialogs, const QString& baseDir) {
     QApplication::setApplicationDisplayName(QStringLiteral("Trellion"));
+    // Under a file size limit a write that reaches it fails, and the workflow reports that,
+    // instead of the whole window being killed.
+    std::signal(SIGXFSZ, SIG_IGN);
     try {
         const auto window = std::make_unique<TConvert>(dialogs, baseDir);
         window->show();

@@ -271,10 +271,11 @@ private:
     void ConnectHandlers();
 
     // The preview's steps: show the surface's picture on the drawing area at once; step to the
-    // next or previous frame (a tick or a button); report a file that failed while previewed.
+    // next or previous frame (a tick or a button); report a file that failed while previewed
+    // (the text says why) and stop playing it.
     void ShowScreenPicture();
     void StepPreviewFrame(bool forward);
-    void ReportCorruptPreviewFile(const QString& path);
+    void ReportPreviewFailure(const QString& text);
 
     QString ildaDirectory;
     QString sceneDirectory;

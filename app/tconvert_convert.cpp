@@ -151,10 +151,14 @@ void TConvert::BitBtn1Click() {
         if (!created)
             continue;
 
+        // The file being loaded, then the one being saved, for a report of memory running out.
+        QString memoryFile;
+        const char* memoryAction = "load";
         try {
             Edit1->setText(progress);
             Edit1->repaint();
             const QString source = sourceDir + u'/' + batch.at(i);
+            memoryFile = source;
             const bool loaded =
                 file.reader->Load(source.toStdString(), file.channel, RzRadioGroup1->ItemIndex());
             name = SceneFileName(name);
@@ -162,6 +166,8 @@ void TConvert::BitBtn1Click() {
             // empty frame would replace a scene file of that name with nothing.
             if (loaded) {
                 file.channel->type = 1;
+                memoryFile = targetDir + u'/' + name;
+                memoryAction = "save";
                 // No deletion first: the scene file replaces an existing one only once it is
                 // complete, so a failed write leaves the previous file in place.
                 (void)SaveSceneFile(file.scene.get(), (targetDir + u'/' + name).toStdString());
@@ -170,6 +176,15 @@ void TConvert::BitBtn1Click() {
                 FileListBox2->AddItem(name);
             }
             file.Release();
+        } catch (const std::bad_alloc&) {
+            // Memory, not the file, is at fault; nothing was written for the file, and the
+            // batch ends as after any error.
+            file.Release();
+            const QString message = NotEnoughMemoryMessage(memoryAction, memoryFile);
+            dialogs->Information(message);
+            Edit1->setText(message);
+            Edit1->repaint();
+            stopRequested = true;
         } catch (const std::exception&) {
             dialogs->Information(QStringLiteral("        The Following File is Corrupt  ") + name +
                                  QStringLiteral(" \n Remove  ") + name +

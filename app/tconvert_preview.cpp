@@ -18,9 +18,11 @@
 
 #include <algorithm>
 #include <exception>
+#include <new>
 
 #include "app/tconvert.h"
 #include "app/tdrivecombobox.h"
+#include "app/tfileobjects.h"
 #include "app/tfoundlist.h"
 #include "app/tglyphbutton.h"
 #include "app/tpaintbox.h"
@@ -46,6 +48,11 @@ constexpr int maximumChangedInterval = 2000;
 // 0 to 14 ms at 20.
 int PlayInterval(const TThTrackBar& bar) {
     return (bar.maximum() - bar.value()) * 14 + 14;
+}
+
+QString CorruptPreviewMessage(const QString& path) {
+    return QStringLiteral("        The Following File is Corrupt  ") + path +
+           QStringLiteral(" \n Remove  ") + path + QStringLiteral("  from the File List");
 }
 
 // Sets a flag for the lifetime of the scope and restores its earlier value, also when an
@@ -140,9 +147,17 @@ void TConvert::LoadPreviewFile() {
             previewLoadFailed = true;
         currentFrame = previewChannel->FirstFrame();
         DrawCurrentFrame();
+    } catch (const std::bad_alloc&) {
+        // Nothing of the file stays: the picture is empty and nothing is stepped.
+        currentFrame = nullptr;
+        previewChannel = nullptr;
+        previewScene.reset();
+        previewReader.reset();
+        previewLoadFailed = true;
+        ReportPreviewFailure(NotEnoughMemoryMessage("load", path));
     } catch (const std::exception&) {
         previewLoadFailed = true;
-        ReportCorruptPreviewFile(path);
+        ReportPreviewFailure(CorruptPreviewMessage(path));
     }
 }
 
@@ -189,8 +204,10 @@ void TConvert::StepPreviewFrame(bool forward) {
     try {
         currentFrame = forward ? currentFrame->Next(true) : currentFrame->Prev(true);
         DrawCurrentFrame();
+    } catch (const std::bad_alloc&) {
+        ReportPreviewFailure(NotEnoughMemoryMessage("load", path));
     } catch (const std::exception&) {
-        ReportCorruptPreviewFile(path);
+        ReportPreviewFailure(CorruptPreviewMessage(path));
     }
 }
 
@@ -237,11 +254,9 @@ void TConvert::CCP() {
         FileNext();
 }
 
-void TConvert::ReportCorruptPreviewFile(const QString& path) {
+void TConvert::ReportPreviewFailure(const QString& text) {
     MyTimer1->stop();
-    dialogs->Information(QStringLiteral("        The Following File is Corrupt  ") + path +
-                         QStringLiteral(" \n Remove  ") + path +
-                         QStringLiteral("  from the File List"));
+    dialogs->Information(text);
     RxBitBtn8->setEnabled(true);
     RzBitBtn7->setEnabled(true);
     RzBitBtn9->setEnabled(true);

@@ -128,6 +128,7 @@ void TConvert::SaveToIldaDirectory() {
         TFileObjects file;
         if (file.Create()) {
             QString name;
+            bool saving = false;
             try {
                 const int palette = RzRadioGroup1->ItemIndex();
                 const bool loaded = file.reader->Load(path.toStdString(), file.channel, palette);
@@ -135,9 +136,18 @@ void TConvert::SaveToIldaDirectory() {
                 DirectoryListBox1->SetDirectory(ildaDirectory);
                 // A file that could not be opened has been reported by the reader; its one
                 // empty frame must not replace a file of that name.
+                saving = loaded;
                 if (loaded)
                     (void)file.reader->Save((ildaDirectory + u'/' + name).toStdString(),
                                             file.channel, palette);
+            } catch (const std::bad_alloc&) {
+                // Nothing is written: the copy is put in place only once complete. The batch
+                // goes on, as after any error of a file.
+                file.Release();
+                dialogs->Information(
+                    saving ? NotEnoughMemoryMessage("save", ildaDirectory + u'/' + name)
+                           : NotEnoughMemoryMessage("load", path));
+                fl->repaint();
             } catch (const std::exception&) {
                 // The name is known once the file has been read. Nothing is deleted: the
                 // writer leaves an existing file of that name as it was.
@@ -193,6 +203,7 @@ void TConvert::SaveToChosenDirectories() {
 
         TFileObjects file;
         if (file.Create()) {
+            QString savingTo; // the copy being written, once it is
             try {
                 const int palette = RzRadioGroup1->ItemIndex();
                 const bool loaded = file.reader->Load(path.toStdString(), file.channel, palette);
@@ -210,9 +221,21 @@ void TConvert::SaveToChosenDirectories() {
                     const bool replaceAsked = QDir::cleanPath(target) == chosen;
                     if (replaceAsked || !QFileInfo::exists(target) ||
                         dialogs->Confirm(ReplaceQuestion(target), TConfirmButtons::YesNo) ==
-                            TAnswer::Yes)
+                            TAnswer::Yes) {
+                        savingTo = target;
                         (void)file.reader->Save(target.toStdString(), file.channel, palette);
+                    }
                 }
+            } catch (const std::bad_alloc&) {
+                // As after any error of a file: nothing written for it, the batch ends.
+                file.Release();
+                dialogs->Information(savingTo.isEmpty() ? NotEnoughMemoryMessage("load", path)
+                                                        : NotEnoughMemoryMessage("save", savingTo));
+                RzBitBtn1->setEnabled(true);
+                RzBitBtn2->setEnabled(true);
+                RzBitBtn4->setEnabled(true);
+                Panel1->repaint();
+                break;
             } catch (const std::exception&) {
                 // Nothing has been written for this file: the writer puts a file in place
                 // only once it is complete.

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QString>
+
 #include <memory>
 #include <new>
 
@@ -31,3 +33,9 @@ struct TFileObjects {
         scene.reset();
     }
 };
+
+// What the window shows when memory ran out while it loaded (action "load") or saved ("save")
+// a file: memory, not the file, is at fault, so the corrupt-file message would mislead.
+inline QString NotEnoughMemoryMessage(const char* action, const QString& file) {
+    return QStringLiteral("not enough memory to %1 %2").arg(QLatin1String(action), file);
+}

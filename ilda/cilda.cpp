@@ -4,9 +4,7 @@
 #include <cerrno>
 #include <cmath>
 #include <cstring>
-#include <fcntl.h>
 #include <limits>
-#include <new>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -17,6 +15,7 @@
 #include "model/cpoly.h"
 #include "model/cthing.h"
 #include "model/cvector.h"
+#include "platform/inputfile.h"
 #include "platform/messagehook.h"
 #include "platform/outputfile.h"
 
@@ -108,21 +107,18 @@ bool CIlda::ReadWholeFile(const std::string& name) {
     buffer.reset();
     cursor = end = nullptr;
 
-    // Without O_NONBLOCK a FIFO found under an ILDA name would block the open until some
-    // writer came; on a regular file the flag changes nothing.
-    file = ::open(name.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (file < 0)
-        return false;
-    // Opening a directory for reading succeeds here; only a regular file is an ILDA file.
+    // Only a regular file is an ILDA file; a FIFO or a device under an ILDA name is refused
+    // without waiting for it.
     struct stat info {};
-    if (::fstat(file, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size < 0)
+    file = OpenRegularFile(name, &info);
+    if (file < 0 || info.st_size < 0)
         return false;
     const auto size = static_cast<uint64_t>(info.st_size);
     if (size > static_cast<uint64_t>(std::numeric_limits<ptrdiff_t>::max()))
         return false;
-    buffer.reset(new (std::nothrow) uint8_t[size == 0 ? 1 : static_cast<size_t>(size)]);
-    if (!buffer)
-        return false;
+    // Running out of memory is no property of the file: it is thrown to the caller, which
+    // reports it as what it is.
+    buffer.reset(new uint8_t[size == 0 ? 1 : static_cast<size_t>(size)]);
 
     // The file may be shorter than its size said by the time it is read; only bytes that were
     // read are ever parsed. One read normally brings everything; the loop covers the limit a
@@ -299,13 +295,36 @@ bool CIlda::Save(const std::string& name, CChannel* channel, int32_t paletteInde
     return true;
 }
 
+std::vector<uint8_t> CIlda::SaveBytes(CChannel* channel, int32_t paletteIndex) {
+    std::vector<uint8_t> bytes;
+    memoryOutput_ = &bytes;
+    palette = paletteIndex;
+    try {
+        for (CFrame* frame = channel->FirstFrame(); frame != nullptr; frame = frame->Next(false))
+            WriteFrame(channel, frame);
+        WriteEndSection(channel);
+    } catch (...) {
+        memoryOutput_ = nullptr;
+        throw;
+    }
+    memoryOutput_ = nullptr;
+    return bytes;
+}
+
+void CIlda::Emit(const uint8_t* data, size_t size) {
+    if (memoryOutput_ != nullptr)
+        memoryOutput_->insert(memoryOutput_->end(), data, data + size);
+    else if (output)
+        output->Write(data, size);
+}
+
 bool CIlda::CreateOutput(const std::string& name) {
     output = std::make_unique<COutputFile>(name);
     return output->Open();
 }
 
 void CIlda::WriteFrame(CChannel* channel, CFrame* frame) {
-    if (!output)
+    if (!output && memoryOutput_ == nullptr)
         return;
     const int count = frame->PointCount();
     section_.resize(kIldaHeaderSize);
@@ -330,7 +349,7 @@ void CIlda::WriteFrame(CChannel* channel, CFrame* frame) {
     // there.
     if (section_.size() > kIldaHeaderSize)
         section_[section_.size() - 2] |= static_cast<uint8_t>(kLastPoint >> 8);
-    output->Write(section_.data(), section_.size());
+    Emit(section_.data(), section_.size());
 }
 
 void CIlda::WritePoint(uint8_t blank, uint32_t colour, float x, float y, float z) {
@@ -346,10 +365,10 @@ void CIlda::WritePoint(uint8_t blank, uint32_t colour, float x, float y, float z
 }
 
 void CIlda::WriteEndSection(CChannel* channel) {
-    if (!output)
+    if (!output && memoryOutput_ == nullptr)
         return;
     uint8_t header[kIldaHeaderSize];
     const auto frames = static_cast<uint16_t>(channel->FrameCount());
     PutHeader(header, "END     ", 0, frames, frames);
-    output->Write(header, sizeof header);
+    Emit(header, sizeof header);
 }

@@ -30,9 +30,10 @@ public:
 
     // Appends one empty frame to the channel, reads the whole file and parses it into the
     // channel with palette `paletteIndex` (0-2). A file that cannot be opened or read (missing,
-    // a directory, no permission, too large to hold) is reported as "Cannot open Ilda file."
-    // (error type, OK button) and gives false; the channel then keeps the one empty frame.
-    // Otherwise true, also for data that stops parsing early: what was read so far stays.
+    // no regular file, no permission) is reported as "Cannot open Ilda file." (error type, OK
+    // button) and gives false; the channel then keeps the one empty frame. Otherwise true, also
+    // for data that stops parsing early: what was read so far stays. When memory runs out (for
+    // the file's bytes or for the model) std::bad_alloc is thrown and nothing is reported.
     [[nodiscard]] bool Load(const std::string& name, CChannel* channel, int32_t paletteIndex);
 
     // Load over bytes in memory: the same steps without the file. The bytes are parsed in
@@ -46,13 +47,16 @@ public:
     // keeps its bytes, and the result is false.
     [[nodiscard]] bool Save(const std::string& name, CChannel* channel, int32_t paletteIndex);
 
+    // Save into memory: the bytes Save would write for the channel.
+    [[nodiscard]] std::vector<uint8_t> SaveBytes(CChannel* channel, int32_t paletteIndex);
+
     // Steps of Load. ReadWholeFile fills `buffer` and sets `cursor` and `end` around the bytes
-    // actually read; false when the file cannot be opened, is no regular file, cannot be held
-    // in memory or fails to read (Load reports that). Parse runs section after section from
-    // `cursor` until the data ends or stops making sense; false when it stopped early. The
-    // section parsers decode the section at `cursor` into a frame; false when a record is cut
-    // off or the model could not grow. SkipSection steps over the header at `cursor` and scans
-    // for the next "ILDA"; false when there is none.
+    // actually read; false when the file cannot be opened, is no regular file or fails to read
+    // (Load reports that); std::bad_alloc when its bytes cannot be held in memory. Parse runs
+    // section after section from `cursor` until the data ends or stops making sense; false when it
+    // stopped early. The section parsers decode the section at `cursor` into a frame; false when a
+    // record is cut off or the model could not grow. SkipSection steps over the header at `cursor`
+    // and scans for the next "ILDA"; false when there is none.
     bool ReadWholeFile(const std::string& name);
     bool Parse(CChannel* channel);
     bool ParseSection3D(CChannel* channel);
@@ -60,8 +64,8 @@ public:
     bool SkipSection();
 
     // Steps of Save. CreateOutput opens the (temporary) output; WriteFrame and WriteEndSection
-    // add one section (nothing without an open output), WritePoint one record of the frame
-    // being written.
+    // add one section (nothing without an open output or SaveBytes running), WritePoint one
+    // record of the frame being written.
     bool CreateOutput(const std::string& name);
     void WriteFrame(CChannel* channel, CFrame* frame);
     void WritePoint(uint8_t blank, uint32_t colour, float x, float y, float z);
@@ -78,10 +82,13 @@ private:
     bool ParseSection(CChannel* channel, size_t recordSize, bool hasZ);
     bool StepOverPaletteSection();
     void CloseInput();
+    void Emit(const uint8_t* data, size_t size);
     uint8_t ColourIndexOf(uint32_t colour);
 
     // The section being written, flushed to `output` as one piece.
     std::vector<uint8_t> section_;
+    // Where SaveBytes collects the file; null otherwise.
+    std::vector<uint8_t>* memoryOutput_ = nullptr;
     // NearestColourIndex is a linear scan over 256 entries per point, while a file has few
     // distinct colours; results are remembered per palette in a small hash table.
     static constexpr uint32_t kNoColour = 0xFFFFFFFF; // never a key: palettes are 0-2

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <exception>
 #include <memory>
+#include <new>
 #include <string>
 #include <sys/stat.h>
 #include <vector>
@@ -16,6 +17,7 @@
 #include "scene/settings.h"
 #include "tools/commandregistry.h"
 #include "tools/messagecollector.h"
+#include "tools/outofmemory.h"
 #include "tools/paletteoption.h"
 
 namespace {
@@ -53,6 +55,7 @@ std::string SceneFileName(const std::string& ildaName) {
 // reason has been printed.
 bool ConvertFile(const std::string& source, const std::string& target, int palette,
                  MessageCollector& messages) {
+    bool saving = false;
     try {
         auto scene = std::make_unique<CScene>(nullptr, nullptr);
         CChannel* channel = scene->AddChannel();
@@ -69,6 +72,7 @@ bool ConvertFile(const std::string& source, const std::string& target, int palet
             return false;
         }
         channel->type = 1;
+        saving = true;
         if (!SaveSceneFile(scene.get(), target)) {
             std::fprintf(stderr, "trellion-cli convert: %s: %s\n", target.c_str(),
                          messages.Take("Cannot save file.").c_str());
@@ -77,6 +81,10 @@ bool ConvertFile(const std::string& source, const std::string& target, int palet
         std::printf("%s -> %s (%d frames)\n", source.c_str(), target.c_str(),
                     channel->FrameCount());
         return true;
+    } catch (const std::bad_alloc&) {
+        // Nothing is written for the file: a scene file is put in place only once complete.
+        ReportOutOfMemory("convert", saving ? "save" : "load", saving ? target : source);
+        return false;
     } catch (const std::exception& e) {
         std::fprintf(stderr, "trellion-cli convert: %s: The Following File is Corrupt (%s)\n",
                      source.c_str(), e.what());

@@ -1,6 +1,7 @@
 // trellion-cli info: what an ILDA file holds and what the reader makes of it.
 #include <cstdio>
 #include <cstring>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -10,6 +11,7 @@
 #include "model/geometry.h"
 #include "platform/messagehook.h"
 #include "tools/commandregistry.h"
+#include "tools/outofmemory.h"
 
 namespace {
 
@@ -44,9 +46,17 @@ bool ShowFile(const char* name, bool listFrames) {
         return static_cast<int>(mrOk);
     });
     CScene scene;
-    CChannel* channel = scene.AddChannel();
     CIlda ilda;
-    const bool loaded = channel != nullptr && ilda.Load(name, channel, 1);
+    CChannel* channel = nullptr;
+    bool loaded = false;
+    try {
+        channel = scene.AddChannel();
+        loaded = channel != nullptr && ilda.Load(name, channel, 1);
+    } catch (const std::bad_alloc&) {
+        SetMessageHook(previous);
+        ReportOutOfMemory("info", "load", name);
+        return false;
+    }
     SetMessageHook(previous);
     if (!loaded) {
         if (!reported)
@@ -123,8 +133,15 @@ int RunInfo(int argc, char** argv) {
     // The model's placements are built from the angle tables.
     FillAngleTables();
     bool allRead = true;
-    for (const char* file : files)
-        allRead = ShowFile(file, listFrames) && allRead;
+    for (const char* file : files) {
+        try {
+            allRead = ShowFile(file, listFrames) && allRead;
+        } catch (const std::bad_alloc&) {
+            std::fflush(stdout);
+            ReportOutOfMemory("info", "load", file);
+            allRead = false;
+        }
+    }
     std::fflush(stdout);
     return allRead ? 0 : 1;
 }

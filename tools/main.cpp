@@ -1,7 +1,10 @@
 // trellion-cli: the utility's file operations for scripts and terminals.
+#include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <new>
 
+#include "platform/outputfile.h"
 #include "tools/commandregistry.h"
 
 namespace {
@@ -31,5 +34,15 @@ int main(int argc, char** argv) {
         PrintUsage(stderr);
         return 2;
     }
-    return command->run(argc - 1, argv + 1);
+    // A file size limit makes a write fail, which the command reports, instead of killing the
+    // process; Ctrl-C or a kill during a write leaves no temporary file behind.
+    std::signal(SIGXFSZ, SIG_IGN);
+    COutputFile::RemoveTemporariesOnTermination();
+    try {
+        return command->run(argc - 1, argv + 1);
+    } catch (const std::bad_alloc&) {
+        // The commands name the file they were at; this is for memory running out elsewhere.
+        std::fprintf(stderr, "trellion-cli %s: not enough memory\n", argv[1]);
+        return 1;
+    }
 }

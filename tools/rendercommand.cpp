@@ -7,6 +7,7 @@
 #include <cstring>
 #include <exception>
 #include <memory>
+#include <new>
 #include <string>
 #include <sys/stat.h>
 
@@ -26,6 +27,7 @@
 #include "scene/settings.h"
 #include "tools/commandregistry.h"
 #include "tools/messagecollector.h"
+#include "tools/outofmemory.h"
 #include "tools/paletteoption.h"
 
 namespace {
@@ -330,6 +332,9 @@ int RunRender(int argc, char** argv) {
         if (IsDirectory(o.output))
             return RenderEachToDirectory(o, channel, screen);
         return RenderSheet(o, channel, screen);
+    } catch (const std::bad_alloc&) {
+        ReportOutOfMemory("render", "load", o.input);
+        return 1;
     } catch (const std::exception& e) {
         std::fprintf(stderr, "%s: %s: The Following File is Corrupt (%s)\n", kName, o.input.c_str(),
                      e.what());

@@ -1,6 +1,7 @@
 // trellion-cli resave: what the window does when it saves a found file.
 #include <cstdio>
 #include <cstring>
+#include <new>
 #include <string>
 
 #include "ilda/cilda.h"
@@ -8,6 +9,7 @@
 #include "model/geometry.h"
 #include "platform/messagehook.h"
 #include "tools/commandregistry.h"
+#include "tools/outofmemory.h"
 #include "tools/paletteoption.h"
 
 namespace {
@@ -89,13 +91,20 @@ int RunResave(int argc, char** argv) {
         return static_cast<int>(mrOk);
     });
     FillAngleTables();
-    CScene scene;
-    CChannel* channel = scene.AddChannel();
-    CIlda ilda;
-    bool ok = channel != nullptr && ilda.Load(input, channel, palette);
-    if (ok) {
-        current = output;
-        ok = ilda.Save(output, channel, palette);
+    bool ok = false;
+    try {
+        CScene scene;
+        CChannel* channel = scene.AddChannel();
+        CIlda ilda;
+        ok = channel != nullptr && ilda.Load(input, channel, palette);
+        if (ok) {
+            current = output;
+            ok = ilda.Save(output, channel, palette);
+        }
+    } catch (const std::bad_alloc&) {
+        // Nothing has been written: the output is put in place only once complete.
+        ReportOutOfMemory("resave", current == input ? "load" : "save", current);
+        ok = false;
     }
     SetMessageHook(previous);
     return ok ? 0 : 1;

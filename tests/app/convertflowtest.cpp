@@ -9,8 +9,12 @@
 #include <QPixmap>
 #include <QTimer>
 
+#include <fstream>
 #include <memory>
 #include <string>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <vector>
 
 #include "app/tdirectorylistbox.h"
@@ -373,6 +377,45 @@ TEST_F(ConvertFlowTest, AFailedWriteLeavesThePreviousSceneFile) {
     EXPECT_EQ(SceneFrames("small.scn"), 1);
     EXPECT_EQ(FilesIn(sceneDir), QStringList({"big.scn", "small.scn"}));
     EXPECT_EQ(window->Edit1->text(), QStringLiteral("Finished converting 2 of 2 files."));
+}
+
+// Memory running out while a file loads, for real: a child process converts under an address
+// space limit too small for the large file. The message says what happened and names the file;
+// no scene file is written for it and the batch ends there, as after any error of a file.
+TEST_F(ConvertFlowTest, RunningOutOfMemoryIsReportedAsSuchAndWritesNothing) {
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "the sanitizer reserves more address space than the limit allows";
+#endif
+    WriteFile(ildaDir + QStringLiteral("/a big.ild"), IldaFile(30, 65535)); // 2 million points
+    WriteFile(ildaDir + QStringLiteral("/b small.ild"), IldaFile(1, 4));
+    window->FileListBox1->Update();
+    const QString expected =
+        QStringLiteral("not enough memory to load ") + ildaDir + QStringLiteral("/a big.ild");
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        ::alarm(120);
+        // What the process holds now, and 100 MB more: the file's model needs twice that.
+        long long size = 0;
+        std::ifstream status("/proc/self/status");
+        for (std::string line; std::getline(status, line);)
+            if (line.rfind("VmSize:", 0) == 0)
+                size = std::stoll(line.substr(7)) * 1024;
+        const rlim_t limit = static_cast<rlim_t>(size + (100 << 20));
+        const rlimit memory{limit, limit};
+        ::setrlimit(RLIMIT_AS, &memory);
+        window->BitBtn1->click();
+        const bool reported = dialogs.Texts(Kind::Information) == std::vector<QString>{expected};
+        const bool shown =
+            window->Edit1->text() == QStringLiteral("Finished converting 1 of 2 files.");
+        const bool nothingWritten = FilesIn(sceneDir).isEmpty();
+        ::_exit(reported ? (shown ? (nothingWritten ? 0 : 3) : 2) : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status);
+    EXPECT_EQ(WEXITSTATUS(status), 0)
+        << "1: not reported as memory running out; 2: batch not ended there; 3: a file written";
 }
 
 } // namespace

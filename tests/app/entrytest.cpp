@@ -6,6 +6,7 @@
 #include <QTest>
 #include <QTimer>
 
+#include <csignal>
 #include <stdexcept>
 
 #include "app/entrypoint.h"
@@ -163,7 +164,10 @@ TEST(Entry, RunsTheWindowUntilQuitAndReturnsZero) {
         }
         QCoreApplication::exit(-1);
     });
+    // A file size limit must fail a write, not kill the window: the entry ignores SIGXFSZ.
+    const auto previousHandler = std::signal(SIGXFSZ, SIG_DFL);
     EXPECT_EQ(RunTrellion(App(), &dialogs, temp.path()), 0);
+    EXPECT_EQ(std::signal(SIGXFSZ, previousHandler), SIG_IGN);
     EXPECT_EQ(title, StartTitle());
     EXPECT_FALSE(guardFired);
     EXPECT_TRUE(dialogs.asked.empty());
