@@ -1,0 +1,1 @@
+trellion_add_fuzzer(fuzz_ilda_roundtrip SOURCES fuzz_ilda_roundtrip.cpp LIBS trellion_ilda)
