@@ -19,6 +19,7 @@
 #include <unistd.h>
 
 #include "app/search/cfilemask.h"
+#include "tests/platform/unprivileged.h"
 
 namespace {
 
@@ -621,22 +622,6 @@ TEST(SearchLinux, PseudoFileSystemsBelowTheStartAreSkipped) {
     EXPECT_EQ(directories.back(), "/dev/pts/");
 }
 
-// Runs fn in a child process that has dropped root's privileges, so that permissions apply;
-// returns the child's exit status, or -1 when it could not drop them.
-int RunUnprivileged(const std::function<int()>& fn) {
-    const pid_t child = ::fork();
-    if (child == 0) {
-        if (::setgid(65534) != 0 || ::setuid(65534) != 0)
-            ::_exit(100);
-        ::_exit(fn());
-    }
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    if (!WIFEXITED(status) || WEXITSTATUS(status) == 100)
-        return -1;
-    return WEXITSTATUS(status);
-}
-
 TEST(SearchFailures, UnreadableDirectoryIsPassedOverWithoutEndingTheRun) {
     TempTree tree;
     tree.Dir("locked/inner");
@@ -655,27 +640,17 @@ TEST(SearchFailures, UnreadableDirectoryIsPassedOverWithoutEndingTheRun) {
         engine.Execute();
         return recorder.log;
     };
-    const Log found = {"found <root>/open/o.ild"};
-    if (::geteuid() != 0) {
+    // Root reads every directory whatever its mode; the search runs as an ordinary user and
+    // reports through its exit status.
+    const int status = RunAsOrdinaryUser([&] {
         const Log log = search();
-        EXPECT_EQ(std::count(log.begin(), log.end(), "found <root>/open/o.ild"), 1);
-        EXPECT_EQ(std::count(log.begin(), log.end(), "dir <root>/locked/inner/"), 0);
-        EXPECT_EQ(log[log.size() - 2], "finished");
-    } else {
-        // Root reads every directory whatever its mode; the search runs in a child that has
-        // become the unprivileged "nobody" instead and reports through its exit status.
-        const int status = RunUnprivileged([&] {
-            const Log log = search();
-            const bool ok = std::count(log.begin(), log.end(), "found <root>/open/o.ild") == 1 &&
-                            std::count(log.begin(), log.end(), "dir <root>/locked/") == 1 &&
-                            std::count(log.begin(), log.end(), "dir <root>/locked/inner/") == 0 &&
-                            log.size() >= 2 && log[log.size() - 2] == "finished";
-            return ok ? 0 : 1;
-        });
-        if (status < 0)
-            GTEST_SKIP() << "running as root and cannot drop to an unprivileged user";
-        EXPECT_EQ(status, 0);
-    }
+        const bool ok = std::count(log.begin(), log.end(), "found <root>/open/o.ild") == 1 &&
+                        std::count(log.begin(), log.end(), "dir <root>/locked/") == 1 &&
+                        std::count(log.begin(), log.end(), "dir <root>/locked/inner/") == 0 &&
+                        log.size() >= 2 && log[log.size() - 2] == "finished";
+        return ok ? 0 : 1;
+    });
+    EXPECT_EQ(status, 0);
     ASSERT_EQ(::chmod(tree.Path("locked").toStdString().c_str(), 0755), 0);
 }
 
