@@ -46,6 +46,7 @@
 #include "app/tglyphbutton.h"
 #include "app/userdialogs.h"
 #include "bench/bigildafile.h"
+#include "bench/spawnquietly.h"
 #include "ilda/cilda.h"
 #include "model/cchannel.h"
 #include "model/cscene.h"
@@ -90,29 +91,6 @@ double ThreadCpuMilliseconds() {
     return double(t.tv_sec) * 1e3 + double(t.tv_nsec) / 1e6;
 }
 
-// Runs a program with its output sent to /dev/null; returns its exit status and adds the CPU
-// time it used to cpuMs.
-int Spawn(const std::vector<std::string>& arguments, double& cpuMs) {
-    std::vector<char*> argv;
-    for (const std::string& argument : arguments)
-        argv.push_back(const_cast<char*>(argument.c_str()));
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-    pid_t pid = 0;
-    const int error = ::posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    if (error != 0)
-        return -1;
-    int status = 0;
-    struct rusage usage {};
-    ::wait4(pid, &status, 0, &usage);
-    cpuMs += double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1e3 +
-             double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e3;
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
 off_t SizeOf(const QString& path) {
     struct stat info {};
     return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? info.st_size : -1;
@@ -150,8 +128,9 @@ void BM_ConvertBigFile_WindowAgainstCli(benchmark::State& state) {
     bool ok = window.FileListBox1->Count() == 1;
     for (auto _ : state) {
         auto start = std::chrono::steady_clock::now();
-        ok =
-            Spawn({TRELLION_CLI, "convert", kInput, "-o", cliDir.toStdString()}, cliCpu) == 0 && ok;
+        ok = SpawnQuietly({TRELLION_CLI, "convert", kInput, "-o", cliDir.toStdString()}, &cliCpu) ==
+                 0 &&
+             ok;
         cli += Milliseconds(start);
         ok = SizeOf(cliScene) == kSceneSize && ok;
 
