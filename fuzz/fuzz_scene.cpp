@@ -2,18 +2,8 @@
 // frame limit. A read must end with true or false, never outside the input, and never at a
 // memory cost beyond a small multiple of the input's size.
 
-// The replacement operator new below pairs malloc with free; GCC cannot see that through the
-// inlined library code and would warn at every delete.
-#if defined(__GNUC__) && !defined(__clang__)
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-#endif
-
-#include <atomic>
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
-#include <malloc.h>
-#include <new>
 #include <span>
 #include <string>
 
@@ -21,31 +11,10 @@
 #include "model/geometry.h"
 #include "model/vertexpool.h"
 #include "scene/scenefile.h"
+#include "tests/scene/heapcount.h"
 
-// Heap bytes alive and their peak, as the allocator hands them out.
-namespace {
-std::atomic<long long> liveHeapBytes{0};
-std::atomic<long long> peakHeapBytes{0};
-} // namespace
-
-void* operator new(size_t size) {
-    void* p = std::malloc(size == 0 ? 1 : size);
-    if (p == nullptr)
-        throw std::bad_alloc();
-    const auto usable = static_cast<long long>(::malloc_usable_size(p));
-    const long long live = liveHeapBytes.fetch_add(usable) + usable;
-    if (live > peakHeapBytes.load(std::memory_order_relaxed))
-        peakHeapBytes.store(live, std::memory_order_relaxed);
-    return p;
-}
-void operator delete(void* p) noexcept {
-    if (p != nullptr)
-        liveHeapBytes.fetch_sub(static_cast<long long>(::malloc_usable_size(p)));
-    std::free(p);
-}
-void operator delete(void* p, size_t) noexcept {
-    operator delete(p);
-}
+using heapcount::liveHeapBytes;
+using heapcount::peakHeapBytes;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static const bool tablesFilled = (FillAngleTables(), true);

@@ -1,9 +1,3 @@
-// The replacement operator new below pairs malloc with free; GCC cannot see that through the
-// inlined library code and would warn at every delete.
-#if defined(__GNUC__) && !defined(__clang__)
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-#endif
-
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -37,39 +31,10 @@
 #include "scene/cscenestream.h"
 #include "scene/scenefile.h"
 #include "tests/ilda/ildabuilder.h"
+#include "tests/scene/heapcount.h"
 #include "tests/scene/scenebytes.h"
 
-// The largest single allocation while a watch is on, to show that a reader sizes nothing from a
-// count it has not checked; and the heap bytes alive and their peak, to show what a read costs.
-namespace {
-std::atomic<bool> watchAllocations{false};
-std::atomic<size_t> largestAllocation{0};
-std::atomic<long long> liveHeapBytes{0};
-std::atomic<long long> peakHeapBytes{0};
-} // namespace
-
-void* operator new(size_t size) {
-    if (watchAllocations.load(std::memory_order_relaxed) &&
-        size > largestAllocation.load(std::memory_order_relaxed))
-        largestAllocation.store(size, std::memory_order_relaxed);
-    if (void* p = std::malloc(size == 0 ? 1 : size)) {
-        const long long live =
-            liveHeapBytes.fetch_add(static_cast<long long>(::malloc_usable_size(p))) +
-            static_cast<long long>(::malloc_usable_size(p));
-        if (live > peakHeapBytes.load(std::memory_order_relaxed))
-            peakHeapBytes.store(live, std::memory_order_relaxed);
-        return p;
-    }
-    throw std::bad_alloc();
-}
-void operator delete(void* p) noexcept {
-    if (p != nullptr)
-        liveHeapBytes.fetch_sub(static_cast<long long>(::malloc_usable_size(p)));
-    std::free(p);
-}
-void operator delete(void* p, size_t) noexcept {
-    operator delete(p);
-}
+using namespace heapcount;
 
 namespace fs = std::filesystem;
 
