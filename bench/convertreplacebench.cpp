@@ -10,8 +10,10 @@
 // ratio. Two batches: 200 files of 10 frames x 500 points (scene files of 105 KB) and one file
 // of 2,000 x 2,000 points (bench/bigildafile.h, a scene file of 84 MB).
 //
-// TRELLION_BENCH_CLI, when set, names another trellion-cli to measure (an earlier build, to
-// compare a change against it).
+// TRELLION_BENCH_BASELINE_CLI, when set, names another trellion-cli (an earlier build) that runs
+// the same batches in the same iterations, interleaved: counters baseline_new_ms,
+// baseline_replace_ms, and new_over_baseline, replace_over_baseline (this build's time over the
+// baseline's).
 #include <benchmark/benchmark.h>
 
 #include <chrono>
@@ -29,32 +31,40 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string Cli() {
-    const char* other = std::getenv("TRELLION_BENCH_CLI");
-    return other != nullptr && *other != '\0' ? other : TRELLION_CLI;
-}
-
 double Milliseconds(std::chrono::steady_clock::time_point start) {
     return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
         .count();
 }
 
-void MeasureBatch(benchmark::State& state, const std::vector<std::string>& inputs,
-                  const fs::path& work) {
-    const fs::path out = work / "scenes";
-    std::vector<std::string> command = {Cli(), "convert"};
+// The batch into an emptied directory, then again over the scene files it wrote; adds the
+// times to fresh and replaced. False when a conversion failed.
+bool RunBatch(const std::string& cli, const std::vector<std::string>& inputs, const fs::path& out,
+              double& fresh, double& replaced) {
+    std::vector<std::string> command = {cli, "convert"};
     command.insert(command.end(), inputs.begin(), inputs.end());
     command.insert(command.end(), {"-o", out.string()});
-    double fresh = 0, replaced = 0;
+    fs::remove_all(out);
+    fs::create_directories(out);
+    auto start = std::chrono::steady_clock::now();
+    bool ok = SpawnQuietly(command) == 0;
+    fresh += Milliseconds(start);
+    start = std::chrono::steady_clock::now();
+    ok = SpawnQuietly(command) == 0 && ok;
+    replaced += Milliseconds(start);
+    return ok;
+}
+
+void MeasureBatch(benchmark::State& state, const std::vector<std::string>& inputs,
+                  const fs::path& work) {
+    const char* baselineCli = std::getenv("TRELLION_BENCH_BASELINE_CLI");
+    const bool baseline = baselineCli != nullptr && *baselineCli != '\0';
+    double fresh = 0, replaced = 0, baselineFresh = 0, baselineReplaced = 0;
     for (auto _ : state) {
-        fs::remove_all(out);
-        fs::create_directories(out);
-        auto start = std::chrono::steady_clock::now();
-        bool ok = SpawnQuietly(command) == 0;
-        fresh += Milliseconds(start);
-        start = std::chrono::steady_clock::now();
-        ok = SpawnQuietly(command) == 0 && ok;
-        replaced += Milliseconds(start);
+        bool ok = RunBatch(TRELLION_CLI, inputs, work / "scenes", fresh, replaced);
+        if (baseline)
+            ok =
+                RunBatch(baselineCli, inputs, work / "baseline", baselineFresh, baselineReplaced) &&
+                ok;
         if (!ok) {
             state.SkipWithError("a conversion failed");
             break;
@@ -64,6 +74,12 @@ void MeasureBatch(benchmark::State& state, const std::vector<std::string>& input
     state.counters["new_ms"] = fresh / n;
     state.counters["replace_ms"] = replaced / n;
     state.counters["replace_over_new"] = replaced / fresh;
+    if (baseline) {
+        state.counters["baseline_new_ms"] = baselineFresh / n;
+        state.counters["baseline_replace_ms"] = baselineReplaced / n;
+        state.counters["new_over_baseline"] = fresh / baselineFresh;
+        state.counters["replace_over_baseline"] = replaced / baselineReplaced;
+    }
 }
 
 fs::path WorkDirectory(const char* name) {
