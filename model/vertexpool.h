@@ -12,8 +12,10 @@
 // Memory is therefore held at most at the high-water mark of the vertices alive at one time,
 // plus less than one block.
 //
-// Thread-safe, though the model itself is used from one thread. In sanitizer builds the pool
-// forwards to the global allocator, so that use-after-free of a vertex is still caught.
+// Like the whole model, the pool belongs to one thread at a time and takes no lock: a lock
+// taken and released for every vertex made and freed cost more than the pool's own work. In
+// sanitizer builds the pool forwards to the global allocator, so that use-after-free of a
+// vertex is still caught.
 
 // A slot for one CVector; throws std::bad_alloc when no block can be obtained.
 [[nodiscard]] void* VertexPoolAllocate();
