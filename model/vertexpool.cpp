@@ -130,6 +130,14 @@ public:
         }
     }
 
+    bool ReleaseAll(std::size_t count) noexcept {
+        if (count == 0 || count != live_)
+            return false;
+        live_ = 0;
+        ReleaseBlocks();
+        return true;
+    }
+
     std::size_t Live() const noexcept { return live_; }
 
     std::size_t HeldBytes() const noexcept { return heldBytes_; }
@@ -208,6 +216,10 @@ void VertexPoolFree(void* slot) noexcept {
     }
 }
 
+bool VertexPoolReleaseAll(std::size_t count) noexcept {
+    return ThePool().ReleaseAll(count);
+}
+
 std::size_t VertexPoolLiveCount() noexcept {
     return ThePool().Live();
 }
@@ -233,6 +245,10 @@ void VertexPoolFree(void* slot) noexcept {
         ::operator delete(slot);
         --sanitizedLive;
     }
+}
+
+bool VertexPoolReleaseAll(std::size_t) noexcept {
+    return false;
 }
 
 std::size_t VertexPoolLiveCount() noexcept {

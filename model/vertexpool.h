@@ -23,6 +23,13 @@
 // Returns a slot from VertexPoolAllocate(); null is ignored.
 void VertexPoolFree(void* slot) noexcept;
 
+// Ends every pooled vertex at once and gives all blocks back, when `count` is exactly the
+// number alive; true when it did, false (nothing changed) otherwise, for a count of 0, and in
+// sanitizer builds, where every vertex goes back to the global allocator on its own. Their
+// destructors do not run, so the caller must own all of them and unlink them from its lists
+// without touching them: it is for the owner of a whole model that is going away.
+bool VertexPoolReleaseAll(std::size_t count) noexcept;
+
 // Vertices currently allocated from the pool.
 [[nodiscard]] std::size_t VertexPoolLiveCount() noexcept;
 
