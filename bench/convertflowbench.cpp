@@ -234,7 +234,7 @@ void BM_ConvertManyFiles_WindowAgainstCli(benchmark::State& state) {
         windowCpu += ThreadCpuMilliseconds() - cpu;
 
         start = std::chrono::steady_clock::now();
-        ok = Spawn(cliArguments, cliCpu) == 0 && ok;
+        ok = SpawnQuietly(cliArguments, &cliCpu) == 0 && ok;
         cli += Milliseconds(start);
 
         start = std::chrono::steady_clock::now();
