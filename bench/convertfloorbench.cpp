@@ -42,6 +42,7 @@
 #include <vector>
 
 #include "bench/bigildafile.h"
+#include "bench/spawnquietly.h"
 #include "ilda/cilda.h"
 #include "model/cchannel.h"
 #include "model/cscene.h"
@@ -153,23 +154,8 @@ bool Convert() {
 
 // Peak resident bytes of `trellion-cli convert` of the input, or -1.
 double ToolPeakBytes() {
-    std::vector<std::string> arguments = {TRELLION_CLI, "convert", kInput, "-o", kOutputDir};
-    std::vector<char*> argv;
-    for (std::string& argument : arguments)
-        argv.push_back(argument.data());
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-    pid_t pid = 0;
-    const int error = ::posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    if (error != 0)
-        return -1;
-    int status = 0;
     struct rusage usage {};
-    ::wait4(pid, &status, 0, &usage);
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
+    if (SpawnQuietly({TRELLION_CLI, "convert", kInput, "-o", kOutputDir}, &usage) != 0)
         return -1;
     return double(usage.ru_maxrss) * 1024;
 }

@@ -136,7 +136,7 @@ void BM_ConvertBigFile_WindowAgainstCli(benchmark::State& state) {
     bool ok = window.FileListBox1->Count() == 1;
     for (auto _ : state) {
         auto start = std::chrono::steady_clock::now();
-        ok = SpawnQuietly({TRELLION_CLI, "convert", kInput, "-o", cliDir.toStdString()}, &cliCpu) ==
+        ok = SpawnQuietly({TRELLION_CLI, "convert", kInput, "-o", cliDir.toStdString()}, cliCpu) ==
                  0 &&
              ok;
         cli += Milliseconds(start);
@@ -234,7 +234,7 @@ void BM_ConvertManyFiles_WindowAgainstCli(benchmark::State& state) {
         windowCpu += ThreadCpuMilliseconds() - cpu;
 
         start = std::chrono::steady_clock::now();
-        ok = SpawnQuietly(cliArguments, &cliCpu) == 0 && ok;
+        ok = SpawnQuietly(cliArguments, cliCpu) == 0 && ok;
         cli += Milliseconds(start);
 
         start = std::chrono::steady_clock::now();

@@ -11,8 +11,8 @@
 
 // Runs a program (looked up on PATH when its name holds no slash) with its standard output sent
 // to /dev/null and waits for it. Returns its exit status, or -1 when it could not start or did
-// not exit; adds the CPU time it used (user and system) to *cpuMs when given.
-inline int SpawnQuietly(const std::vector<std::string>& arguments, double* cpuMs = nullptr) {
+// not exit; fills *usage (when given) with what the program used.
+inline int SpawnQuietly(const std::vector<std::string>& arguments, struct rusage* usage = nullptr) {
     std::vector<char*> argv;
     for (const std::string& argument : arguments)
         argv.push_back(const_cast<char*>(argument.c_str()));
@@ -26,10 +26,18 @@ inline int SpawnQuietly(const std::vector<std::string>& arguments, double* cpuMs
     if (error != 0)
         return -1;
     int status = 0;
-    struct rusage usage {};
-    ::wait4(pid, &status, 0, &usage);
-    if (cpuMs != nullptr)
-        *cpuMs += double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1e3 +
-                  double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e3;
+    struct rusage used {};
+    ::wait4(pid, &status, 0, &used);
+    if (usage != nullptr)
+        *usage = used;
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// As above, adding the CPU time the program used (user and system) to cpuMs.
+inline int SpawnQuietly(const std::vector<std::string>& arguments, double& cpuMs) {
+    struct rusage used {};
+    const int status = SpawnQuietly(arguments, &used);
+    cpuMs += double(used.ru_utime.tv_sec + used.ru_stime.tv_sec) * 1e3 +
+             double(used.ru_utime.tv_usec + used.ru_stime.tv_usec) / 1e3;
+    return status;
 }
