@@ -1,8 +1,8 @@
 #pragma once
 
-// Replaces the global operator new and delete with ones that count: the heap bytes alive, their
-// peak, and (while watchAllocations is on) the largest single allocation. Include it in exactly
-// one source file of a program.
+// Replaces the global operator new and delete (plain, array and nothrow forms, all on malloc and
+// free) with ones that count: the heap bytes alive, their peak, and (while watchAllocations is
+// on) the largest single allocation. Include it in exactly one source file of a program.
 
 // The replacement operator new pairs malloc with free; GCC cannot see that through the inlined
 // library code and would warn at every delete.
@@ -43,5 +43,30 @@ void operator delete(void* p) noexcept {
     std::free(p);
 }
 void operator delete(void* p, size_t) noexcept {
+    operator delete(p);
+}
+void* operator new[](size_t size) {
+    return operator new(size);
+}
+void* operator new(size_t size, const std::nothrow_t&) noexcept {
+    try {
+        return operator new(size);
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
+}
+void* operator new[](size_t size, const std::nothrow_t&) noexcept {
+    return operator new(size, std::nothrow);
+}
+void operator delete[](void* p) noexcept {
+    operator delete(p);
+}
+void operator delete[](void* p, size_t) noexcept {
+    operator delete(p);
+}
+void operator delete(void* p, const std::nothrow_t&) noexcept {
+    operator delete(p);
+}
+void operator delete[](void* p, const std::nothrow_t&) noexcept {
     operator delete(p);
 }
