@@ -2,7 +2,6 @@
 #include <cstdio>
 #include <cstring>
 #include <exception>
-#include <map>
 #include <memory>
 #include <string>
 #include <sys/stat.h>
@@ -20,6 +19,7 @@
 #include "tools/messagecollector.h"
 #include "tools/paletteoption.h"
 #include "tools/progressline.h"
+#include "tools/targetclaims.h"
 
 namespace {
 
@@ -41,11 +41,6 @@ void PrintHelp(FILE* out) {
              "converted and the points read so far.\n"
              "\n"
              "Exit status: 0 all converted, 1 any file failed, 2 usage error.\n");
-}
-
-std::string BaseName(const std::string& path) {
-    const auto slash = path.find_last_of('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
 // The conversion's naming rule: only the last three characters change, the case of the rest
@@ -166,20 +161,14 @@ int RunConvert(int argc, char** argv) {
 
     MessageCollector messages;
     ProgressLine progress(stderr, static_cast<int>(inputs.size()));
-    // Scene files this run has written, with their source: a second file of the same name
-    // would silently replace the first one's result.
-    std::map<std::string, std::string> written;
+    TargetClaims claims;
     long long points = 0;
     int failed = 0;
     int n = 0;
     for (const std::string& source : inputs) {
         progress.Show(++n, source, points);
         const std::string target = outputDir + "/" + SceneFileName(BaseName(source));
-        const auto [earlier, isNew] = written.emplace(target, source);
-        if (!isNew) {
-            progress.Clear();
-            std::fprintf(stderr, "trellion-cli convert: %s: not converted, %s holds %s\n",
-                         source.c_str(), target.c_str(), earlier->second.c_str());
+        if (!claims.Claim(target, source, "convert", progress)) {
             ++failed;
             continue;
         }

@@ -1,7 +1,6 @@
 // trellion-cli resave: what the window does when it saves a found file.
 #include <cstdio>
 #include <cstring>
-#include <map>
 #include <string>
 #include <sys/stat.h>
 #include <vector>
@@ -14,6 +13,7 @@
 #include "tools/commandregistry.h"
 #include "tools/paletteoption.h"
 #include "tools/progressline.h"
+#include "tools/targetclaims.h"
 
 namespace {
 
@@ -42,11 +42,6 @@ void PrintResaveUsage(FILE* out) {
 bool IsDirectory(const char* path) {
     struct stat st {};
     return ::stat(path, &st) == 0 && S_ISDIR(st.st_mode);
-}
-
-std::string BaseName(const std::string& path) {
-    const auto slash = path.find_last_of('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
 // Loads one file and saves it to target; the file code's reports name the file they concern.
@@ -134,9 +129,7 @@ int RunResave(int argc, char** argv) {
 
     FillAngleTables();
     ProgressLine progress(stderr, static_cast<int>(inputs.size()));
-    // Files this run has written, with their source: a second input of the same name would
-    // silently replace the first one's result.
-    std::map<std::string, std::string> written;
+    TargetClaims claims;
     long long points = 0;
     int failed = 0;
     int n = 0;
@@ -144,11 +137,7 @@ int RunResave(int argc, char** argv) {
         progress.Show(++n, input, points);
         const std::string target =
             intoDirectory ? std::string(output) + "/" + BaseName(input) : std::string(output);
-        const auto [earlier, isNew] = written.emplace(target, input);
-        if (!isNew) {
-            progress.Clear();
-            std::fprintf(stderr, "trellion-cli resave: %s: not saved, %s holds %s\n", input.c_str(),
-                         target.c_str(), earlier->second.c_str());
+        if (!claims.Claim(target, input, "resave", progress)) {
             ++failed;
             continue;
         }

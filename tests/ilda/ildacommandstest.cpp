@@ -160,7 +160,7 @@ TEST_F(IldaCommandsTest, ResaveOfSeveralFilesIntoADirectoryKeepsTheirNames) {
              (other / "a.ild").string(), "-o", out.string()});
     EXPECT_EQ(r.status, 1);
     // The second a.ild would replace the first one's result: refused, and said so.
-    EXPECT_EQ(r.err, "trellion-cli resave: " + (other / "a.ild").string() + ": not saved, " +
+    EXPECT_EQ(r.err, "trellion-cli resave: " + (other / "a.ild").string() + ": not written, " +
                          (out / "a.ild").string() + " holds " + (in / "a.ild").string() + "\n");
     CChannel* channel = NewChannel();
     CIlda ilda;

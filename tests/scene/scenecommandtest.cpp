@@ -277,7 +277,7 @@ TEST_F(SceneCommandTest, ASecondInputOfTheSameNameDoesNotReplaceTheFirstOnesScen
     const Result r =
         Run({"convert", first.string(), second.string(), "-o", (dir_ / "out").string()});
     EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.err, "trellion-cli convert: " + second.string() + ": not converted, " +
+    EXPECT_EQ(r.err, "trellion-cli convert: " + second.string() + ": not written, " +
                          (dir_ / "out" / "show.scn").string() + " holds " + first.string() + "\n");
     EXPECT_EQ(Read(dir_ / "out" / "show.scn")->FirstChannel()->FrameCount(), 2);
 }

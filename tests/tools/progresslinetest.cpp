@@ -136,7 +136,7 @@ TEST_F(ProgressLineTest, ErrorLinesStartOnAWipedLine) {
     const std::string error2 = "\r" + std::string(line2.size() - 1, ' ') +
                                "\rtrellion-cli convert: " + missing + ": Cannot open Ilda file.";
     EXPECT_NE(screen.find(line2 + error2), std::string::npos) << screen;
-    EXPECT_NE(screen.find("trellion-cli convert: " + a + ": not converted, " + Path("out") +
+    EXPECT_NE(screen.find("trellion-cli convert: " + a + ": not written, " + Path("out") +
                           "/a.scn holds " + a),
               std::string::npos)
         << screen;
