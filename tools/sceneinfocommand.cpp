@@ -42,8 +42,10 @@ void PrintHelp(FILE* out) {
                  "  --settings FILE    take the defaults compared against from FILE instead of\n"
                  "                     the show software's Tarvexa.ini\n"
                  "  --frame-limit N    read at most N frames per channel (0: all)\n"
-                 "  --json             print one JSON document with the same facts instead;\n"
-                 "                     the README lists its keys\n"
+                 "  --json             print one JSON document with the same facts instead:\n"
+                 "                     {\"files\": [{\"file\", \"version\", \"bytes\", \"scene\",\n"
+                 "                     \"channels\"}, ...]}, a file that failed as\n"
+                 "                     {\"file\", \"error\"}. The README lists every key.\n"
                  "\n"
                  "Exit status: 0 all read, 1 any file failed, 2 usage error.\n");
 }
