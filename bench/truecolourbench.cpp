@@ -3,7 +3,8 @@
 // The files: the benchmarks' 2,000 x 2,000-point format-0 file and its format-5 twin with a
 // random colour per point (bench/bigildafile.h), generated once in /tmp. Each iteration loads
 // both into fresh scenes with CIlda::Load, in turn, so both meet the same state of memory and
-// page cache. Times are CPU time of the benchmark thread, all measured in the same run:
+// page cache. Times are CPU time of the benchmark thread, all measured in the same run; on a
+// shared machine single loads vary widely, so each figure is the median over the iterations:
 //   format0_ms         one load of the format-0 file;
 //   format5_ms         one load of the format-5 file, each lit point's colour matched to the
 //                      nearest palette entry;
@@ -15,6 +16,7 @@
 #include <malloc.h>
 #include <time.h>
 
+#include <algorithm>
 #include <memory>
 #include <vector>
 
@@ -49,6 +51,12 @@ long TimedLoad(const char* path, double* ns) {
     for (CFrame* f = channel->FirstFrame(); f != nullptr; f = f->next)
         points += f->FirstThing() ? f->FirstThing()->VertexCount() : 0;
     return points;
+}
+
+double Median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    const size_t middle = values.size() / 2;
+    return values.size() % 2 == 1 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
 }
 
 // The different colours of the records of a format-5 file.
@@ -86,25 +94,30 @@ void BM_TrueColourLoad(benchmark::State& state) {
         state.SkipWithError("load failed");
         return;
     }
-    double format0Ns = 0;
-    double format5Ns = 0;
+    std::vector<double> format0Ns;
+    std::vector<double> format5Ns;
     for (auto _ : state) {
-        const long points0 = TimedLoad(kFormat0, &format0Ns);
-        const long points5 = TimedLoad(kFormat5, &format5Ns);
+        double ns0 = 0;
+        double ns5 = 0;
+        const long points0 = TimedLoad(kFormat0, &ns0);
+        const long points5 = TimedLoad(kFormat5, &ns5);
         if (points0 != long{kBigIldaFrames} * kBigIldaPoints || points5 != points0) {
             state.SkipWithError("a load did not give every point");
             return;
         }
+        format0Ns.push_back(ns0);
+        format5Ns.push_back(ns5);
     }
-    const double n = double(state.iterations());
-    state.counters["format0_ms"] = format0Ns / n / 1e6;
-    state.counters["format5_ms"] = format5Ns / n / 1e6;
-    state.counters["format5_ratio"] = format5Ns / format0Ns;
+    const double median0 = Median(format0Ns);
+    const double median5 = Median(format5Ns);
+    state.counters["format0_ms"] = median0 / 1e6;
+    state.counters["format5_ms"] = median5 / 1e6;
+    state.counters["format5_ratio"] = median5 / median0;
     state.counters["distinct_colours"] = DistinctColours(kFormat5);
 }
 
 } // namespace
 
-BENCHMARK(BM_TrueColourLoad)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(BM_TrueColourLoad)->Unit(benchmark::kMillisecond)->Iterations(15);
 
 BENCHMARK_MAIN();

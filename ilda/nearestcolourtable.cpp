@@ -1,13 +1,15 @@
 #include "ilda/nearestcolourtable.h"
 
-#include <algorithm>
-
 #include "ilda/colourpalettes.h"
 
 namespace {
 
-// The least and the most an entry's channel value can differ from a channel value in
-// [low, high].
+struct Entry {
+    int value[3];
+    int index;
+};
+
+// Over channel values c in [low, high]: the least and the most |c - value|.
 int NearestOnAxis(int value, int low, int high) {
     return value < low ? low - value : value > high ? value - high : 0;
 }
@@ -16,53 +18,91 @@ int FarthestOnAxis(int value, int low, int high) {
     return std::max(std::abs(value - low), std::abs(value - high));
 }
 
+// Over channel values c in [low, high]: the most |c - better| - |c - worse|. The difference is
+// piecewise linear in c with its bends at the two values, so its largest value lies at an end
+// of the range or at one of them.
+int LargestLeadOnAxis(int better, int worse, int low, int high) {
+    int largest = -256;
+    for (int c : {low, high, std::clamp(better, low, high), std::clamp(worse, low, high)})
+        largest = std::max(largest, std::abs(c - better) - std::abs(c - worse));
+    return largest;
+}
+
 } // namespace
 
-NearestColourTable::NearestColourTable(int paletteIndex) {
-    const Palette& palette =
-        ColourPalettes[static_cast<size_t>(std::clamp(paletteIndex, 0, PaletteCount - 1))];
-
+NearestColourTable::NearestColourTable(int paletteIndex)
+    : palette_(std::clamp(paletteIndex, 0, PaletteCount - 1)), cells_(kCellCount),
+      scanned_(kCellCount, false) {
     // An entry repeating an earlier entry's colour never wins: ties go to the lower index.
-    std::vector<Candidate> entries;
+    const Palette& palette = ColourPalettes[static_cast<size_t>(palette_)];
+    std::vector<Entry> entries;
     for (size_t i = 0; i < palette.size(); ++i) {
-        const PaletteEntry& e = palette[i];
-        const auto same = [&](const Candidate& c) {
-            return c.red == e.red && c.green == e.green && c.blue == e.blue;
+        const Entry entry{{palette[i].red, palette[i].green, palette[i].blue}, static_cast<int>(i)};
+        const auto same = [&](const Entry& other) {
+            return std::equal(other.value, other.value + 3, entry.value);
         };
         if (std::none_of(entries.begin(), entries.end(), same))
-            entries.push_back({static_cast<uint8_t>(e.red), static_cast<uint8_t>(e.green),
-                               static_cast<uint8_t>(e.blue), static_cast<uint8_t>(i)});
+            entries.push_back(entry);
     }
 
-    // For every colour of a cell the nearest entry lies no farther than `bound`, the smallest
-    // over all entries of the entry's farthest distance to the cell. An entry whose nearest
-    // distance to the cell exceeds that bound is strictly farther than the nearest entry from
-    // every colour of the cell, so it can be neither the result nor a tie.
-    cellStart_.reserve(kCellCount + 1);
-    cellStart_.push_back(0);
-    std::vector<int> nearest(entries.size());
+    std::vector<Entry> near;
+    std::vector<Entry> kept;
     for (size_t cell = 0; cell < kCellCount; ++cell) {
         int low[3];
-        for (int axis = 0; axis < 3; ++axis)
+        int high[3];
+        for (int axis = 0; axis < 3; ++axis) {
             low[axis] =
                 static_cast<int>((cell >> (axis * kAxisBits)) % (256 / kCellWidth)) * kCellWidth;
+            high[axis] = low[axis] + kCellWidth - 1;
+        }
+        // For every colour of the cell the nearest entry lies no farther than the smallest, over
+        // all entries, of an entry's farthest distance to the cell; an entry nearer to no colour
+        // of the cell than that is never the result.
         int bound = kFarthest;
-        for (size_t i = 0; i < entries.size(); ++i) {
-            const Candidate& e = entries[i];
-            const int value[3] = {e.red, e.green, e.blue};
-            int near = 0;
+        for (const Entry& e : entries) {
             int far = 0;
-            for (int axis = 0; axis < 3; ++axis) {
-                near += NearestOnAxis(value[axis], low[axis], low[axis] + kCellWidth - 1);
-                far += FarthestOnAxis(value[axis], low[axis], low[axis] + kCellWidth - 1);
-            }
-            nearest[i] = near;
+            for (int axis = 0; axis < 3; ++axis)
+                far += FarthestOnAxis(e.value[axis], low[axis], high[axis]);
             bound = std::min(bound, far);
         }
-        for (size_t i = 0; i < entries.size(); ++i)
-            if (nearest[i] <= bound)
-                candidates_.push_back(entries[i]);
-        cellStart_.push_back(static_cast<uint32_t>(candidates_.size()));
+        near.clear();
+        for (const Entry& e : entries) {
+            int closest = 0;
+            for (int axis = 0; axis < 3; ++axis)
+                closest += NearestOnAxis(e.value[axis], low[axis], high[axis]);
+            if (closest <= bound)
+                near.push_back(e);
+        }
+        // Of the rest, an entry that another beats at every colour of the cell (nearer, or as
+        // near with a lower index) is never the result either. The distance is a sum over the
+        // channels, so the largest lead over the cell is the sum of the largest leads per
+        // channel.
+        kept.clear();
+        for (const Entry& e : near) {
+            const auto beaten = [&](const Entry& other) {
+                if (other.index == e.index)
+                    return false;
+                int lead = 0;
+                for (int axis = 0; axis < 3; ++axis)
+                    lead +=
+                        LargestLeadOnAxis(other.value[axis], e.value[axis], low[axis], high[axis]);
+                return lead < 0 || (lead == 0 && other.index < e.index);
+            };
+            if (std::none_of(near.begin(), near.end(), beaten))
+                kept.push_back(e);
+        }
+        if (kept.empty() || kept.size() > kSlots) {
+            scanned_[cell] = true;
+            continue;
+        }
+        Cell& slots = cells_[cell];
+        for (size_t slot = 0; slot < kSlots; ++slot) {
+            const Entry& e = kept[slot < kept.size() ? slot : 0];
+            slots.red[slot] = static_cast<uint8_t>(e.value[0]);
+            slots.green[slot] = static_cast<uint8_t>(e.value[1]);
+            slots.blue[slot] = static_cast<uint8_t>(e.value[2]);
+            slots.index[slot] = static_cast<uint8_t>(e.index);
+        }
     }
 }
 
@@ -81,4 +121,8 @@ const NearestColourTable& NearestColourTable::Of(int paletteIndex) {
         return x29;
     }
     }
+}
+
+uint8_t NearestColourTable::Scan(uint32_t colour) const {
+    return static_cast<uint8_t>(NearestColourIndex(palette_, colour));
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <algorithm>
+#include <climits>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -8,11 +9,12 @@
 
 // NearestColourIndex for one palette without scanning all 256 entries per colour.
 //
-// True-colour ILDA files hold thousands of distinct colours, so neither a linear scan per point
-// nor remembering earlier answers keeps their loading fast. The colour cube is cut into cells;
-// each cell lists, in index order, only the entries that can be the nearest to some colour in
-// it. A look-up scans that short list with the same distance, the same strict comparison and
-// the same start values as NearestColourIndex, so both give the same index for every colour.
+// True-colour ILDA files hold thousands of distinct colours, so neither a scan per point nor
+// remembering earlier answers keeps their loading fast. The colour cube is cut into cells, and
+// each cell keeps the few entries that can be the nearest to some colour in it. A look-up
+// compares the colour with those entries by the same distance, ties going to the lower index
+// and starting from the same values as NearestColourIndex, so both give the same index for
+// every colour.
 class NearestColourTable {
 public:
     // Builds the table of palette paletteIndex (clamped into 0-2 as NearestColourIndex does).
@@ -23,29 +25,39 @@ public:
 
     // The index NearestColourIndex gives for colour (0x00BBGGRR; the top byte is ignored).
     [[nodiscard]] uint8_t IndexOf(uint32_t colour) const {
+        const size_t cell = CellOf(colour);
+        if (scanned_[cell])
+            return Scan(colour);
         const int red = static_cast<int>(colour & 0xFF);
         const int green = static_cast<int>((colour >> 8) & 0xFF);
         const int blue = static_cast<int>((colour >> 16) & 0xFF);
-        const size_t cell = CellOf(colour);
-        // Distance and index in one key: the smallest key is the nearest entry, and among
-        // entries at the same distance the lowest index, without a branch per entry.
-        uint32_t best = uint32_t{kFarthest} << 8;
-        const Candidate* const last = candidates_.data() + cellStart_[cell + 1];
-        for (const Candidate* c = candidates_.data() + cellStart_[cell]; c != last; ++c) {
-            const auto d = static_cast<uint32_t>(
-                std::abs(red - c->red) + std::abs(green - c->green) + std::abs(blue - c->blue));
-            best = std::min(best, d << 8 | c->index);
+        // Distance and slot in one key: the smallest key is the nearest entry and, among
+        // entries at the same distance, the first slot, which holds the lowest index. A fixed
+        // number of slots and no branch per slot (unused slots repeat the first entry), so the
+        // comparisons run side by side.
+        const Cell& c = cells_[cell];
+        int16_t best = INT16_MAX;
+        for (size_t slot = 0; slot < kSlots; ++slot) {
+            const auto d =
+                static_cast<int16_t>(std::abs(red - c.red[slot]) + std::abs(green - c.green[slot]) +
+                                     std::abs(blue - c.blue[slot]));
+            best =
+                std::min(best, static_cast<int16_t>(d << kSlotBits | static_cast<int16_t>(slot)));
         }
         // As in the scan, only a distance below the farthest replaces the start's index 0.
-        return static_cast<uint8_t>(best);
+        return (best >> kSlotBits) < kFarthest ? c.index[best & (kSlots - 1)] : 0;
     }
 
 private:
     static constexpr int kFarthest = 765; // 3 x 255, where NearestColourIndex starts
     // 16 cells of 16 levels along each channel: 4,096 cells.
-    static constexpr int kAxisBits = 4;
+    static constexpr int kAxisBits = 3;
     static constexpr int kCellWidth = 256 >> kAxisBits;
     static constexpr size_t kCellCount = size_t{1} << 3 * kAxisBits;
+    // Entries kept per cell. Every cell of the three palettes needs at most 8; a cell that
+    // needs more is answered by the scan.
+    static constexpr int kSlotBits = 4;
+    static constexpr size_t kSlots = size_t{1} << kSlotBits;
 
     // The cell of a colour: the top kAxisBits of red, green and blue, side by side.
     static size_t CellOf(uint32_t colour) {
@@ -54,14 +66,17 @@ private:
                static_cast<size_t>(((colour >> 16) & 0xFF) >> drop) << 2 * kAxisBits;
     }
 
-    struct Candidate {
-        uint8_t red = 0;
-        uint8_t green = 0;
-        uint8_t blue = 0;
-        uint8_t index = 0;
+    [[nodiscard]] uint8_t Scan(uint32_t colour) const;
+
+    // A cell's entries in index order, channel by channel.
+    struct Cell {
+        uint8_t red[kSlots] = {};
+        uint8_t green[kSlots] = {};
+        uint8_t blue[kSlots] = {};
+        uint8_t index[kSlots] = {};
     };
 
-    // candidates_[cellStart_[c] .. cellStart_[c + 1]) are the entries of cell c.
-    std::vector<uint32_t> cellStart_;
-    std::vector<Candidate> candidates_;
+    int palette_ = 0;
+    std::vector<Cell> cells_;
+    std::vector<bool> scanned_; // cells whose entries did not fit their slots
 };
