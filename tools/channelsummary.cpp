@@ -1,6 +1,7 @@
 #include "tools/channelsummary.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <unordered_set>
 
 #include "model/cchannel.h"
@@ -46,6 +47,23 @@ PointCounts CountPoints(const CChannel& channel) {
         counts.blanked += frameCounts.blanked;
     }
     return counts;
+}
+
+long long PointTotal(const CChannel& channel) {
+    long long points = 0;
+    for (CFrame* frame = channel.FirstFrame(); frame != nullptr; frame = frame->Next(false)) {
+        for (CThing* thing = frame->FirstThing(); thing != nullptr; thing = thing->Next(false)) {
+            points += thing->VertexCount();
+            for (CPoly* poly = thing->FirstPoly(); poly != nullptr; poly = poly->Next(false))
+                points += poly->VertexCount();
+        }
+    }
+    return points;
+}
+
+void ReportNoPoints(const char* command, const std::string& file) {
+    std::fprintf(stderr, "trellion-cli %s: %s: holds no points this reader takes\n", command,
+                 file.c_str());
 }
 
 double ChannelSummary::LitShare() const {

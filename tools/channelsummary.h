@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 
 class CChannel;
 class CFrame;
@@ -19,6 +20,14 @@ struct PointCounts {
 [[nodiscard]] PointCounts CountPoints(const CFrame& frame);
 // The points of every frame of the channel.
 [[nodiscard]] PointCounts CountPoints(const CChannel& channel);
+// The same total without walking the points: from the lengths of the lists.
+[[nodiscard]] long long PointTotal(const CChannel& channel);
+
+// A file that loads yet gives no point at all (empty, not ILDA, or only sections the reader
+// passes over) still counts as loaded, as one empty frame. For such a file the commands print
+// the one line "trellion-cli COMMAND: FILE: holds no points this reader takes" on standard
+// error, so that a script sees its content was not taken.
+void ReportNoPoints(const char* command, const std::string& file);
 
 // A box in ILDA coordinates: the model keeps a loaded coordinate divided by 16, so the box is
 // that times 16 (-32768 to 32752), whatever the file's low 4 bits held.

@@ -30,7 +30,9 @@ void PrintHelp(FILE* out) {
              "Converts each ILDA file into a scene file in DIR, named after the ILDA file with\n"
              "its last three characters replaced by \"scn\" (laser.ild -> laser.scn). An\n"
              "existing scene file is replaced; a file that cannot be read is not converted,\n"
-             "nor one whose scene file an earlier FILE of the same run has written.\n"
+             "nor one whose scene file an earlier FILE of the same run has written. A file\n"
+             "that gives no point at all (empty, not ILDA, or only sections the reader\n"
+             "passes over) is converted to one empty frame and named on standard error.\n"
              "\n"
              "  --palette NAME    pangolin, ilda or x29 (or 0, 1, 2); default ilda\n"
              "  --settings FILE   take the defaults of new scenes and channels from FILE\n"
@@ -73,8 +75,13 @@ bool ConvertFile(const std::string& source, const std::string& target, int palet
                          messages.Take("cannot read the file").c_str());
             return false;
         }
-        if (progress.Active())
-            *points += CountPoints(*channel).points;
+        const long long loaded = PointTotal(*channel);
+        if (loaded == 0) {
+            // Still converted, as the window's batch does, but not in silence.
+            progress.Clear();
+            ReportNoPoints("convert", source);
+        }
+        *points += loaded;
         channel->type = 1;
         if (!SaveSceneFile(scene.get(), target)) {
             progress.Clear();

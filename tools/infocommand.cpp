@@ -29,14 +29,19 @@ void PrintInfoUsage(FILE* out) {
     std::fprintf(out,
                  "usage: trellion-cli info [--frames] [--brief] [--pps N] [--json] FILE.ild...\n"
                  "\n"
-                 "For each FILE lists its sections (offset, format code, point count,\n"
-                 "frame number, total frames, frame and company names), then the frames\n"
-                 "and points the reader loads from it, as the window's preview, conversion\n"
-                 "and save load them, in one summary line: frames, points, blanked and lit\n"
-                 "points with the lit share, the box the points span in ILDA coordinates\n"
-                 "(blanked points included; the reader keeps coordinates to steps of 16),\n"
-                 "the number of distinct colours of the lit points, and the playing time of\n"
-                 "one pass at the scan rate with the frames per second that gives.\n"
+                 "For each FILE lists its sections (offset, format code and what it\n"
+                 "holds, point count, frame number, total frames, frame and company\n"
+                 "names), then the frames and points the reader loads from it, as the\n"
+                 "window's preview, conversion and save load them. The reader takes\n"
+                 "formats 0 and 1 (indexed colour) and 4 and 5 (true colour); a file that\n"
+                 "gives no point at all is named on standard error.\n"
+                 "\n"
+                 "What was loaded ends each file in one summary line: frames, points,\n"
+                 "blanked and lit points with the lit share, the box the points span in\n"
+                 "ILDA coordinates (blanked points included; the reader keeps coordinates\n"
+                 "to steps of 16), the number of distinct colours of the lit points, and\n"
+                 "the playing time of one pass at the scan rate with the frames per second\n"
+                 "that gives.\n"
                  "\n"
                  "  --frames  also list the points of every loaded frame\n"
                  "  --brief   print only the summary, one line a file: FILE: SUMMARY\n"
@@ -127,11 +132,12 @@ void PrintSections(const char* name, size_t size, const std::vector<IldaSectionI
         std::printf("  no ILDA section at the start\n");
     for (size_t i = 0; i < sections.size(); ++i) {
         const IldaSectionInfo& s = sections[i];
-        std::printf("  section %zu at %zu: format %d, %u points, frame %d of %d, \"%s\" \"%s\"%s\n",
-                    i + 1, s.header.offset, s.header.formatCode, s.header.pointCount,
-                    s.header.frameNumber, s.header.totalFrames,
-                    Printable(s.header.frameName).c_str(), Printable(s.header.companyName).c_str(),
-                    SectionRemark(s));
+        std::printf("  section %zu at %zu: format %d, %s, %u points, frame %d of %d, \"%s\" "
+                    "\"%s\"%s\n",
+                    i + 1, s.header.offset, s.header.formatCode,
+                    IldaFormatName(s.header.formatCode), s.header.pointCount, s.header.frameNumber,
+                    s.header.totalFrames, Printable(s.header.frameName).c_str(),
+                    Printable(s.header.companyName).c_str(), SectionRemark(s));
         if (s.strayBytes != 0)
             std::printf("  %zu bytes outside any section\n", s.strayBytes);
     }
@@ -142,6 +148,7 @@ QJsonArray SectionsJson(const std::vector<IldaSectionInfo>& sections) {
     for (const IldaSectionInfo& s : sections)
         list.append(QJsonObject{{"offset", static_cast<double>(s.header.offset)},
                                 {"format", s.header.formatCode},
+                                {"format_name", IldaFormatName(s.header.formatCode)},
                                 {"points", s.header.pointCount},
                                 {"frame_number", s.header.frameNumber},
                                 {"total_frames", s.header.totalFrames},
@@ -203,17 +210,20 @@ bool ShowFile(const char* name, const InfoOptions& options, QJsonArray& files) {
         }
         entry.insert("summary", SummaryJson(summary, options.pointsPerSecond));
         files.append(entry);
-        return true;
-    }
-    if (options.brief) {
+    } else if (options.brief) {
         std::printf("%s: %s\n", name, SummaryText(summary, options.pointsPerSecond).c_str());
-        return true;
+    } else {
+        PrintSections(name, size, ListIldaSections(ilda.buffer.get(), size));
+        if (options.listFrames)
+            for (CFrame* f = channel->FirstFrame(); f != nullptr; f = f->Next(false))
+                std::printf("  frame %d: %lld points\n", f->Index(), CountPoints(*f).points);
+        std::printf("  loaded: %s\n", SummaryText(summary, options.pointsPerSecond).c_str());
     }
-    PrintSections(name, size, ListIldaSections(ilda.buffer.get(), size));
-    if (options.listFrames)
-        for (CFrame* f = channel->FirstFrame(); f != nullptr; f = f->Next(false))
-            std::printf("  frame %d: %lld points\n", f->Index(), CountPoints(*f).points);
-    std::printf("  loaded: %s\n", SummaryText(summary, options.pointsPerSecond).c_str());
+    if (summary.counts.points == 0) {
+        // After the file's own lines, where both streams go to one terminal.
+        std::fflush(stdout);
+        ReportNoPoints("info", name);
+    }
     return true;
 }
 

@@ -32,8 +32,10 @@ void PrintResaveUsage(FILE* out) {
                       "\n"
                       "OUT is written in full or not at all; a FILE that cannot be read writes\n"
                       "nothing, and neither does a FILE whose name an earlier FILE of the same\n"
-                      "run has taken in DIR. When standard error is a terminal, one line there\n"
-                      "shows the file being saved and the points read so far.\n"
+                      "run has taken in DIR. A FILE that gives no point at all is saved as one\n"
+                      "empty frame and named on standard error. When standard error is a\n"
+                      "terminal, one line there shows the file being saved and the points read\n"
+                      "so far.\n"
                       "\n"
                       "Exit status: 0 when every file was saved, 1 when any could not be read\n"
                       "or written, 2 when the arguments are wrong.\n");
@@ -59,8 +61,13 @@ bool ResaveFile(const std::string& input, const std::string& target, int palette
     CIlda ilda;
     bool ok = channel != nullptr && ilda.Load(input, channel, palette);
     if (ok) {
-        if (progress.Active())
-            *points += CountPoints(*channel).points;
+        const long long loaded = PointTotal(*channel);
+        if (loaded == 0) {
+            // Still saved, as the window saves it, but not in silence.
+            progress.Clear();
+            ReportNoPoints("resave", input);
+        }
+        *points += loaded;
         current = &target;
         ok = ilda.Save(target, channel, palette);
     }

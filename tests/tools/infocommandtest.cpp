@@ -80,6 +80,42 @@ std::vector<FileCase> Cases() {
         b.Header(0, 4, 0, 1).Point3D(1600, 0, 0, 0x01).Point3D(3200, 0, 0, 0x01).Cut(3);
         cases.push_back({"section cut off", b, 1, 1, 1, 1, 0, {1600, 1600, 0, 0, 0, 0}, 1});
     }
+    {
+        // True colour: blanked by the status bit or by black; every lit colour a palette entry.
+        IldaBuilder b;
+        b.Header(4, 3, 0, 2)
+            .Point3DTrueColour(-3200, 480, 1600, 0x00, 255, 0, 0)
+            .Point3DTrueColour(3200, -480, -1600, 0x40, 255, 0, 0)
+            .Point3DTrueColour(0, 0, 0, 0x00, 0, 0, 0);
+        b.Header(4, 1, 1, 2).Point3DTrueColour(160, 160, 160, 0x80, 0, 255, 0);
+        b.End(2);
+        cases.push_back({"format 4, 3D true colour",
+                         b,
+                         3,
+                         2,
+                         4,
+                         2,
+                         2,
+                         {-3200, 3200, -480, 480, -1600, 1600},
+                         2});
+    }
+    {
+        IldaBuilder b;
+        b.Header(5, 2, 0, 1)
+            .Point2DTrueColour(-32768, 32767, 0x00, 0, 0, 255)
+            .Point2DTrueColour(16, -16, 0x80, 255, 255, 255);
+        b.Header(5, 0, 1, 1);
+        cases.push_back(
+            {"format 5, 2D true colour", b, 2, 1, 2, 2, 0, {-32768, 16, -16, 32752, 0, 0}, 2});
+    }
+    {
+        // Both kinds in one file are both read.
+        IldaBuilder b;
+        b.Header(5, 1, 0, 2).Point2DTrueColour(800, 800, 0x80, 255, 0, 0);
+        b.Header(1, 1, 1, 2).Point2D(-800, -800, kLast | 0x01);
+        cases.push_back(
+            {"format 5 then format 1", b, 2, 2, 2, 2, 0, {-800, 800, -800, 800, 0, 0}, 2});
+    }
     cases.push_back({"empty file", IldaBuilder(), 0, 1, 0, 0, 0, {}, 0});
     return cases;
 }
@@ -120,8 +156,8 @@ std::vector<long long> Numbers(const QString& line, const QString& pattern) {
     return numbers;
 }
 
-const QString kSectionLine =
-    R"(^  section (\d+) at (\d+): format (\d+), (\d+) points, frame (-?\d+) of (-?\d+))";
+const QString kSectionLine = R"(^  section (\d+) at (\d+): format (\d+), [a-zA-Z0-9 ]+, (\d+) )"
+                             R"(points, frame (-?\d+) of (-?\d+))";
 const QString kSummaryLine = R"(^  loaded: (\d+) frames, (\d+) points, (\d+) blanked, (\d+) lit)";
 const QString kBoxPart = R"(x (-?\d+)\.\.(-?\d+), y (-?\d+)\.\.(-?\d+), z (-?\d+)\.\.(-?\d+); )"
                          R"((\d+) colours?)";
@@ -134,7 +170,11 @@ TEST_F(InfoCommandTest, JsonCarriesTheTextsFactsForEveryFormat) {
         const CliRun json = RunCli({"info", "--json", path});
         ASSERT_EQ(text.status, 0) << text.err;
         ASSERT_EQ(json.status, 0) << json.err;
-        EXPECT_EQ(json.err, "");
+        // A file that gives no point is named on standard error, also with --json.
+        EXPECT_EQ(json.err, c.points == 0 ? "trellion-cli info: " + path.toStdString() +
+                                                ": holds no points this reader takes\n"
+                                          : std::string());
+        EXPECT_EQ(json.err, text.err);
 
         const QJsonObject doc = ParseJson(json.out);
         EXPECT_EQ(doc["pps"].toInteger(), 30000);
@@ -158,6 +198,8 @@ TEST_F(InfoCommandTest, JsonCarriesTheTextsFactsForEveryFormat) {
             EXPECT_EQ(n[0], sectionLines);
             EXPECT_EQ(n[1], s["offset"].toInteger());
             EXPECT_EQ(n[2], s["format"].toInteger());
+            EXPECT_TRUE(line.contains(", " + s["format_name"].toString() + ", "))
+                << line.toStdString();
             EXPECT_EQ(n[3], s["points"].toInteger());
             EXPECT_EQ(n[4], s["frame_number"].toInteger());
             EXPECT_EQ(n[5], s["total_frames"].toInteger());
