@@ -499,150 +499,151 @@ TEST_F(IldaCommandsTest, GeneratedTrueColourFilesConvertAndResaveWhole) {
         CIlda reader;
         ASSERT_TRUE(reader.Load(resaved.string(), channel, palette));
         EXPECT_EQ(Difference(channel, frames, palette), "");
+    }
+}
 
-        // Under a memory limit too small for a large file, every command that loads it says so in
-        // one line naming the file, ends with status 1 and writes nothing; none aborts.
-        TEST_F(IldaCommandsTest, RunningOutOfMemoryIsReportedAsSuchAndWritesNothing) {
+// Under a memory limit too small for a large file, every command that loads it says so in one
+// line naming the file, ends with status 1 and writes nothing; none aborts.
+TEST_F(IldaCommandsTest, RunningOutOfMemoryIsReportedAsSuchAndWritesNothing) {
 #if defined(__SANITIZE_ADDRESS__)
-            GTEST_SKIP() << "the sanitizer reserves more address space than the limit allows";
+    GTEST_SKIP() << "the sanitizer reserves more address space than the limit allows";
 #endif
-            const fs::path big = dir_ / "big.ild";
-            Put(big, Large(30).Data()); // 2 million points: far more model than 150 MB hold
-            fs::create_directory(dir_ / "scenes");
-            const std::set<std::string> before = Entries();
-            const struct {
-                const char* command;
-                std::vector<std::string> args;
-            } rows[] = {
-                {"info", {"info", big.string()}},
-                {"resave", {"resave", big.string(), "-o", (dir_ / "out.ild").string()}},
-                {"convert", {"convert", big.string(), "-o", (dir_ / "scenes").string()}},
-            };
-            for (const auto& row : rows) {
-                SCOPED_TRACE(row.command);
-                const CliResult r = Run(row.args, "ulimit -v 150000; ");
-                EXPECT_EQ(r.status, 1);
-                EXPECT_EQ(r.err, std::string("trellion-cli ") + row.command +
-                                     ": not enough memory to load " + big.string() + "\n");
-                EXPECT_EQ(Entries(), before);
-                EXPECT_TRUE(fs::is_empty(dir_ / "scenes"));
-            }
-        }
+    const fs::path big = dir_ / "big.ild";
+    Put(big, Large(30).Data()); // 2 million points: far more model than 150 MB hold
+    fs::create_directory(dir_ / "scenes");
+    const std::set<std::string> before = Entries();
+    const struct {
+        const char* command;
+        std::vector<std::string> args;
+    } rows[] = {
+        {"info", {"info", big.string()}},
+        {"resave", {"resave", big.string(), "-o", (dir_ / "out.ild").string()}},
+        {"convert", {"convert", big.string(), "-o", (dir_ / "scenes").string()}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.command);
+        const CliResult r = Run(row.args, "ulimit -v 150000; ");
+        EXPECT_EQ(r.status, 1);
+        EXPECT_EQ(r.err, std::string("trellion-cli ") + row.command +
+                             ": not enough memory to load " + big.string() + "\n");
+        EXPECT_EQ(Entries(), before);
+        EXPECT_TRUE(fs::is_empty(dir_ / "scenes"));
+    }
+}
 
-        // Under a file size limit the write fails and is reported with the writer's message; the
-        // process is not killed, the old target keeps its bytes and no temporary file stays.
-        TEST_F(IldaCommandsTest, AFileSizeLimitFailsTheWriteAndLeavesTheTargetAlone) {
-            const fs::path big = dir_ / "big.ild";
-            Put(big, Large(4).Data());
-            fs::create_directory(dir_ / "scenes");
-            const fs::path ildTarget = dir_ / "out.ild";
-            const fs::path sceneTarget = dir_ / "scenes" / "big.scn";
-            Put(ildTarget, std::string("old ILDA bytes"));
-            Put(sceneTarget, std::string("old scene bytes"));
-            const std::set<std::string> before = Entries();
-            const struct {
-                const char* command;
-                std::vector<std::string> args;
-                std::string err;
-            } rows[] = {
-                {"resave",
-                 {"resave", big.string(), "-o", ildTarget.string()},
-                 "trellion-cli resave: " + ildTarget.string() + ": Cannot open Ilda file.\n"},
-                {"convert",
-                 {"convert", big.string(), "-o", (dir_ / "scenes").string()},
-                 "trellion-cli convert: " + sceneTarget.string() + ": Cannot save file.\n"},
-            };
-            for (const auto& row : rows) {
-                SCOPED_TRACE(row.command);
-                const CliResult r = Run(row.args, "ulimit -f 256; "); // 256 KiB
-                EXPECT_EQ(r.status, 1) << "153 is a process killed by SIGXFSZ";
-                EXPECT_EQ(r.err, row.err);
-                EXPECT_EQ(Read(ildTarget), "old ILDA bytes");
-                EXPECT_EQ(Read(sceneTarget), "old scene bytes");
-                EXPECT_EQ(Entries(), before);
-                EXPECT_EQ(std::distance(fs::directory_iterator(dir_ / "scenes"), {}), 1);
-            }
-        }
+// Under a file size limit the write fails and is reported with the writer's message; the
+// process is not killed, the old target keeps its bytes and no temporary file stays.
+TEST_F(IldaCommandsTest, AFileSizeLimitFailsTheWriteAndLeavesTheTargetAlone) {
+    const fs::path big = dir_ / "big.ild";
+    Put(big, Large(4).Data());
+    fs::create_directory(dir_ / "scenes");
+    const fs::path ildTarget = dir_ / "out.ild";
+    const fs::path sceneTarget = dir_ / "scenes" / "big.scn";
+    Put(ildTarget, std::string("old ILDA bytes"));
+    Put(sceneTarget, std::string("old scene bytes"));
+    const std::set<std::string> before = Entries();
+    const struct {
+        const char* command;
+        std::vector<std::string> args;
+        std::string err;
+    } rows[] = {
+        {"resave",
+         {"resave", big.string(), "-o", ildTarget.string()},
+         "trellion-cli resave: " + ildTarget.string() + ": Cannot open Ilda file.\n"},
+        {"convert",
+         {"convert", big.string(), "-o", (dir_ / "scenes").string()},
+         "trellion-cli convert: " + sceneTarget.string() + ": Cannot save file.\n"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.command);
+        const CliResult r = Run(row.args, "ulimit -f 256; "); // 256 KiB
+        EXPECT_EQ(r.status, 1) << "153 is a process killed by SIGXFSZ";
+        EXPECT_EQ(r.err, row.err);
+        EXPECT_EQ(Read(ildTarget), "old ILDA bytes");
+        EXPECT_EQ(Read(sceneTarget), "old scene bytes");
+        EXPECT_EQ(Entries(), before);
+        EXPECT_EQ(std::distance(fs::directory_iterator(dir_ / "scenes"), {}), 1);
+    }
+}
 
-        // A run ended in the middle of writing a large file, by Ctrl-C, by a polite kill or by
-        // SIGKILL, leaves the directory as it was: the old target whole and no temporary file.
-        TEST_F(IldaCommandsTest, ARunKilledMidWriteLeavesNoFileBehind) {
-            const fs::path big = dir_ / "big.ild";
-            Put(big, Large(40).Data()); // 20 MiB to write
-            const fs::path target = dir_ / "out.ild";
-            Put(target, std::string("old bytes"));
-            const std::set<std::string> before = Entries();
-            for (const int signal : {SIGKILL, SIGINT, SIGTERM}) {
-                SCOPED_TRACE(strsignal(signal));
-                const pid_t child = ::fork();
-                ASSERT_GE(child, 0);
-                if (child == 0) {
-                    const std::string in = big.string();
-                    const std::string out = target.string();
-                    ::execl(TRELLION_CLI, TRELLION_CLI, "resave", in.c_str(), "-o", out.c_str(),
-                            static_cast<char*>(nullptr));
-                    ::_exit(127);
-                }
-                // Wait until the output file, named or not, holds a MiB: the write is under way.
-                bool writing = false;
-                const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-                while (!writing && std::chrono::steady_clock::now() < deadline) {
-                    std::error_code ec;
-                    for (const auto& fd :
-                         fs::directory_iterator("/proc/" + std::to_string(child) + "/fd", ec)) {
-                        const std::string link = fs::read_symlink(fd.path(), ec).string();
-                        struct stat info {};
-                        if (link.rfind(dir_.string() + "/", 0) == 0 && link != big.string() &&
-                            ::stat(fd.path().c_str(), &info) == 0 && info.st_size > (1 << 20))
-                            writing = true;
-                    }
-                    if (!writing)
-                        std::this_thread::sleep_for(std::chrono::milliseconds(2));
-                }
-                ::kill(child, signal);
-                int status = 0;
-                ASSERT_EQ(::waitpid(child, &status, 0), child);
-                ASSERT_TRUE(writing) << "the output was never seen being written";
-                EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal);
-                EXPECT_EQ(Read(target), "old bytes");
-                EXPECT_EQ(Entries(), before);
-            }
+// A run ended in the middle of writing a large file, by Ctrl-C, by a polite kill or by SIGKILL,
+// leaves the directory as it was: the old target whole and no temporary file.
+TEST_F(IldaCommandsTest, ARunKilledMidWriteLeavesNoFileBehind) {
+    const fs::path big = dir_ / "big.ild";
+    Put(big, Large(40).Data()); // 20 MiB to write
+    const fs::path target = dir_ / "out.ild";
+    Put(target, std::string("old bytes"));
+    const std::set<std::string> before = Entries();
+    for (const int signal : {SIGKILL, SIGINT, SIGTERM}) {
+        SCOPED_TRACE(strsignal(signal));
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            const std::string in = big.string();
+            const std::string out = target.string();
+            ::execl(TRELLION_CLI, TRELLION_CLI, "resave", in.c_str(), "-o", out.c_str(),
+                    static_cast<char*>(nullptr));
+            ::_exit(127);
         }
+        // Wait until the output file, named or not, holds a MiB: the write is under way.
+        bool writing = false;
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+        while (!writing && std::chrono::steady_clock::now() < deadline) {
+            std::error_code ec;
+            for (const auto& fd :
+                 fs::directory_iterator("/proc/" + std::to_string(child) + "/fd", ec)) {
+                const std::string link = fs::read_symlink(fd.path(), ec).string();
+                struct stat info {};
+                if (link.rfind(dir_.string() + "/", 0) == 0 && link != big.string() &&
+                    ::stat(fd.path().c_str(), &info) == 0 && info.st_size > (1 << 20))
+                    writing = true;
+            }
+            if (!writing)
+                std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        }
+        ::kill(child, signal);
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        ASSERT_TRUE(writing) << "the output was never seen being written";
+        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal);
+        EXPECT_EQ(Read(target), "old bytes");
+        EXPECT_EQ(Entries(), before);
+    }
+}
 
-        // Names that are no regular file are refused at once by every reader, not waited for or
-        // read without end (a reader that did would be stopped by these bounds).
-        TEST_F(IldaCommandsTest, ReadersRefuseWhatIsNoRegularFileAtOnce) {
+// Names that are no regular file are refused at once by every reader, not waited for or read
+// without end (a reader that did would be stopped by these bounds).
+TEST_F(IldaCommandsTest, ReadersRefuseWhatIsNoRegularFileAtOnce) {
 #if defined(__SANITIZE_ADDRESS__) // the sanitizer reserves more address space than the limit
-            const std::string kBounded = "exec timeout 10 ";
+    const std::string kBounded = "exec timeout 10 ";
 #else
-            const std::string kBounded = "ulimit -v 1000000; exec timeout 10 ";
+    const std::string kBounded = "ulimit -v 1000000; exec timeout 10 ";
 #endif
-            const fs::path pipe = dir_ / "pipe.scn";
-            ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
-            const struct {
-                const char* name;
-                std::vector<std::string> args;
-                std::string err;
-            } rows[] = {
-                {"scene file FIFO",
-                 {"scene-info", pipe.string()},
-                 "trellion-cli scene-info: " + pipe.string() + ": not a regular file\n"},
-                {"scene file device",
-                 {"scene-info", "/dev/zero"},
-                 "trellion-cli scene-info: /dev/zero: not a regular file\n"},
-                {"ILDA FIFO",
-                 {"info", pipe.string()},
-                 "trellion-cli info: " + pipe.string() + ": Cannot open Ilda file.\n"},
-                {"settings FIFO",
-                 {"convert", "--settings", pipe.string(), (dir_ / "none.ild").string(), "-o",
-                  dir_.string()},
-                 "trellion-cli convert: " + (dir_ / "none.ild").string() +
-                     ": Cannot open Ilda file.\n"},
-            };
-            for (const auto& row : rows) {
-                SCOPED_TRACE(row.name);
-                const CliResult r = Run(row.args, kBounded);
-                EXPECT_EQ(r.status, 1) << "124 is a reader that waited";
-                EXPECT_EQ(r.err, row.err);
-            }
-        }
+    const fs::path pipe = dir_ / "pipe.scn";
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    const struct {
+        const char* name;
+        std::vector<std::string> args;
+        std::string err;
+    } rows[] = {
+        {"scene file FIFO",
+         {"scene-info", pipe.string()},
+         "trellion-cli scene-info: " + pipe.string() + ": not a regular file\n"},
+        {"scene file device",
+         {"scene-info", "/dev/zero"},
+         "trellion-cli scene-info: /dev/zero: not a regular file\n"},
+        {"ILDA FIFO",
+         {"info", pipe.string()},
+         "trellion-cli info: " + pipe.string() + ": Cannot open Ilda file.\n"},
+        {"settings FIFO",
+         {"convert", "--settings", pipe.string(), (dir_ / "none.ild").string(), "-o",
+          dir_.string()},
+         "trellion-cli convert: " + (dir_ / "none.ild").string() + ": Cannot open Ilda file.\n"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        const CliResult r = Run(row.args, kBounded);
+        EXPECT_EQ(r.status, 1) << "124 is a reader that waited";
+        EXPECT_EQ(r.err, row.err);
+    }
+}
