@@ -1,11 +1,12 @@
 // trellion-cli find: the window's file search from a terminal.
 #include <cstdio>
 #include <cstring>
+#include <string>
 
-#include <QFile>
 #include <QString>
 #include <QStringList>
 
+#include "app/search/filenamecodec.h"
 #include "app/search/foundorder.h"
 #include "app/search/tlmdsearchfilegrep.h"
 #include "tools/commandregistry.h"
@@ -19,7 +20,8 @@ void PrintFindUsage(FILE* out) {
                  "Searches each DIR and everything below it for entries matching MASKS\n"
                  "(separated by \";\", default \"*.ild\"; \"*\" any run, \"?\" one character,\n"
                  "letters regardless of case) and prints each one found, directory followed\n"
-                 "by name, one a line, in the order found.\n"
+                 "by name, one a line, in the order found. Names are written as the file\n"
+                 "system's bytes, whatever the locale; so are DIR arguments taken.\n"
                  "\n"
                  "  --masks MASKS  the file masks\n"
                  "  --sorted       print in the order of the window's found-file list\n"
@@ -27,6 +29,13 @@ void PrintFindUsage(FILE* out) {
                  "Directories that are missing or cannot be read yield nothing; the exit\n"
                  "status is 0, 2 when the arguments are wrong, 1 when the list could not be\n"
                  "written.\n");
+}
+
+// A found path as the file system gave it, byte for byte, whatever the locale.
+void WriteLine(const QString& path) {
+    const std::string line = EncodeFileName(path);
+    std::fwrite(line.data(), 1, line.size(), stdout);
+    std::fputc('\n', stdout);
 }
 
 int RunFind(int argc, char** argv) {
@@ -57,7 +66,7 @@ int RunFind(int argc, char** argv) {
             PrintFindUsage(stderr);
             return 2;
         } else {
-            const QString dir = QFile::decodeName(arg);
+            const QString dir = DecodeFileName(arg);
             if (dir.contains(u';')) {
                 // Dirs separates its directories with ";", so such a name cannot be searched.
                 std::fprintf(stderr, "trellion-cli find: directory name '%s' contains ';'\n", arg);
@@ -87,18 +96,13 @@ int RunFind(int argc, char** argv) {
             found.append(path);
             return;
         }
-        const QByteArray line = QFile::encodeName(path);
-        std::fwrite(line.constData(), 1, static_cast<size_t>(line.size()), stdout);
-        std::fputc('\n', stdout);
+        WriteLine(path);
     };
     search.Execute();
     if (sorted) {
         SortFoundOrder(found);
-        for (const QString& path : found) {
-            const QByteArray line = QFile::encodeName(path);
-            std::fwrite(line.constData(), 1, static_cast<size_t>(line.size()), stdout);
-            std::fputc('\n', stdout);
-        }
+        for (const QString& path : found)
+            WriteLine(path);
     }
     if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
         std::fprintf(stderr, "trellion-cli find: cannot write the list to standard output\n");

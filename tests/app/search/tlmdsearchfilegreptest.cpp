@@ -1,7 +1,9 @@
 #include "app/search/tlmdsearchfilegrep.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -19,6 +21,7 @@
 #include <unistd.h>
 
 #include "app/search/cfilemask.h"
+#include "app/search/filenamecodec.h"
 
 namespace {
 
@@ -753,6 +756,62 @@ TEST(SearchRecord, DefaultRecordHoldsOnlyDirectoryAndName) {
     EXPECT_EQ(record.size, 0);
     EXPECT_TRUE(record.attrLetters.isEmpty());
     EXPECT_FALSE(record.lastModifiedTime.isValid());
+}
+
+// Names from older disks are often Latin-1, not UTF-8: what the search reports must lead back
+// to the very bytes, for the file itself and for the directories on its way.
+TEST(SearchRecord, NamesThatAreNotUtf8KeepTheirBytes) {
+    TempTree tree;
+    const std::string root = EncodeFileName(tree.Root());
+    // QTemporaryDir cannot remove what it cannot name.
+    struct RemoveAtEnd {
+        ~RemoveAtEnd() { std::filesystem::remove_all(path); }
+        std::string path;
+    } removeAtEnd{root};
+    struct Entry {
+        std::string relative;
+        std::string contents;
+    };
+    const Entry entries[] = {{"caf\xe9.ild", "latin-1 file"},
+                             {"\xc3\xa9t\xc3\xa9.ild", "utf-8 file"},
+                             {"Sh\xf6ws/x\xe9.ild", "in a latin-1 directory"}};
+    ASSERT_EQ(::mkdir((root + "/Sh\xf6ws").c_str(), 0755), 0);
+    for (const Entry& entry : entries) {
+        std::ofstream out(root + "/" + entry.relative, std::ios::binary);
+        out << entry.contents;
+    }
+    const auto readFound = [](const TLMDSPFileRecord& record) {
+        std::ifstream in(EncodeFileName(record.dir + record.fileName), std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    };
+
+    TLMDSearchFileGrep engine;
+    Recorder recorder(engine, tree.Root());
+    engine.SetDirs(tree.Root());
+    engine.SetFileMasks("*.ild");
+    engine.SetThreadedSearch(false);
+    engine.Execute();
+    std::vector<std::string> found;
+    for (const TLMDSPFileRecord& record : recorder.records)
+        found.push_back(EncodeFileName(record.dir + record.fileName));
+    std::sort(found.begin(), found.end());
+    EXPECT_EQ(found, (std::vector<std::string>{root + "/Sh\xf6ws/x\xe9.ild", root + "/caf\xe9.ild",
+                                               root + "/\xc3\xa9t\xc3\xa9.ild"}));
+    for (const TLMDSPFileRecord& record : recorder.records) {
+        SCOPED_TRACE(EncodeFileName(record.fileName));
+        EXPECT_FALSE(readFound(record).empty());
+    }
+
+    // A start directory whose own name is not UTF-8.
+    TLMDSearchFileGrep inner;
+    Recorder innerRecorder(inner, tree.Root());
+    inner.SetDirs(DecodeFileName(root + "/Sh\xf6ws"));
+    inner.SetFileMasks("*.ild");
+    inner.SetThreadedSearch(false);
+    inner.Execute();
+    ASSERT_EQ(innerRecorder.records.size(), 1u);
+    EXPECT_EQ(EncodeFileName(innerRecorder.records[0].dir), root + "/Sh\xf6ws/");
+    EXPECT_EQ(readFound(innerRecorder.records[0]), "in a latin-1 directory");
 }
 
 TEST(SearchFilters, DefaultsLetEverythingThroughAndFiltersSelect) {
