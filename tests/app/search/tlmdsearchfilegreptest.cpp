@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -785,33 +786,30 @@ TEST(SearchRecord, NamesThatAreNotUtf8KeepTheirBytes) {
         return std::string(std::istreambuf_iterator<char>(in), {});
     };
 
-    TLMDSearchFileGrep engine;
-    Recorder recorder(engine, tree.Root());
-    engine.SetDirs(tree.Root());
-    engine.SetFileMasks("*.ild");
-    engine.SetThreadedSearch(false);
-    engine.Execute();
-    std::vector<std::string> found;
-    for (const TLMDSPFileRecord& record : recorder.records)
-        found.push_back(EncodeFileName(record.dir + record.fileName));
-    std::sort(found.begin(), found.end());
-    EXPECT_EQ(found, (std::vector<std::string>{root + "/Sh\xf6ws/x\xe9.ild", root + "/caf\xe9.ild",
-                                               root + "/\xc3\xa9t\xc3\xa9.ild"}));
-    for (const TLMDSPFileRecord& record : recorder.records) {
-        SCOPED_TRACE(EncodeFileName(record.fileName));
-        EXPECT_FALSE(readFound(record).empty());
-    }
+    const auto search = [&](const QString& dirs) {
+        TLMDSearchFileGrep engine;
+        Recorder recorder(engine, tree.Root());
+        engine.SetDirs(dirs);
+        engine.SetFileMasks("*.ild");
+        engine.SetThreadedSearch(false);
+        engine.Execute();
+        return recorder.records;
+    };
+
+    // Each found path, and what reading it gives.
+    std::map<std::string, std::string> found;
+    for (const TLMDSPFileRecord& record : search(tree.Root()))
+        found[EncodeFileName(record.dir + record.fileName)] = readFound(record);
+    std::map<std::string, std::string> expected;
+    for (const Entry& entry : entries)
+        expected[root + "/" + entry.relative] = entry.contents;
+    EXPECT_EQ(found, expected);
 
     // A start directory whose own name is not UTF-8.
-    TLMDSearchFileGrep inner;
-    Recorder innerRecorder(inner, tree.Root());
-    inner.SetDirs(DecodeFileName(root + "/Sh\xf6ws"));
-    inner.SetFileMasks("*.ild");
-    inner.SetThreadedSearch(false);
-    inner.Execute();
-    ASSERT_EQ(innerRecorder.records.size(), 1u);
-    EXPECT_EQ(EncodeFileName(innerRecorder.records[0].dir), root + "/Sh\xf6ws/");
-    EXPECT_EQ(readFound(innerRecorder.records[0]), "in a latin-1 directory");
+    const std::vector<TLMDSPFileRecord> inner = search(DecodeFileName(root + "/Sh\xf6ws"));
+    ASSERT_EQ(inner.size(), 1u);
+    EXPECT_EQ(EncodeFileName(inner[0].dir), root + "/Sh\xf6ws/");
+    EXPECT_EQ(readFound(inner[0]), "in a latin-1 directory");
 }
 
 TEST(SearchFilters, DefaultsLetEverythingThroughAndFiltersSelect) {
