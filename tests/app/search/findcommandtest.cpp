@@ -180,6 +180,17 @@ TEST_F(FindCommand, NamesThatAreNotUtf8AreWrittenAsTheirBytes) {
             EXPECT_EQ(all, root + "/caf\xe9.ild\n");
         }
     }
+
+    // The JSON list shows the name as text and gives its bytes beside it.
+    const auto [status, out] = RunCliBytes({"--json", latin}, "C.UTF-8", outFile);
+    EXPECT_EQ(status, 0);
+    const QJsonArray found =
+        QJsonDocument::fromJson(QByteArray::fromStdString(out)).object()["found"].toArray();
+    ASSERT_EQ(found.size(), 1);
+    const QJsonObject entry = found[0].toObject();
+    EXPECT_EQ(entry["path"].toString(), root_ + "/Sh\ufffdws/\ufffdt\ufffd.ild");
+    EXPECT_EQ(QByteArray::fromBase64(entry["path_base64"].toString().toLatin1()).toStdString(),
+              latin + "/\xe9t\xe9.ild");
 }
 
 TEST(FindCommandUsage, WrongArgumentsGiveStatusTwoAndOneClearLine) {
