@@ -225,6 +225,8 @@ bool CIlda::ParseSection(CChannel* channel, int formatCode) {
 
     const std::array<uint32_t, 256>& colours = PaletteColours(palette);
     const NearestColourTable* nearest = trueColour ? &NearestColourTable::Of(palette) : nullptr;
+    uint32_t lastFileColour = 0; // black is never looked up
+    uint32_t lastColour = 0;
     for (unsigned left = count; left > 0; --left) {
         if (static_cast<size_t>(end - cursor) < recordSize)
             return false;
@@ -243,8 +245,14 @@ bool CIlda::ParseSection(CChannel* channel, int formatCode) {
             last = (status & kLastPointByte) != 0;
             // Black is a point the laser does not light, whatever its blanking bit says.
             blank = (status & kBlankedByte) != 0 || fileColour == 0;
-            if (!blank)
-                colour = colours[nearest->IndexOf(fileColour)];
+            if (!blank) {
+                // Lines of one colour run over many points: one look-up per run.
+                if (fileColour != lastFileColour) {
+                    lastFileColour = fileColour;
+                    lastColour = colours[nearest->IndexOf(fileColour)];
+                }
+                colour = lastColour;
+            }
         } else {
             const uint16_t status = ReadBigEndian16(record + statusAt);
             last = (status & kLastPoint) != 0;
