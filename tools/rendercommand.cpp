@@ -175,8 +175,7 @@ void MarkPoints(CScreen& screen, CFrame* frame) {
                 return;
             screen.TransformPoint(v);
             // As the renderer's edges: what is not finite in eye space has no place on screen.
-            if (!std::isfinite(v->view_x) || !std::isfinite(v->view_y) ||
-                !std::isfinite(v->view_z))
+            if (!std::isfinite(v->view_x) || !std::isfinite(v->view_y) || !std::isfinite(v->view_z))
                 return;
             screen.ComputeOutcode(v);
             if (v->clip_flags != 0)
