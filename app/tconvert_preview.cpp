@@ -11,7 +11,6 @@
 // answered by a paint that loads and reports the same file again, for ever. Choosing another
 // file, a palette or Preview clears it.
 
-#include <QFile>
 #include <QLabel>
 #include <QPainter>
 #include <QTimer>
@@ -20,6 +19,7 @@
 #include <exception>
 #include <new>
 
+#include "app/search/filenamecodec.h"
 #include "app/tconvert.h"
 #include "app/tdrivecombobox.h"
 #include "app/tfileobjects.h"
@@ -50,9 +50,11 @@ int PlayInterval(const TThTrackBar& bar) {
     return (bar.maximum() - bar.value()) * 14 + 14;
 }
 
+// The path as the list shows it (a name that is no valid text shows replacement characters).
 QString CorruptPreviewMessage(const QString& path) {
-    return QStringLiteral("        The Following File is Corrupt  ") + path +
-           QStringLiteral(" \n Remove  ") + path + QStringLiteral("  from the File List");
+    const QString shown = DisplayedFileName(path);
+    return QStringLiteral("        The Following File is Corrupt  ") + shown +
+           QStringLiteral(" \n Remove  ") + shown + QStringLiteral("  from the File List");
 }
 
 // Sets a flag for the lifetime of the scope and restores its earlier value, also when an
@@ -101,7 +103,7 @@ void TConvert::ShowPreviewCaption() {
     // Without a selected item there is no previewed file; the caption keeps the file shown.
     if (row < 0)
         return;
-    sp1->SetCaption(QStringLiteral(" Previewing File ") + fl->Item(row));
+    sp1->SetCaption(QStringLiteral(" Previewing File ") + DisplayedFileName(fl->Item(row)));
     sp1->repaint();
 }
 
@@ -142,8 +144,7 @@ void TConvert::LoadPreviewFile() {
         ShowScreenPicture();
         // A file that cannot be opened is reported by the reader; the channel then holds its
         // one empty frame, which is shown.
-        if (!previewReader->Load(QFile::encodeName(path).toStdString(), previewChannel,
-                                 RzRadioGroup1->ItemIndex()))
+        if (!previewReader->Load(EncodeFileName(path), previewChannel, RzRadioGroup1->ItemIndex()))
             previewLoadFailed = true;
         currentFrame = previewChannel->FirstFrame();
         DrawCurrentFrame();

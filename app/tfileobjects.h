@@ -5,6 +5,7 @@
 #include <memory>
 #include <new>
 
+#include "app/search/filenamecodec.h"
 #include "ilda/cilda.h"
 #include "model/cchannel.h"
 #include "model/cscene.h"
@@ -35,7 +36,9 @@ struct TFileObjects {
 };
 
 // What the window shows when memory ran out while it loaded (action "load") or saved ("save")
-// a file: memory, not the file, is at fault, so the corrupt-file message would mislead.
+// a file, the file's path as the lists show it: memory, not the file, is at fault, so the
+// corrupt-file message would mislead.
 inline QString NotEnoughMemoryMessage(const char* action, const QString& file) {
-    return QStringLiteral("not enough memory to %1 %2").arg(QLatin1String(action), file);
+    return QStringLiteral("not enough memory to %1 %2")
+        .arg(QLatin1String(action), DisplayedFileName(file));
 }

@@ -27,10 +27,8 @@
 #include <benchmark/benchmark.h>
 
 #include <fcntl.h>
-#include <spawn.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <time.h>
 #include <unistd.h>
 
@@ -53,7 +51,7 @@
 #include "app/tglyphbutton.h"
 #include "app/userdialogs.h"
 #include "bench/bigildafile.h"
-#include "bench/spawnquietly.h"
+#include "bench/childprocess.h"
 #include "ilda/cilda.h"
 #include "model/cchannel.h"
 #include "model/cscene.h"
@@ -99,6 +97,25 @@ double ThreadCpuMilliseconds() {
     return double(t.tv_sec) * 1e3 + double(t.tv_nsec) / 1e6;
 }
 
+// Runs a program with its output sent to /dev/null; returns its exit status and adds the CPU
+// time it used to cpuMs.
+int Spawn(const std::vector<std::string>& arguments, double& cpuMs) {
+    struct rusage usage {};
+    const int status = RunQuietly(arguments, &usage);
+    cpuMs += double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1e3 +
+             double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e3;
+    return status;
+}
+
+// Shows the window in convert mode, its directory lists read.
+void ShowConvertMode(TConvert& window) {
+    window.show();
+    window.Convert->click();
+    while (window.lf->IsSearching())
+        QCoreApplication::processEvents();
+    QCoreApplication::processEvents();
+}
+
 off_t SizeOf(const QString& path) {
     struct stat info {};
     return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? info.st_size : -1;
@@ -112,11 +129,7 @@ void BM_ConvertBigFile_WindowAgainstCli(benchmark::State& state) {
     QTemporaryDir dir;
     TSilentDialogs dialogs;
     TConvert window(&dialogs, dir.path());
-    window.show();
-    window.Convert->click();
-    while (window.lf->IsSearching())
-        QCoreApplication::processEvents();
-    QCoreApplication::processEvents();
+    ShowConvertMode(window);
     const QString listed = window.IldaDirectory() + QStringLiteral("/big.ild");
     // A second name for the same bytes: the window reads the very file the tool reads.
     if (::link(kInput, QFile::encodeName(listed).constData()) != 0 &&
@@ -136,9 +149,8 @@ void BM_ConvertBigFile_WindowAgainstCli(benchmark::State& state) {
     bool ok = window.FileListBox1->Count() == 1;
     for (auto _ : state) {
         auto start = std::chrono::steady_clock::now();
-        ok = SpawnQuietly({TRELLION_CLI, "convert", kInput, "-o", cliDir.toStdString()}, cliCpu) ==
-                 0 &&
-             ok;
+        ok =
+            Spawn({TRELLION_CLI, "convert", kInput, "-o", cliDir.toStdString()}, cliCpu) == 0 && ok;
         cli += Milliseconds(start);
         ok = SizeOf(cliScene) == kSceneSize && ok;
 
@@ -188,11 +200,7 @@ void BM_ConvertManyFiles_WindowAgainstCli(benchmark::State& state) {
     QTemporaryDir dir;
     TSilentDialogs dialogs;
     TConvert window(&dialogs, dir.path());
-    window.show();
-    window.Convert->click();
-    while (window.lf->IsSearching())
-        QCoreApplication::processEvents();
-    QCoreApplication::processEvents();
+    ShowConvertMode(window);
 
     IldaBuilder ild;
     for (int f = 0; f < kBatchFrames; ++f)
@@ -234,7 +242,7 @@ void BM_ConvertManyFiles_WindowAgainstCli(benchmark::State& state) {
         windowCpu += ThreadCpuMilliseconds() - cpu;
 
         start = std::chrono::steady_clock::now();
-        ok = SpawnQuietly(cliArguments, cliCpu) == 0 && ok;
+        ok = Spawn(cliArguments, cliCpu) == 0 && ok;
         cli += Milliseconds(start);
 
         start = std::chrono::steady_clock::now();

@@ -24,7 +24,7 @@
 #include <vector>
 
 #include "bench/bigildafile.h"
-#include "bench/spawnquietly.h"
+#include "bench/childprocess.h"
 #include "tests/ilda/ildabuilder.h"
 
 namespace fs = std::filesystem;
@@ -46,10 +46,10 @@ bool RunBatch(const std::string& cli, const std::vector<std::string>& inputs, co
     fs::remove_all(out);
     fs::create_directories(out);
     auto start = std::chrono::steady_clock::now();
-    bool ok = SpawnQuietly(command) == 0;
+    bool ok = RunQuietly(command, nullptr) == 0;
     fresh += Milliseconds(start);
     start = std::chrono::steady_clock::now();
-    ok = SpawnQuietly(command) == 0 && ok;
+    ok = RunQuietly(command, nullptr) == 0 && ok;
     replaced += Milliseconds(start);
     return ok;
 }

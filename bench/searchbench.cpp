@@ -12,14 +12,11 @@
 #include <QEventLoop>
 
 #include <benchmark/benchmark.h>
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include "app/search/tlmdsearchfilegrep.h"
+#include "bench/childprocess.h"
 #include "bench/searchtree.h"
-#include "bench/spawnquietly.h"
 
 extern char** environ;
 
@@ -35,7 +32,7 @@ double Seconds(std::chrono::steady_clock::time_point since) {
 
 double TimeFind() {
     const auto start = std::chrono::steady_clock::now();
-    if (SpawnQuietly({"find", gRoot, "-iname", "*.ild"}) != 0)
+    if (RunQuietly({"find", gRoot, "-iname", "*.ild"}, nullptr) != 0)
         return -1;
     return Seconds(start);
 }
@@ -90,7 +87,7 @@ void BM_FindCommandVsFind(benchmark::State& state) {
     double find = 0;
     for (auto _ : state) {
         const auto start = std::chrono::steady_clock::now();
-        if (SpawnQuietly({TRELLION_CLI, "find", gRoot}) != 0) {
+        if (RunQuietly({TRELLION_CLI, "find", gRoot}, nullptr) != 0) {
             state.SkipWithError("trellion-cli find failed");
             return;
         }

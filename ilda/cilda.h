@@ -84,6 +84,7 @@ public:
 
 private:
     bool ParseSection(CChannel* channel, int formatCode);
+    template <int Format> bool ParseSectionOf(CChannel* channel);
     bool StepOverPaletteSection();
     void CloseInput();
     void Emit(const uint8_t* data, size_t size);
