@@ -1,5 +1,7 @@
 #include "app/tconvert.h"
 
+#include <QAbstractItemView>
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
 #include <QGuiApplication>
@@ -38,9 +40,9 @@ QString WithTrailingSeparator(const QString& dir) {
 
 } // namespace
 
-TConvert::THookBinding::THookBinding(IUserDialogs& dialogs)
-    : previous(SetMessageHook([&dialogs](const std::string& text, int type, unsigned buttons) {
-          return dialogs.ThemedMessage(text, type, buttons);
+TConvert::THookBinding::THookBinding(TConvert& window)
+    : previous(SetMessageHook([&window](const std::string& text, int type, unsigned buttons) {
+          return window.FileCodeMessage(text, type, buttons);
       })) {}
 
 TConvert::THookBinding::~THookBinding() {
@@ -49,7 +51,7 @@ TConvert::THookBinding::~THookBinding() {
 
 TConvert::TConvert(IUserDialogs* given, const QString& baseDir, QWidget* owner)
     : QWidget(owner), ownDialogs(given ? nullptr : std::make_unique<QtUserDialogs>()),
-      dialogs(given ? given : ownDialogs.get()), hookBinding(*dialogs), SaveDialog1(*dialogs) {
+      dialogs(given ? given : ownDialogs.get()), hookBinding(*this), SaveDialog1(*dialogs) {
     BuildLayout();
 
     const QString base =
@@ -167,8 +169,14 @@ void TConvert::RzBitBtn12Click() {
 void TConvert::keyPressEvent(QKeyEvent* event) {
     const int key = event->key();
     const bool plain = (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
-    if (plain && (key == Qt::Key_Return || key == Qt::Key_Enter) && BitBtn2->isVisible() &&
-        BitBtn2->isEnabled()) {
+    const bool enter = key == Qt::Key_Return || key == Qt::Key_Enter;
+    // A list uses Enter itself (it opens a directory or chooses an item); Qt's item views
+    // activate the item and then pass the key on, which must not reach the default button.
+    if (enter && qobject_cast<QAbstractItemView*>(QApplication::focusWidget())) {
+        event->accept();
+        return;
+    }
+    if (plain && enter && BitBtn2->isVisible() && BitBtn2->isEnabled()) {
         BitBtn2->click();
         return;
     }

@@ -1,11 +1,15 @@
 // The entry point, the event loop and the keys and buttons that end it.
 
 #include <QApplication>
+#include <QFile>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
+#include <QWindow>
 
+#include <functional>
 #include <stdexcept>
 
 #include "app/entrypoint.h"
@@ -19,6 +23,21 @@ using Kind = ScriptedUserDialogs::Kind;
 
 TApplication& App() {
     return *static_cast<TApplication*>(QCoreApplication::instance());
+}
+
+// The caption the window system shows for a window: the desktop platforms (xcb, wayland,
+// windows) give it the QWindow's title followed by " \u2014 " and the application's display
+// name, unless no display name was set or the title already ends in it.
+QString PlatformCaption(const QWindow& window) {
+    const QString title = window.title();
+    // An unset display name follows the application name.
+    const QString name = QCoreApplication::applicationName();
+    QCoreApplication::setApplicationName(name + QStringLiteral("-probe"));
+    const QString displayName = QGuiApplication::applicationDisplayName();
+    QCoreApplication::setApplicationName(name);
+    if (displayName == name + QStringLiteral("-probe") || title.endsWith(displayName))
+        return title;
+    return title + QStringLiteral(" \u2014 ") + displayName;
 }
 
 // Runs the event loop with `action` as its first event; returns the loop's exit code, or -1
@@ -77,6 +96,76 @@ TEST_F(EventLoopTest, EnterInConvertModeClosesThroughTheDefaultButton) {
     const int code = RunLoopWith([this] { QTest::keyClick(window->Edit1, Qt::Key_Return); });
     EXPECT_EQ(code, 0);
     EXPECT_EQ(closeClicks.count(), 1);
+}
+
+// A list keeps Enter: the directory lists open the current directory, the file lists choose
+// the current file; neither passes the key on to the default button.
+struct EnterOnListCase {
+    const char* name;
+    const char* list;
+    // Checks what Enter did in the list; the current row was set to `row` before.
+    std::function<void(TConvert&, const QString& ildaSub)> check;
+};
+
+class EnterOnListTest : public EventLoopTest,
+                        public ::testing::WithParamInterface<EnterOnListCase> {};
+
+TEST_P(EnterOnListTest, IsKeptByTheListAndDoesNotClose) {
+    const QString ildaSub = window->IldaDirectory() + QStringLiteral("/Shows");
+    ASSERT_TRUE(QDir().mkpath(ildaSub));
+    QFile file(window->IldaDirectory() + QStringLiteral("/laser.ild"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.close();
+    window->Convert->click();
+    Settle();
+    ASSERT_TRUE(window->BitBtn2->isVisible() && window->BitBtn2->isEnabled());
+
+    auto* list = Control<QListWidget>(GetParam().list);
+    ASSERT_NE(list, nullptr);
+    // The last row: the subdirectory in a directory list, the file in the ILDA file list.
+    list->setCurrentRow(list->count() - 1);
+    list->setFocus();
+    QSignalSpy closeClicks(window->BitBtn2, &QAbstractButton::clicked);
+    QTest::keyClick(list, Qt::Key_Return);
+    QTest::keyClick(list, Qt::Key_Enter, Qt::KeypadModifier);
+    EXPECT_EQ(closeClicks.count(), 0);
+    GetParam().check(*window, ildaSub);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Lists, EnterOnListTest,
+    ::testing::Values(EnterOnListCase{"DirectoryListOpensTheDirectory", "DirectoryListBox1",
+                                      [](TConvert& window, const QString& ildaSub) {
+                                          EXPECT_EQ(window.DirectoryListBox1->Directory(),
+                                                    QDir::cleanPath(ildaSub));
+                                      }},
+                      EnterOnListCase{"FileListChoosesTheFile", "FileListBox1",
+                                      [](TConvert& window, const QString&) {
+                                          EXPECT_EQ(window.Edit1->text(),
+                                                    QStringLiteral("laser.ild"));
+                                      }},
+                      EnterOnListCase{"SceneDirectoryList", "DirectoryListBox2",
+                                      [](TConvert& window, const QString&) {
+                                          EXPECT_EQ(window.DirectoryListBox2->Directory(),
+                                                    QDir::cleanPath(window.SceneDirectory()));
+                                      }},
+                      EnterOnListCase{"SceneFileList", "FileListBox2",
+                                      [](TConvert&, const QString&) {}}),
+    [](const ::testing::TestParamInfo<EnterOnListCase>& info) {
+        return std::string(info.param.name);
+    });
+
+TEST_F(EventLoopTest, EnterOnTheFoundListDoesNotClose) {
+    window->Convert->click();
+    Settle();
+    window->fl->Add(QStringLiteral("/shows/a.ild"));
+    window->fl->show();
+    window->fl->SetSelected(0, true);
+    window->fl->setCurrentIndex(window->fl->model()->index(0, 0));
+    window->fl->setFocus();
+    QSignalSpy closeClicks(window->BitBtn2, &QAbstractButton::clicked);
+    QTest::keyClick(window->fl, Qt::Key_Return);
+    EXPECT_EQ(closeClicks.count(), 0);
 }
 
 TEST_F(EventLoopTest, EnterOnAFocusedButtonClicksThatButtonInstead) {
@@ -148,6 +237,9 @@ TEST(Entry, RunsTheWindowUntilQuitAndReturnsZero) {
     const QString previousCurrent = QDir::currentPath();
     ScriptedUserDialogs dialogs;
     QString title;
+    QString caption;
+    QString convertCaption;
+    QString iconText;
     bool guardFired = false;
     QTimer::singleShot(5000, [&] {
         guardFired = true;
@@ -157,7 +249,11 @@ TEST(Entry, RunsTheWindowUntilQuitAndReturnsZero) {
         for (QWidget* top : QApplication::topLevelWidgets()) {
             if (auto* window = qobject_cast<TConvert*>(top); window && window->isVisible()) {
                 title = window->windowTitle();
-                window->RzBitBtn16->click();
+                caption = PlatformCaption(*window->windowHandle());
+                iconText = window->windowIconText();
+                window->Convert->click();
+                convertCaption = PlatformCaption(*window->windowHandle());
+                window->BitBtn2->click();
                 return;
             }
         }
@@ -165,6 +261,10 @@ TEST(Entry, RunsTheWindowUntilQuitAndReturnsZero) {
     });
     EXPECT_EQ(RunTrellion(App(), &dialogs, temp.path()), 0);
     EXPECT_EQ(title, StartTitle());
+    // The caption is the window's text alone; the application's title names the task bar entry.
+    EXPECT_EQ(caption, StartTitle());
+    EXPECT_EQ(convertCaption, StandardTitle());
+    EXPECT_EQ(iconText, QStringLiteral("Trellion"));
     EXPECT_FALSE(guardFired);
     EXPECT_TRUE(dialogs.asked.empty());
     QDir::setCurrent(previousCurrent);
