@@ -209,8 +209,8 @@ void TConvert::SaveToChosenDirectories() {
                     const QString target = QFileInfo(chosen).absolutePath() + u'/' + name;
                     const bool replaceAsked = QDir::cleanPath(target) == chosen;
                     if (replaceAsked || !QFileInfo::exists(target) ||
-                        dialogs->Confirm(ReplaceQuestion(target), TConfirmButtons::YesNo) ==
-                            TAnswer::Yes)
+                        dialogs->Confirm(ReplaceQuestion(target), TConfirmButtons::YesNo,
+                                         TAnswer::No) == TAnswer::Yes)
                         (void)file.reader->Save(target.toStdString(), file.channel, palette);
                 }
             } catch (const std::exception&) {
