@@ -4,7 +4,9 @@
 #include <QString>
 #include <QWidget>
 
+#include <functional>
 #include <memory>
+#include <string>
 
 #include "app/tsavedialog.h"
 #include "app/userdialogs.h"
@@ -72,7 +74,7 @@ class TConvert : public QWidget {
     // including a construction that fails part way.
     class THookBinding {
     public:
-        explicit THookBinding(IUserDialogs& dialogs);
+        explicit THookBinding(TConvert& window);
         ~THookBinding();
         THookBinding(const THookBinding&) = delete;
         THookBinding& operator=(const THookBinding&) = delete;
@@ -261,7 +263,7 @@ public:
 
 protected:
     // Enter clicks BitBtn2 and Escape clicks BitBtn3, each while visible and enabled, when the
-    // focused control leaves the key to the window.
+    // focused control leaves the key to the window. A focused list keeps Enter for itself.
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
@@ -291,6 +293,16 @@ private:
     // Set while LoadPreviewFile runs, so that a paint or tick during a message box it shows does
     // not load or step a file being replaced.
     bool previewLoading = false;
+    // Set while a paint of the drawing area that is not the preview's own runs. A message
+    // raised then (by a load the paint started) is shown once the window has finished painting:
+    // a modal box opened inside the paint would stand over a half-drawn window.
+    bool inSystemPaint = false;
+    // The file code's reporting hook: the window's themed message box, after the paint when
+    // inSystemPaint is set.
+    int FileCodeMessage(const std::string& text, int type, unsigned buttons);
+    // Runs report now, or once the window has finished painting when inSystemPaint is set.
+    void ReportAfterPaint(std::function<void()> report);
+
     // Set when the last load failed (the file could not be opened or raised an error): paints
     // then show the empty picture instead of loading and reporting again, until another file,
     // a palette or Preview is chosen.
