@@ -357,6 +357,7 @@ void TConvert::BuildPreviewPanel() {
     TrackBar1->setValue(10);
     TrackBar1->setTickInterval(1);
     TrackBar1->setTickPosition(QSlider::TicksBelow);
+    TrackBar1->SetThumbLength(15);
     SetHint(TrackBar1, "Frames Per Second for Replaying Graphic when Play Enabled.");
     RzBitBtn11 = p1.Button("RzBitBtn11", QRect(344, 48, 73, 24), TGlyph::Search, "Search",
                            "Close Preview and Go to File Searching.");
