@@ -416,33 +416,47 @@ TEST_F(SearchFlowTest, WebPromptCancelEndsTheApplication) {
     EXPECT_EQ(dialogs.Count(Kind::OpenUrl), 0);
 }
 
-// Pictures of the search panel while a search runs and after it, for looking at: written only
-// when TRELLION_WINDOW_GRABS names a directory.
+// Red pixels (the searching status text) in the part of a picture of the window that the
+// control covers.
+int RedPixelsOver(const QImage& picture, const QWidget& control, const QWidget& window) {
+    const QRect area(control.mapTo(&window, QPoint(0, 0)) * picture.devicePixelRatio(),
+                     control.size() * picture.devicePixelRatio());
+    int red = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x) {
+            const QColor c = picture.pixelColor(x, y);
+            red += c.red() > 160 && c.green() < 90 && c.blue() < 90;
+        }
+    return red;
+}
+
+// The search panel as the screen shows it while a search runs (the red status text naming a
+// directory) and after it (the hint in black), each picture kept in the test's own directory.
 TEST_F(SearchFlowTest, PicturesDuringAndAfterASearch) {
-    const QString directory = qEnvironmentVariable("TRELLION_WINDOW_GRABS");
-    if (directory.isEmpty())
-        GTEST_SKIP() << "TRELLION_WINDOW_GRABS not set";
     MakeTree(shows, {"Intro.ild", "beams.ild", "Tour 2024/Opening/Wave.ILD",
                      "Tour 2024/Opening/Finale/fan.ild", "Tour 2024/Opening/Finale/fan2.ild"});
-    bool grabbed = false;
+    QImage searching;
     TLMDSearchFileGrep& lf = *window->lf;
     lf.OnDirChange = [&, bound = lf.OnDirChange](QObject* sender, const QString& dir) {
         bound(sender, dir);
-        if (!grabbed && dir.endsWith(QStringLiteral("/Finale/"))) {
-            grabbed = true;
+        if (searching.isNull() && dir.endsWith(QStringLiteral("/Finale/"))) {
             // What the screen shows: the window's backing store. (Rendering the window afresh
             // would leave out the controls whose paints the search holds between its paced
             // paints.)
-            EXPECT_TRUE(window->QWidget::screen()
-                            ->grabWindow(window->winId())
-                            .save(QDir(directory).filePath("searchflow-searching.png")));
+            searching = window->QWidget::screen()->grabWindow(window->winId()).toImage();
         }
     };
     FirstSearchOf(shows);
-    EXPECT_TRUE(grabbed);
+    ASSERT_FALSE(searching.isNull());
+    EXPECT_TRUE(searching.save(temp.filePath(QStringLiteral("searchflow-searching.png"))));
+    EXPECT_GT(RedPixelsOver(searching, *window->RzLabel21, *window), 50);
+
     window->fl->SetSelected(1, true);
     QCoreApplication::processEvents();
-    EXPECT_TRUE(window->grab().save(QDir(directory).filePath("searchflow-idle.png")));
+    const QImage idle = window->grab().toImage();
+    EXPECT_TRUE(idle.save(temp.filePath(QStringLiteral("searchflow-idle.png"))));
+    EXPECT_EQ(RedPixelsOver(idle, *window->RzLabel21, *window), 0);
+    EXPECT_EQ(window->fl->Count(), 5);
 }
 
 } // namespace
