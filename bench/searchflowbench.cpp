@@ -9,6 +9,9 @@
 // A second pair searches with the mask "*.*", so that every one of the 105,000 entries is
 // listed; a third benchmark inserts N texts in random order into the found-file list alone and
 // reports the cost per item, which stays flat when insertion is not quadratic.
+//
+// Two more pairs search where the cost is per directory: a generated tree of 17,211 directories
+// holding few files (BuildDirectoryTree), and /usr as this machine has it.
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
@@ -35,6 +38,7 @@
 namespace {
 
 SearchTree gTree;
+SearchTree gDirectoryTree;
 std::unique_ptr<QTemporaryDir> gBase;
 
 // The window asks nothing during a first start; every answer is the harmless one.
@@ -42,7 +46,7 @@ class QuietDialogs : public IUserDialogs {
 public:
     void Information(const QString&) override {}
     void ShowError(const QString&) override {}
-    TAnswer Confirm(const QString&, TConfirmButtons) override { return TAnswer::No; }
+    TAnswer Confirm(const QString&, TConfirmButtons, TAnswer) override { return TAnswer::No; }
     int ThemedMessage(const std::string&, int, unsigned) override { return mrOk; }
     std::optional<QString> SaveFileName(const TSaveFileRequest&) override { return std::nullopt; }
     void OpenUrl(const QString&) override {}
@@ -59,11 +63,11 @@ struct WindowRun {
     int listed = 0;
 };
 
-WindowRun TimeWindow(const QString& masks) {
+WindowRun TimeWindow(const QString& root, const QString& masks) {
     QuietDialogs dialogs;
     TConvert window(&dialogs, gBase->path());
     window.show();
-    window.DirectoryListBox1->SetDirectory(QString::fromStdString(gTree.root));
+    window.DirectoryListBox1->SetDirectory(root);
     window.lf->SetFileMasks(masks);
     QApplication::processEvents();
 
@@ -90,13 +94,13 @@ WindowRun TimeWindow(const QString& masks) {
     return run;
 }
 
-double TimeEngine(const QString& masks, size_t& found) {
+double TimeEngine(const QString& root, const QString& masks, size_t& found) {
     TLMDSearchFileGrep engine;
     std::vector<TLMDSPFileRecord> records;
     QEventLoop loop;
     engine.OnFound = [&](QObject*, const TLMDSPFileRecord& record) { records.push_back(record); };
     engine.OnEnd = [&](QObject*) { loop.quit(); };
-    engine.SetDirs(QString::fromStdString(gTree.root));
+    engine.SetDirs(root);
     engine.SetFileMasks(masks);
     engine.SetInternalFoundList(false);
     const auto start = std::chrono::steady_clock::now();
@@ -107,16 +111,16 @@ double TimeEngine(const QString& masks, size_t& found) {
     return seconds;
 }
 
-void WindowVsEngine(benchmark::State& state, const QString& masks) {
+void WindowVsEngine(benchmark::State& state, const QString& root, const QString& masks) {
     double window = 0;
     double engine = 0;
     double inDirChange = 0;
     double inFound = 0;
     int listed = 0;
     for (auto _ : state) {
-        const WindowRun run = TimeWindow(masks);
+        const WindowRun run = TimeWindow(root, masks);
         size_t found = 0;
-        const double bare = TimeEngine(masks, found);
+        const double bare = TimeEngine(root, masks, found);
         if (run.listed != static_cast<int>(found)) {
             state.SkipWithError("the window listed a different number of files");
             return;
@@ -137,18 +141,35 @@ void WindowVsEngine(benchmark::State& state, const QString& masks) {
     state.counters["listed"] = listed;
 }
 
+QString Root(const SearchTree& tree) {
+    return QString::fromStdString(tree.root);
+}
+
 void BM_WindowVsEngine(benchmark::State& state) {
-    WindowVsEngine(state, QStringLiteral("*.ild"));
+    WindowVsEngine(state, Root(gTree), QStringLiteral("*.ild"));
 }
 BENCHMARK(BM_WindowVsEngine)->UseManualTime()->Iterations(10)->Unit(benchmark::kMillisecond);
 
 void BM_WindowVsEngineEveryEntry(benchmark::State& state) {
-    WindowVsEngine(state, QStringLiteral("*.*"));
+    WindowVsEngine(state, Root(gTree), QStringLiteral("*.*"));
 }
 BENCHMARK(BM_WindowVsEngineEveryEntry)
     ->UseManualTime()
     ->Iterations(3)
     ->Unit(benchmark::kMillisecond);
+
+void BM_WindowVsEngineManyDirectories(benchmark::State& state) {
+    WindowVsEngine(state, Root(gDirectoryTree), QStringLiteral("*.ild"));
+}
+BENCHMARK(BM_WindowVsEngineManyDirectories)
+    ->UseManualTime()
+    ->Iterations(10)
+    ->Unit(benchmark::kMillisecond);
+
+void BM_WindowVsEngineUsr(benchmark::State& state) {
+    WindowVsEngine(state, QStringLiteral("/usr"), QStringLiteral("*.ild"));
+}
+BENCHMARK(BM_WindowVsEngineUsr)->UseManualTime()->Iterations(5)->Unit(benchmark::kMillisecond);
 
 // Paths like a search's, in random order: each lands anywhere in the list.
 std::vector<QString> ShuffledPaths(int count) {
@@ -215,11 +236,14 @@ int main(int argc, char** argv) {
         return 1;
     gBase = std::make_unique<QTemporaryDir>();
     gTree = BuildSearchTree();
-    // One untimed pass warms the directory cache for both.
+    gDirectoryTree = BuildDirectoryTree();
+    // One untimed pass over each tree warms the directory cache for both.
     size_t found = 0;
-    TimeEngine(QStringLiteral("*.*"), found);
+    for (const QString& root : {Root(gTree), Root(gDirectoryTree), QStringLiteral("/usr")})
+        TimeEngine(root, QStringLiteral("*.*"), found);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
     RemoveSearchTree(gTree);
+    RemoveSearchTree(gDirectoryTree);
     return 0;
 }
