@@ -255,6 +255,10 @@ public:
     bool stopRequested = false;
     // The preview's drawing surface, sized to PaintBox.
     std::unique_ptr<CScreen> screen;
+    // While a search runs, the status texts and the found-file list are painted, and the caption
+    // set, at most once per this many milliseconds (see the search workflow).
+    static constexpr qint64 searchPaintInterval = 20;
+
     // The file being previewed: its scene, the channel and shown frame inside it, its reader.
     std::unique_ptr<CScene> previewScene;
     CChannel* previewChannel = nullptr;

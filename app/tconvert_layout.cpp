@@ -267,6 +267,9 @@ void TConvert::BuildLayout() {
                              Qt::AlignHCenter | Qt::AlignTop);
         RzLabel21->setFont(arial9);
         SetTextColour(RzLabel21, Qt::black);
+        // A search changes this text at every directory; at a fixed size a new text does not
+        // ask the panel to lay its children out again each time.
+        RzLabel21->setFixedSize(RzLabel21->size());
         ps.Finish();
     }
 

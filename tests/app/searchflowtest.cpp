@@ -9,6 +9,7 @@
 #include <QScreen>
 #include <QTest>
 #include <QTimer>
+#include <QWindow>
 
 #include <algorithm>
 #include <initializer_list>
@@ -83,10 +84,14 @@ protected:
     }
 
     // Records what the window shows after each of its notification handlers, by wrapping the
-    // handlers the window bound.
-    void WatchNotifications() {
+    // handlers the window bound. A slow walk enters each directory after the window's paint
+    // interval has passed, as a walk through slow directories does.
+    void WatchNotifications(bool slowWalk = false) {
         TLMDSearchFileGrep& lf = *window->lf;
-        lf.OnDirChange = [this, bound = lf.OnDirChange](QObject* sender, const QString& dir) {
+        lf.OnDirChange = [this, slowWalk, bound = lf.OnDirChange](QObject* sender,
+                                                                  const QString& dir) {
+            if (slowWalk)
+                QTest::qSleep(static_cast<int>(TConvert::searchPaintInterval) + 5);
             bound(sender, dir);
             dirs.push_back(dir);
             titles.push_back(window->windowTitle());
@@ -173,6 +178,33 @@ TEST_F(SearchFlowTest, ListsEveryMatchWithItsFullPathInTheListsSortedOrder) {
     EXPECT_TRUE(std::is_sorted(expected.begin(), expected.end(), &FoundOrderLess));
 }
 
+// A fast walk: every directory changes the status text, while the window system is handed a
+// new caption only at the window's paint pace, each naming the directory entered then.
+TEST_F(SearchFlowTest, AFastWalkHandsTheCaptionToTheWindowSystemAtThePaintPace) {
+    for (int i = 0; i < 600; ++i)
+        ASSERT_TRUE(QDir().mkpath(shows + QStringLiteral("/d%1/e").arg(i)));
+    WatchNotifications();
+    std::vector<QString> handed;
+    QObject::connect(window->windowHandle(), &QWindow::windowTitleChanged,
+                     [&](const QString& title) { handed.push_back(title); });
+    FirstSearchOf(shows);
+
+    ASSERT_EQ(dirs.size(), 1201u);
+    for (size_t i = 0; i < dirs.size(); ++i)
+        ASSERT_EQ(statusTexts[i], " \n Searching Directories :: \n " + dirs[i]);
+    ASSERT_GE(handed.size(), 3u);
+    EXPECT_LT(handed.size(), dirs.size() / 4);
+    EXPECT_EQ(handed.front(), QStringLiteral("File Searching Started."));
+    EXPECT_EQ(handed.back(), StandardTitle());
+    for (size_t i = 1; i + 1 < handed.size(); ++i) {
+        ASSERT_TRUE(handed[i].startsWith(QStringLiteral("  Searching for Files  ")));
+        const QString dir = handed[i].mid(23);
+        EXPECT_NE(std::find(dirs.begin(), dirs.end(), dir), dirs.end()) << dir.toStdString();
+    }
+    // The first directory is named at once.
+    EXPECT_EQ(titles.front(), "  Searching for Files  " + dirs.front());
+}
+
 TEST_F(SearchFlowTest, CaseVariantsOfOneNameListLowerCaseFirst) {
     MakeTree(shows, {"Laser.ild", "laser.ild", "LASER.ILD", "zoom.ild"});
     FirstSearchOf(shows);
@@ -182,7 +214,7 @@ TEST_F(SearchFlowTest, CaseVariantsOfOneNameListLowerCaseFirst) {
 
 TEST_F(SearchFlowTest, WhileSearchingTheCaptionAndStatusNameTheDirectoryEntered) {
     MakeTree(shows, {"top.ild", "a/mid.ild", "a/b/low.ild"});
-    WatchNotifications();
+    WatchNotifications(true);
     FirstSearchOf(shows);
 
     const std::vector<QString> entered = {shows + "/", shows + "/a/", shows + "/a/b/"};
