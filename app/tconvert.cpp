@@ -2,6 +2,8 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
@@ -25,15 +27,24 @@
 #include "ilda/cilda.h"
 #include "model/cscene.h"
 #include "model/geometry.h"
+#include "platform/userdirectories.h"
+#include "platform/workingdirectories.h"
 #include "render/cscreen.h"
 #include "scene/settings.h"
 
 namespace {
 
-// The executable's directory "including its last separator": the working directories are
-// formed by plain concatenation, so their names keep their leading space.
-QString WithTrailingSeparator(const QString& dir) {
-    return dir.endsWith(u'/') ? dir : dir + u'/';
+// An installed copy's working directories: $XDG_DATA_HOME/trellion.
+std::string DataDirectory() {
+    const std::string data = UserDataDirectory();
+    return data.empty() ? data : data + "/trellion";
+}
+
+std::string WorkingDirectoriesMissingMessage(const std::string& problem) {
+    return "The working directories \"" + IldaDirectoryName().toStdString() + "\" and \"" +
+           SceneDirectoryName().toStdString() + "\" could not be created:\n\n" + problem +
+           "\nFiles can still be searched, previewed and converted in directories you choose;"
+           "\nsaving to the ILDA Files directory fails until one of these places can be written.";
 }
 
 } // namespace
@@ -52,14 +63,18 @@ TConvert::TConvert(IUserDialogs* given, const QString& baseDir, QWidget* owner)
       dialogs(given ? given : ownDialogs.get()), hookBinding(*dialogs), SaveDialog1(*dialogs) {
     BuildLayout();
 
-    const QString base =
-        WithTrailingSeparator(baseDir.isEmpty() ? QCoreApplication::applicationDirPath() : baseDir);
+    const TWorkingDirectories place = PlaceWorkingDirectories(
+        QFile::encodeName(baseDir.isEmpty() ? QCoreApplication::applicationDirPath() : baseDir)
+            .toStdString(),
+        DataDirectory(),
+        {QFile::encodeName(IldaDirectoryName()).toStdString(),
+         QFile::encodeName(SceneDirectoryName()).toStdString()});
+    const QString base = QFile::decodeName(place.base.c_str());
     ildaDirectory = base + IldaDirectoryName();
     sceneDirectory = base + SceneDirectoryName();
-    // Failures are not reported here: a directory that is missing afterwards makes the
-    // directory lists raise below.
-    QDir().mkdir(ildaDirectory);
-    QDir().mkdir(sceneDirectory);
+    if (!place.ready)
+        (void)dialogs->ThemedMessage(WorkingDirectoriesMissingMessage(place.problem), mtWarning,
+                                     mbOK);
 
     MyTimer1->stop();
 
@@ -77,8 +92,8 @@ TConvert::TConvert(IUserDialogs* given, const QString& baseDir, QWidget* owner)
                             static_cast<QWidget*>(RzBitBtn5), static_cast<QWidget*>(RzBitBtn6)})
         button->setEnabled(false);
 
-    DirectoryListBox1->SetDirectory(ildaDirectory);
-    DirectoryListBox2->SetDirectory(sceneDirectory);
+    ShowWorkingDirectory(DirectoryListBox1, ildaDirectory);
+    ShowWorkingDirectory(DirectoryListBox2, sceneDirectory);
 
     Label2->setText(QStringLiteral("Destination Directory For Scene Files"));
 
@@ -89,6 +104,17 @@ TConvert::TConvert(IUserDialogs* given, const QString& baseDir, QWidget* owner)
 }
 
 TConvert::~TConvert() = default;
+
+void TConvert::ShowWorkingDirectory(TDirectoryListBox* list, const QString& dir) {
+    if (QFileInfo(dir).isDir()) {
+        list->SetDirectory(dir);
+        return;
+    }
+    // Reported once at start; the list keeps what it shows, or starts at the home directory.
+    if (list->Directory().isEmpty())
+        list->SetDirectory(QFileInfo(QDir::homePath()).isDir() ? QDir::homePath()
+                                                               : QDir::rootPath());
+}
 
 void TConvert::ShowConvertMode() {
     fl->hide();
@@ -120,7 +146,7 @@ void TConvert::ShowConvertMode() {
 }
 
 void TConvert::PreviewClose2() {
-    DirectoryListBox1->SetDirectory(ildaDirectory);
+    ShowWorkingDirectory(DirectoryListBox1, ildaDirectory);
     RzPanel3->hide();
     ThPanel1->hide();
     MyTimer1->stop();
