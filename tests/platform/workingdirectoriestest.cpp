@@ -113,25 +113,22 @@ TEST_F(WorkingDirectoriesTest, AWritableProgramDirectoryKeepsThemBesideTheExecut
 TEST_F(WorkingDirectoriesTest, AnInstalledProgramKeepsThemInTheDataDirectory) {
     struct Case {
         const char* what;
-        std::function<std::string(WorkingDirectoriesTest&)> programDir;
+        std::function<std::string()> programDir;
     };
     const Case cases[] = {
-        {"a read-only program directory",
-         [](WorkingDirectoriesTest& t) { return t.Directory("prefix/libexec", false); }},
-        {"a writable directory named bin",
-         [](WorkingDirectoriesTest& t) { return t.Directory("prefix/bin", true) + "/"; }},
-        {"a program directory that does not exist",
-         [](WorkingDirectoriesTest& t) { return t.root_ + "/gone/app"; }},
+        {"a read-only program directory", [this] { return Directory("prefix/libexec", false); }},
+        {"a writable directory named bin", [this] { return Directory("prefix/bin", true) + "/"; }},
+        {"a program directory that does not exist", [this] { return root_ + "/gone/app"; }},
         {"a file where a working directory should be",
-         [](WorkingDirectoriesTest& t) {
-             const std::string dir = t.Directory("unpacked", true);
+         [this] {
+             const std::string dir = Directory("unpacked", true);
              std::ofstream(dir + "/" + kIlda) << "not a directory";
              return dir;
          }},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        const std::string program = c.programDir(*this);
+        const std::string program = c.programDir();
         Directory("home", true);
         const std::string data = root_ + "/home/.local/share/trellion";
 
