@@ -45,7 +45,9 @@ TWorkingDirectories PlaceWorkingDirectories(const std::string& programDir,
                                             std::initializer_list<std::string> names) {
     TWorkingDirectories result;
     const std::string program = WithTrailingSeparator(programDir);
-    if (IsBinDirectory(programDir)) {
+    if (programDir.empty()) {
+        result.problem = "the program's directory is unknown\n";
+    } else if (IsBinDirectory(programDir)) {
         result.problem = program + ": a program directory\n";
     } else if (std::string reason = CreateBelow(program, names); !reason.empty()) {
         result.problem = reason + '\n';

@@ -183,8 +183,10 @@ TEST(WindowConstruction, NeitherPlaceWarnsOnceAndTheWindowGoesOn) {
         EXPECT_EQ(warning.kind, Kind::Themed);
         EXPECT_EQ(warning.themedType, mtWarning);
         EXPECT_EQ(warning.themedButtons, unsigned(mbOK));
-        EXPECT_TRUE(warning.text.contains(base + QStringLiteral(" ILDA Files"))) << warning.text;
-        EXPECT_TRUE(warning.text.contains(temp.path() + QStringLiteral("/file"))) << warning.text;
+        EXPECT_TRUE(warning.text.contains(base + QStringLiteral(" ILDA Files")))
+            << warning.text.toStdString();
+        EXPECT_TRUE(warning.text.contains(temp.path() + QStringLiteral("/file")))
+            << warning.text.toStdString();
         EXPECT_EQ(window.DirectoryListBox1->Directory(), QDir::cleanPath(temp.path()));
         EXPECT_EQ(window.DirectoryListBox2->Directory(), QDir::cleanPath(temp.path()));
 

@@ -70,11 +70,13 @@ protected:
         char name[] = "/tmp/workdirs-XXXXXX";
         ASSERT_NE(::mkdtemp(name), nullptr);
         root_ = name;
+        previousCurrent_ = fs::current_path();
         // Open to the unprivileged child; each case narrows what it needs.
         fs::permissions(root_, fs::perms::all);
     }
     void TearDown() override {
         std::error_code ec;
+        fs::current_path(previousCurrent_, ec);
         for (const auto& entry : fs::recursive_directory_iterator(root_, ec))
             if (entry.is_directory(ec))
                 fs::permissions(entry.path(), fs::perms::owner_all, fs::perm_options::add, ec);
@@ -97,6 +99,7 @@ protected:
         return fs::exists(dir + "/" + kIlda) || fs::exists(dir + "/" + kScene);
     }
     std::string root_;
+    fs::path previousCurrent_;
 };
 
 TEST_F(WorkingDirectoriesTest, AWritableProgramDirectoryKeepsThemBesideTheExecutable) {
@@ -119,6 +122,11 @@ TEST_F(WorkingDirectoriesTest, AnInstalledProgramKeepsThemInTheDataDirectory) {
         {"a read-only program directory", [this] { return Directory("prefix/libexec", false); }},
         {"a writable directory named bin", [this] { return Directory("prefix/bin", true) + "/"; }},
         {"a program directory that does not exist", [this] { return root_ + "/gone/app"; }},
+        {"an unknown program directory (nothing is made in the current one)",
+         [this] {
+             fs::current_path(Directory("current", true));
+             return std::string();
+         }},
         {"a file where a working directory should be",
          [this] {
              const std::string dir = Directory("unpacked", true);
@@ -138,6 +146,7 @@ TEST_F(WorkingDirectoriesTest, AnInstalledProgramKeepsThemInTheDataDirectory) {
         EXPECT_TRUE(HasBoth(data)) << "created with its parents";
         EXPECT_FALSE(fs::is_directory(program + "/" + kIlda));
         EXPECT_FALSE(fs::exists(program + "/" + kScene));
+        EXPECT_FALSE(HasEither(fs::current_path()));
         fs::remove_all(root_ + "/home");
     }
 }
