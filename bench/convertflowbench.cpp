@@ -11,7 +11,14 @@
 //            re-reads;
 //   bare     the conversion's own work in this process: a fresh scene and channel, CIlda::Load,
 //            channel type 1, SaveSceneFile, the scene's destruction.
-// Counters, milliseconds a conversion: cli_ms, window_ms, bare_ms (wall clock);
+// A second benchmark runs a batch of many small files (kBatchFiles files of kBatchFrames frames
+// of kBatchPoints points) the same two ways: `trellion-cli convert` of all of them in one
+// process, and one click on Start with all of them in the window's list. Counters, milliseconds
+// a file: batch_cli_ms_per_file, batch_window_ms_per_file, and their ratio batch_window_over_cli
+// (the same in CPU time with _cpu); batch_bare_ms_per_file is the bare conversion of the same
+// files in this process, written into the window's scene directory under other names.
+//
+// Counters of the first, milliseconds a conversion: cli_ms, window_ms, bare_ms (wall clock);
 // window_minus_cli_ms (the window's cost over the tool's, negative when it is cheaper, since
 // the tool also pays its start-up and teardown); window_over_bare_ms (what the window adds to
 // the work). The *_cpu_ms counters are the same in CPU time (user and system: the tool's
@@ -50,6 +57,7 @@
 #include "model/cchannel.h"
 #include "model/cscene.h"
 #include "scene/scenefile.h"
+#include "tests/ilda/ildabuilder.h"
 
 namespace {
 
@@ -193,7 +201,100 @@ void BM_ConvertBigFile_WindowAgainstCli(benchmark::State& state) {
     state.counters["window_minus_cli_cpu_ms"] = (windowCpu - cliCpu) / n;
 }
 
+constexpr int kBatchFiles = 200;
+constexpr int kBatchFrames = 20;
+constexpr int kBatchPoints = 500;
+
+void BM_ConvertManyFiles_WindowAgainstCli(benchmark::State& state) {
+    QTemporaryDir dir;
+    TSilentDialogs dialogs;
+    TConvert window(&dialogs, dir.path());
+    window.show();
+    window.Convert->click();
+    while (window.lf->IsSearching())
+        QCoreApplication::processEvents();
+    QCoreApplication::processEvents();
+
+    IldaBuilder ild;
+    for (int f = 0; f < kBatchFrames; ++f)
+        ild.Frame3D(kBatchPoints, uint16_t(f), kBatchFrames);
+    ild.End(kBatchFrames);
+    std::vector<std::string> cliArguments = {TRELLION_CLI, "convert"};
+    for (int i = 0; i < kBatchFiles; ++i) {
+        const QString name =
+            window.IldaDirectory() + QStringLiteral("/show%1.ild").arg(i, 3, 10, QChar('0'));
+        QFile file(name);
+        if (!file.open(QIODevice::WriteOnly) ||
+            file.write(reinterpret_cast<const char*>(ild.Data().data()), qint64(ild.Size())) !=
+                qint64(ild.Size())) {
+            state.SkipWithError("cannot write the batch's files");
+            return;
+        }
+        cliArguments.push_back(QFile::encodeName(name).toStdString());
+    }
+    window.FileListBox1->Update();
+    const QString cliDir = dir.path() + QStringLiteral("/cli");
+    QDir().mkpath(cliDir);
+    cliArguments.push_back("-o");
+    cliArguments.push_back(cliDir.toStdString());
+    const QString finished = QStringLiteral("Finished converting %1 of %1 files.").arg(kBatchFiles);
+
+    // The bare conversions write into the window's scene directory, under other names.
+    const std::vector<std::string> sources(cliArguments.begin() + 2, cliArguments.end() - 2);
+    const std::string sceneDir = QFile::encodeName(window.SceneDirectory()).toStdString();
+    const auto bareTarget = [&sceneDir](const std::string& source) {
+        return sceneDir + "/bare-" + source.substr(source.find_last_of('/') + 1) + ".scn";
+    };
+    double cli = 0, inWindow = 0, bare = 0, cliCpu = 0, windowCpu = 0, bareCpu = 0;
+    bool ok = window.FileListBox1->Count() == kBatchFiles;
+    for (auto _ : state) {
+        auto start = std::chrono::steady_clock::now();
+        const double cpu = ThreadCpuMilliseconds();
+        window.BitBtn1->click();
+        inWindow += Milliseconds(start);
+        windowCpu += ThreadCpuMilliseconds() - cpu;
+
+        start = std::chrono::steady_clock::now();
+        ok = Spawn(cliArguments, cliCpu) == 0 && ok;
+        cli += Milliseconds(start);
+
+        start = std::chrono::steady_clock::now();
+        const double bareStart = ThreadCpuMilliseconds();
+        for (const std::string& source : sources) {
+            CScene scene;
+            CChannel* channel = scene.AddChannel();
+            CIlda reader;
+            ok = reader.Load(source, channel, 1) && ok;
+            channel->type = 1;
+            ok = SaveSceneFile(&scene, bareTarget(source)) && ok;
+        }
+        bare += Milliseconds(start);
+        bareCpu += ThreadCpuMilliseconds() - bareStart;
+        ok = window.Edit1->text() == finished && ok;
+        ok = QDir(window.SceneDirectory()).entryList(QDir::Files).size() == 2 * kBatchFiles && ok;
+        ok = QDir(cliDir).entryList(QDir::Files).size() == kBatchFiles && ok;
+        if (!ok || dialogs.asked != 0) {
+            state.SkipWithError("a conversion failed or asked a question");
+            break;
+        }
+    }
+    const double perFile = double(state.iterations()) * kBatchFiles;
+    state.counters["batch_cli_ms_per_file"] = cli / perFile;
+    state.counters["batch_window_ms_per_file"] = inWindow / perFile;
+    state.counters["batch_window_over_cli"] = inWindow / cli;
+    state.counters["batch_bare_ms_per_file"] = bare / perFile;
+    state.counters["batch_cli_cpu_ms_per_file"] = cliCpu / perFile;
+    state.counters["batch_bare_cpu_ms_per_file"] = bareCpu / perFile;
+    state.counters["batch_window_cpu_ms_per_file"] = windowCpu / perFile;
+    state.counters["batch_window_over_cli_cpu"] = windowCpu / cliCpu;
+}
+
 } // namespace
+
+BENCHMARK(BM_ConvertManyFiles_WindowAgainstCli)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3)
+    ->UseRealTime();
 
 BENCHMARK(BM_ConvertBigFile_WindowAgainstCli)
     ->Unit(benchmark::kMillisecond)

@@ -1,11 +1,15 @@
 // The ILDA reader over arbitrary bytes, in memory: nothing may crash, read outside the data or
 // build a model the writer would misdescribe.
+#include <algorithm>
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 
 #include "ilda/cilda.h"
+#include "ilda/colourpalettes.h"
 #include "ilda/ildasections.h"
+#include "ilda/nearestcolourtable.h"
 #include "model/cscene.h"
 #include "model/geometry.h"
 
@@ -13,10 +17,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static const bool tablesFilled = (FillAngleTables(), true);
     (void)tablesFilled;
 
+    const auto palette = static_cast<int32_t>(size % 3);
     CScene scene;
     CChannel* channel = scene.AddChannel();
     CIlda ilda;
-    ilda.LoadBytes(data, size, channel, static_cast<int32_t>(size % 3));
+    ilda.LoadBytes(data, size, channel, palette);
+    const std::array<uint32_t, 256>& colours = PaletteColours(palette);
 
     // Every frame holds at most one thing of free vertices within the model's range, and no
     // more points than there are bytes for.
@@ -29,6 +35,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                 if (v->x < -2048 || v->x > 2047 || v->y < -2048 || v->y > 2047 || v->z < -2048 ||
                     v->z > 2047 || v->blank > 1 || (v->blank == 1 && v->colour != 0))
                     std::abort();
+                // Every lit colour comes from the palette, true colours included.
+                if (v->blank == 0 &&
+                    std::find(colours.begin(), colours.end(), v->colour) == colours.end())
+                    std::abort();
                 ++points;
             }
         }
@@ -39,6 +49,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         std::abort();
     if (ilda.cursor != nullptr && (ilda.cursor < data || ilda.cursor > data + size))
         std::abort();
+
+    // The reader's nearest-colour table against the plain scan, on the first bytes as colours.
+    const NearestColourTable& nearest = NearestColourTable::Of(palette);
+    for (size_t at = 0; at + 3 <= size && at < 96; at += 3) {
+        const uint32_t colour = data[at] | data[at + 1] << 8 | uint32_t{data[at + 2]} << 16;
+        if (nearest.IndexOf(colour) != NearestColourIndex(palette, colour))
+            std::abort();
+    }
 
     const auto sections = ListIldaSections(data, size);
     if (sections.size() > size / kIldaHeaderSize)

@@ -12,6 +12,7 @@
 
 #include "ilda/colourpalettes.h"
 #include "ilda/ildasections.h"
+#include "ilda/nearestcolourtable.h"
 #include "model/cchannel.h"
 #include "model/cframe.h"
 #include "model/cpoly.h"
@@ -26,9 +27,10 @@ constexpr const char* kCannotOpen = "Cannot open Ilda file.";
 
 constexpr uint16_t kLastPoint = 0x8000;
 constexpr uint16_t kBlanked = 0x4000;
+constexpr uint8_t kLastPointByte = 0x80;
+constexpr uint8_t kBlankedByte = 0x40;
 
 constexpr size_t kRecordSize3D = 8;
-constexpr size_t kRecordSize2D = 6;
 constexpr size_t kRecordSizePalette = 3;
 
 // A model coordinate as a file word: truncated towards zero, times 16, low 16 bits. Values
@@ -158,6 +160,12 @@ bool CIlda::Parse(CChannel* channel) {
         case 1:
             stepped = ParseSection2D(channel);
             break;
+        case 4:
+            stepped = ParseSectionTrueColour3D(channel);
+            break;
+        case 5:
+            stepped = ParseSectionTrueColour2D(channel);
+            break;
         case 2:
             stepped = StepOverPaletteSection();
             break;
@@ -177,14 +185,30 @@ bool CIlda::Parse(CChannel* channel) {
 }
 
 bool CIlda::ParseSection3D(CChannel* channel) {
-    return ParseSection(channel, kRecordSize3D, true);
+    return ParseSection(channel, 0);
 }
 
 bool CIlda::ParseSection2D(CChannel* channel) {
-    return ParseSection(channel, kRecordSize2D, false);
+    return ParseSection(channel, 1);
 }
 
-bool CIlda::ParseSection(CChannel* channel, size_t recordSize, bool hasZ) {
+bool CIlda::ParseSectionTrueColour3D(CChannel* channel) {
+    return ParseSection(channel, 4);
+}
+
+bool CIlda::ParseSectionTrueColour2D(CChannel* channel) {
+    return ParseSection(channel, 5);
+}
+
+bool CIlda::ParseSection(CChannel* channel, int formatCode) {
+    // Indexed records end in a status word (last point 0x8000, blanked 0x4000, colour index in
+    // the low byte); true-colour records in a status byte (0x80, 0x40) followed by blue, green
+    // and red. Records of formats 0 and 4 carry z after y.
+    const bool hasZ = formatCode == 0 || formatCode == 4;
+    const bool trueColour = formatCode >= 4;
+    const size_t recordSize = static_cast<size_t>(IldaRecordSize(formatCode));
+    const size_t statusAt = hasZ ? 6 : 4;
+
     const uint8_t* const header = cursor;
     const unsigned count = ReadBigEndian16(header + 24);
     cursor = header + kIldaHeaderSize;
@@ -200,6 +224,7 @@ bool CIlda::ParseSection(CChannel* channel, size_t recordSize, bool hasZ) {
         return false;
 
     const std::array<uint32_t, 256>& colours = PaletteColours(palette);
+    const NearestColourTable* nearest = trueColour ? &NearestColourTable::Of(palette) : nullptr;
     for (unsigned left = count; left > 0; --left) {
         if (static_cast<size_t>(end - cursor) < recordSize)
             return false;
@@ -207,15 +232,32 @@ bool CIlda::ParseSection(CChannel* channel, size_t recordSize, bool hasZ) {
         const auto x = static_cast<int16_t>(ReadBigEndian16(record));
         const auto y = static_cast<int16_t>(ReadBigEndian16(record + 2));
         const int16_t z = hasZ ? static_cast<int16_t>(ReadBigEndian16(record + 4)) : int16_t{0};
-        const uint16_t status = ReadBigEndian16(record + recordSize - 2);
-        const bool blank = (status & kBlanked) != 0;
-        const uint32_t colour = blank ? 0u : colours[status & 0xFF];
+        bool last = false;
+        bool blank = false;
+        uint32_t colour = 0;
+        if (trueColour) {
+            const uint8_t status = record[statusAt];
+            const uint32_t fileColour = uint32_t{record[statusAt + 3]} |
+                                        uint32_t{record[statusAt + 2]} << 8 |
+                                        uint32_t{record[statusAt + 1]} << 16;
+            last = (status & kLastPointByte) != 0;
+            // Black is a point the laser does not light, whatever its blanking bit says.
+            blank = (status & kBlankedByte) != 0 || fileColour == 0;
+            if (!blank)
+                colour = colours[nearest->IndexOf(fileColour)];
+        } else {
+            const uint16_t status = ReadBigEndian16(record + statusAt);
+            last = (status & kLastPoint) != 0;
+            blank = (status & kBlanked) != 0;
+            if (!blank)
+                colour = colours[status & 0xFF];
+        }
         // Right shifts of negative values are arithmetic: division by 16 rounded down.
         if (thing->AddVertex(static_cast<float>(x >> 4), static_cast<float>(y >> 4),
                              static_cast<float>(z >> 4), colour, blank ? 1 : 0) == nullptr)
             return false;
         cursor = record + recordSize;
-        if ((status & kLastPoint) != 0) {
+        if (last) {
             // The section ends at its last-point bit. Files of some show software set that bit
             // on points inside a section, so when the counted records lie within the data the
             // next section is looked for where the count says, not on the next record.

@@ -13,10 +13,12 @@ class COutputFile;
 
 // One ILDA file being read into a channel or a channel being written as an ILDA file.
 //
-// Reading takes the indexed-colour point sections of format 0 (3D) and 1 (2D); each becomes a
-// frame of the channel holding one thing whose free vertices are the section's points in file
-// order, coloured through the chosen palette (the file's own colours are never used). Sections
-// of other formats are passed over. Writing always produces format 0 closed by an end section.
+// Reading takes the point sections of formats 0 (3D) and 1 (2D), indexed colour, and 4 (3D) and
+// 5 (2D), true colour; each becomes a frame of the channel holding one thing whose free vertices
+// are the section's points in file order. Colours always come from the chosen palette: an index
+// is looked up in it, a true colour becomes its nearest entry, and a black true-colour point is
+// blanked. Palette sections (format 2) and sections of other formats are passed over. Writing
+// always produces format 0 closed by an end section.
 //
 // A fresh object serves one file: one Load, optionally followed by one Save of the loaded
 // channel.
@@ -57,6 +59,8 @@ public:
     bool Parse(CChannel* channel);
     bool ParseSection3D(CChannel* channel);
     bool ParseSection2D(CChannel* channel);
+    bool ParseSectionTrueColour3D(CChannel* channel);
+    bool ParseSectionTrueColour2D(CChannel* channel);
     bool SkipSection();
 
     // Steps of Save. CreateOutput opens the (temporary) output; WriteFrame and WriteEndSection
@@ -75,7 +79,7 @@ public:
     int32_t palette = 0;
 
 private:
-    bool ParseSection(CChannel* channel, size_t recordSize, bool hasZ);
+    bool ParseSection(CChannel* channel, int formatCode);
     bool StepOverPaletteSection();
     void CloseInput();
     uint8_t ColourIndexOf(uint32_t colour);

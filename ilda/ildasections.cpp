@@ -43,6 +43,23 @@ int IldaRecordSize(int formatCode) {
     }
 }
 
+const char* IldaFormatName(int formatCode) {
+    switch (formatCode) {
+    case 0:
+        return "3D indexed colour";
+    case 1:
+        return "2D indexed colour";
+    case 2:
+        return "colour palette";
+    case 4:
+        return "3D true colour";
+    case 5:
+        return "2D true colour";
+    default:
+        return "unknown";
+    }
+}
+
 const uint8_t* FindIldaMagic(const uint8_t* from, const uint8_t* end) {
     while (end - from >= static_cast<ptrdiff_t>(sizeof kMagic)) {
         const auto* hit = static_cast<const uint8_t*>(

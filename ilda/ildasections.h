@@ -52,6 +52,10 @@ struct IldaSectionHeader {
 // 10 (4, 3D true colour), 8 (5, 2D true colour); 0 for a format we do not know.
 [[nodiscard]] int IldaRecordSize(int formatCode);
 
+// A format in words: "3D indexed colour" (0), "2D indexed colour" (1), "colour palette" (2),
+// "3D true colour" (4), "2D true colour" (5), "unknown" for any other code.
+[[nodiscard]] const char* IldaFormatName(int formatCode);
+
 struct IldaSectionInfo {
     IldaSectionHeader header;
     // The section's counted records lie within the data. False for a section cut off by the end

@@ -110,7 +110,10 @@ public:
     explicit CScene(CScene** first = nullptr, CScene** last = nullptr);
     CScene(const CScene&) = delete;
     CScene& operator=(const CScene&) = delete;
-    // Destroys the channels from the last to the first, then unlinks the scene.
+    // Destroys the channels from the last to the first, then unlinks the scene. When the
+    // scene's vertices are all the vertices alive, they go with the pool's blocks in one step
+    // (their destructors would only unlink them from lists that are going too); everything
+    // else is destroyed in its order.
     ~CScene();
 
     // Appends a channel with the settings defaults and returns it. Never null: when memory
@@ -121,4 +124,7 @@ public:
     [[nodiscard]] int32_t ChannelCount() const { return last_channel ? last_channel->index : 0; }
     [[nodiscard]] CScene* Next(bool wrap);
     [[nodiscard]] int32_t Index() const { return index; }
+
+private:
+    bool ReleaseVerticesAtOnce() noexcept;
 };

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <mutex>
 #include <new>
 
 #include "model/cvector.h"
@@ -108,7 +107,6 @@ void UnmapBlock(void*) noexcept {}
 class Pool {
 public:
     void* Allocate() {
-        std::lock_guard lock(mutex_);
         void* slot;
         if (freeList_) {
             slot = freeList_;
@@ -125,7 +123,6 @@ public:
     }
 
     void Free(void* slot) noexcept {
-        std::lock_guard lock(mutex_);
         *static_cast<void**>(slot) = freeList_;
         freeList_ = slot;
         if (--live_ == 0) {
@@ -133,15 +130,17 @@ public:
         }
     }
 
-    std::size_t Live() noexcept {
-        std::lock_guard lock(mutex_);
-        return live_;
+    bool ReleaseAll(std::size_t count) noexcept {
+        if (count == 0 || count != live_)
+            return false;
+        live_ = 0;
+        ReleaseBlocks();
+        return true;
     }
 
-    std::size_t HeldBytes() noexcept {
-        std::lock_guard lock(mutex_);
-        return heldBytes_;
-    }
+    std::size_t Live() const noexcept { return live_; }
+
+    std::size_t HeldBytes() const noexcept { return heldBytes_; }
 
 private:
     void AddBlock() {
@@ -188,7 +187,6 @@ private:
         nextBlockSlots_ = kFirstBlockSlots;
     }
 
-    std::mutex mutex_;
     BlockHeader* blocks_ = nullptr;
     void* freeList_ = nullptr;
     unsigned char* bump_ = nullptr;
@@ -198,10 +196,12 @@ private:
     std::size_t nextBlockSlots_ = kFirstBlockSlots;
 };
 
-// Never destroyed, so that vertices freed by other static destructors at exit still find it.
+// Constant-initialised and trivially destroyed, so that it exists before any static constructor
+// makes a vertex and still exists when static destructors at exit free theirs.
+constinit Pool thePool;
+
 Pool& ThePool() {
-    static Pool* const pool = new Pool;
-    return *pool;
+    return thePool;
 }
 
 } // namespace
@@ -216,6 +216,10 @@ void VertexPoolFree(void* slot) noexcept {
     }
 }
 
+bool VertexPoolReleaseAll(std::size_t count) noexcept {
+    return ThePool().ReleaseAll(count);
+}
+
 std::size_t VertexPoolLiveCount() noexcept {
     return ThePool().Live();
 }
@@ -228,12 +232,10 @@ std::size_t VertexPoolHeldBytes() noexcept {
 
 namespace {
 std::size_t sanitizedLive = 0;
-std::mutex sanitizedMutex;
 } // namespace
 
 void* VertexPoolAllocate() {
     void* slot = ::operator new(kSlotSize);
-    std::lock_guard lock(sanitizedMutex);
     ++sanitizedLive;
     return slot;
 }
@@ -241,18 +243,19 @@ void* VertexPoolAllocate() {
 void VertexPoolFree(void* slot) noexcept {
     if (slot) {
         ::operator delete(slot);
-        std::lock_guard lock(sanitizedMutex);
         --sanitizedLive;
     }
 }
 
+bool VertexPoolReleaseAll(std::size_t) noexcept {
+    return false;
+}
+
 std::size_t VertexPoolLiveCount() noexcept {
-    std::lock_guard lock(sanitizedMutex);
     return sanitizedLive;
 }
 
 std::size_t VertexPoolHeldBytes() noexcept {
-    std::lock_guard lock(sanitizedMutex);
     return sanitizedLive * kSlotSize;
 }
 

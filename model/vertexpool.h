@@ -12,14 +12,23 @@
 // Memory is therefore held at most at the high-water mark of the vertices alive at one time,
 // plus less than one block.
 //
-// Thread-safe, though the model itself is used from one thread. In sanitizer builds the pool
-// forwards to the global allocator, so that use-after-free of a vertex is still caught.
+// Like the whole model, the pool belongs to one thread at a time and takes no lock: a lock
+// taken and released for every vertex made and freed cost more than the pool's own work. In
+// sanitizer builds the pool forwards to the global allocator, so that use-after-free of a
+// vertex is still caught.
 
 // A slot for one CVector; throws std::bad_alloc when no block can be obtained.
 [[nodiscard]] void* VertexPoolAllocate();
 
 // Returns a slot from VertexPoolAllocate(); null is ignored.
 void VertexPoolFree(void* slot) noexcept;
+
+// Ends every pooled vertex at once and gives all blocks back, when `count` is exactly the
+// number alive; true when it did, false (nothing changed) otherwise, for a count of 0, and in
+// sanitizer builds, where every vertex goes back to the global allocator on its own. Their
+// destructors do not run, so the caller must own all of them and unlink them from its lists
+// without touching them: it is for the owner of a whole model that is going away.
+bool VertexPoolReleaseAll(std::size_t count) noexcept;
 
 // Vertices currently allocated from the pool.
 [[nodiscard]] std::size_t VertexPoolLiveCount() noexcept;

@@ -45,7 +45,7 @@ bool COutputFile::Open() {
     Abort();
     failed_ = false;
     flushed_ = 0;
-    buffer_.clear();
+    used_ = 0;
 
     // Write beside the file a link points to, so the link itself survives the rename.
     std::string resolved = target_;
@@ -77,7 +77,7 @@ bool COutputFile::Open() {
     temporary_.assign(name.data());
     resolvedTarget_ = resolved;
     ::fchmod(fd_, exists ? (existing.st_mode & 07777) : DefaultFileMode());
-    buffer_.reserve(capacity_);
+    buffer_.resize(capacity_);
     return true;
 }
 
@@ -100,14 +100,14 @@ bool COutputFile::WriteAll(const void* data, size_t size, uint64_t offset) {
 }
 
 bool COutputFile::FlushBuffer() {
-    if (buffer_.empty())
+    if (used_ == 0)
         return true;
-    if (!WriteAll(buffer_.data(), buffer_.size(), flushed_)) {
+    if (!WriteAll(buffer_.data(), used_, flushed_)) {
         failed_ = true;
         return false;
     }
-    flushed_ += buffer_.size();
-    buffer_.clear();
+    flushed_ += used_;
+    used_ = 0;
     return true;
 }
 
@@ -116,7 +116,7 @@ bool COutputFile::Write(const void* data, size_t size) {
         failed_ = true;
         return false;
     }
-    if (buffer_.size() + size > capacity_) {
+    if (used_ + size > capacity_) {
         if (!FlushBuffer())
             return false;
         if (size >= capacity_) {
@@ -128,9 +128,22 @@ bool COutputFile::Write(const void* data, size_t size) {
             return true;
         }
     }
-    const auto* bytes = static_cast<const unsigned char*>(data);
-    buffer_.insert(buffer_.end(), bytes, bytes + size);
+    if (size > 0)
+        std::memcpy(buffer_.data() + used_, data, size);
+    used_ += size;
     return true;
+}
+
+unsigned char* COutputFile::Append(size_t size) {
+    if (failed_ || fd_ < 0 || size > capacity_) {
+        failed_ = true;
+        return nullptr;
+    }
+    if (used_ + size > capacity_ && !FlushBuffer())
+        return nullptr;
+    unsigned char* room = buffer_.data() + used_;
+    used_ += size;
+    return room;
 }
 
 bool COutputFile::WriteAt(uint64_t offset, const void* data, size_t size) {
@@ -187,5 +200,5 @@ void COutputFile::Abort() {
         ::unlink(temporary_.c_str());
         temporary_.clear();
     }
-    buffer_.clear();
+    used_ = 0;
 }

@@ -29,12 +29,18 @@ public:
     // Appends bytes. False once any write has failed; later writes then do nothing.
     bool Write(const void* data, size_t size);
 
+    // Room for the next `size` bytes in the buffer, to be filled by the caller before any other
+    // call; they count as written from here on. Null when size exceeds BufferCapacity() or when
+    // a write has failed (making room may flush the buffer).
+    unsigned char* Append(size_t size);
+    size_t BufferCapacity() const { return capacity_; }
+
     // Overwrites bytes already written at an earlier offset (patching a table written ahead of
     // the data). The range must lie below Tell().
     bool WriteAt(uint64_t offset, const void* data, size_t size);
 
     // Bytes written so far.
-    uint64_t Tell() const { return flushed_ + buffer_.size(); }
+    uint64_t Tell() const { return flushed_ + used_; }
 
     // Writes the rest, closes the file and puts it in place of the target. False on any failure,
     // in which case the temporary file is gone and the target is as it was.
@@ -53,7 +59,8 @@ private:
     std::string target_;
     std::string resolvedTarget_;
     std::string temporary_;
-    std::vector<unsigned char> buffer_;
+    std::vector<unsigned char> buffer_; // capacity_ bytes once open, used_ of them written
+    size_t used_ = 0;
     size_t capacity_;
     uint64_t flushed_ = 0;
     int fd_ = -1;

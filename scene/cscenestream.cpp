@@ -20,6 +20,24 @@ bool CSceneStream::Write(const void* data, size_t size) {
     return true;
 }
 
+uint8_t* CSceneStream::Append(size_t size) {
+    if (failed_)
+        return nullptr;
+    if (out_ == nullptr) {
+        Fail("write on a stream opened for reading");
+        return nullptr;
+    }
+    const uint64_t at = out_->Tell();
+    uint8_t* room = out_->Append(size);
+    if (room == nullptr)
+        Fail("cannot write at byte " + std::to_string(at));
+    return room;
+}
+
+size_t CSceneStream::MaxAppend() const {
+    return out_ != nullptr ? out_->BufferCapacity() : 0;
+}
+
 bool CSceneStream::WriteAt(uint64_t offset, const void* data, size_t size) {
     if (failed_)
         return false;

@@ -30,6 +30,10 @@ public:
 
     // Appends size bytes (writing streams only).
     bool Write(const void* data, size_t size);
+    // Room for the next size bytes of the output, to be filled before any other call (writing
+    // streams only; size at most MaxAppend()). Null once the stream has failed.
+    uint8_t* Append(size_t size);
+    [[nodiscard]] size_t MaxAppend() const;
     // Overwrites bytes written earlier, below Tell() (writing streams only).
     bool WriteAt(uint64_t offset, const void* data, size_t size);
     // Copies the next size bytes into data (reading streams only). False, with data untouched,

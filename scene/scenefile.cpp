@@ -150,6 +150,46 @@ template <class Object> auto FieldMover(Object* object, CSceneStream& file, bool
     };
 }
 
+// The vertex record's layout, in both directions.
+void PackVertex(const CVector& vertex, uint8_t* bytes) {
+    PutLittle(vertex.x, bytes);
+    PutLittle(vertex.y, bytes + 4);
+    PutLittle(vertex.z, bytes + 8);
+    PutLittle(vertex.reserved, bytes + 12);
+    PutLittle(vertex.colour, bytes + 16);
+    bytes[20] = vertex.blank;
+}
+
+void UnpackVertex(const uint8_t* bytes, CVector& vertex) {
+    vertex.x = GetLittle<float>(bytes);
+    vertex.y = GetLittle<float>(bytes + 4);
+    vertex.z = GetLittle<float>(bytes + 8);
+    vertex.reserved = GetLittle<uint32_t>(bytes + 12);
+    vertex.colour = GetLittle<uint32_t>(bytes + 16);
+    vertex.blank = bytes[20];
+}
+
+// Vertices are the bulk of every file: a list of them is packed in runs straight into the
+// output's buffer, rather than passed through the stream one record at a time. Writes the
+// `count` vertices from `first` along the list; a list that ends before its count fails.
+bool WriteVertexRuns(const CVector* first, int32_t count, CSceneStream& file) {
+    const size_t runLength = std::max<size_t>(file.MaxAppend() / VertexSize, 1);
+    const CVector* vertex = first;
+    for (size_t left = static_cast<size_t>(count); left > 0;) {
+        const size_t run = std::min(left, runLength);
+        uint8_t* bytes = file.Append(run * VertexSize);
+        if (bytes == nullptr)
+            return false;
+        for (size_t i = 0; i < run; ++i, bytes += VertexSize, vertex = vertex->next) {
+            if (vertex == nullptr)
+                return file.Fail("a vertex list is shorter than its count");
+            PackVertex(*vertex, bytes);
+        }
+        left -= run;
+    }
+    return true;
+}
+
 bool ReportSaveFailure() {
     ShowThemedMessage("Cannot save file.", mtError, mbOK);
     return false;
@@ -205,26 +245,15 @@ bool SerializeMatrix(CMatrix* matrix, CSceneStream& file, bool writing) {
     return true;
 }
 
-// A vertex is the bulk of every file, so it moves as one 21-byte block rather than six fields.
 bool SerializeVertex(CVector* vertex, CSceneStream& file, bool writing) {
     uint8_t bytes[VertexSize];
     if (writing) {
-        PutLittle(vertex->x, bytes);
-        PutLittle(vertex->y, bytes + 4);
-        PutLittle(vertex->z, bytes + 8);
-        PutLittle(vertex->reserved, bytes + 12);
-        PutLittle(vertex->colour, bytes + 16);
-        bytes[20] = vertex->blank;
+        PackVertex(*vertex, bytes);
         return file.Write(bytes, sizeof bytes);
     }
     if (!file.Read(bytes, sizeof bytes))
         return false;
-    vertex->x = GetLittle<float>(bytes);
-    vertex->y = GetLittle<float>(bytes + 4);
-    vertex->z = GetLittle<float>(bytes + 8);
-    vertex->reserved = GetLittle<uint32_t>(bytes + 12);
-    vertex->colour = GetLittle<uint32_t>(bytes + 16);
-    vertex->blank = bytes[20];
+    UnpackVertex(bytes, *vertex);
     return true;
 }
 
@@ -233,10 +262,8 @@ bool SerializePoly(CPoly* poly, CSceneStream& file, bool writing) {
     if (!MoveCount(file, writing, count, VertexSize, "poly vertex count"))
         return false;
     if (writing) {
-        for (CVector* v = poly->FirstVertex(); v != nullptr; v = v->Next(false)) {
-            if (!SerializeVertex(v, file, true))
-                return false;
-        }
+        if (!WriteVertexRuns(poly->FirstVertex(), count, file))
+            return false;
     } else {
         for (int32_t i = 0; i < count; ++i) {
             CVector* v = poly->AddVertex(0.0f, 0.0f, 0.0f, 0, 0);
@@ -276,10 +303,8 @@ bool SerializeThing(CThing* thing, CSceneStream& file, bool writing) {
     if (!MoveCount(file, writing, vertices, VertexSize, "vertex count"))
         return false;
     if (writing) {
-        for (CVector* v = thing->FirstVertex(); v != nullptr; v = v->Next(false)) {
-            if (!SerializeVertex(v, file, true))
-                return false;
-        }
+        if (!WriteVertexRuns(thing->FirstVertex(), vertices, file))
+            return false;
     } else {
         for (int32_t i = 0; i < vertices; ++i) {
             CVector* v = thing->AddVertex();

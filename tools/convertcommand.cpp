@@ -15,6 +15,7 @@
 #include "scene/scenefile.h"
 #include "scene/settings.h"
 #include "tools/commandregistry.h"
+#include "tools/loadedtotals.h"
 #include "tools/messagecollector.h"
 #include "tools/paletteoption.h"
 
@@ -27,6 +28,9 @@ void PrintHelp(FILE* out) {
              "Converts each ILDA file into a scene file in DIR, named after the ILDA file with\n"
              "its last three characters replaced by \"scn\" (laser.ild -> laser.scn). An\n"
              "existing scene file is replaced; a file that cannot be read is not converted.\n"
+             "A file that gives no point at all (empty, not ILDA, or only sections the\n"
+             "reader passes over) is converted to one empty frame and named on standard\n"
+             "error.\n"
              "\n"
              "  --palette NAME    pangolin, ilda or x29 (or 0, 1, 2); default ilda\n"
              "  --settings FILE   take the defaults of new scenes and channels from FILE\n"
@@ -68,6 +72,8 @@ bool ConvertFile(const std::string& source, const std::string& target, int palet
                          messages.Take("cannot read the file").c_str());
             return false;
         }
+        // Still converted, as the window's batch does, but not in silence.
+        ReportIfNoPoints("convert", source, CountLoaded(*channel));
         channel->type = 1;
         if (!SaveSceneFile(scene.get(), target)) {
             std::fprintf(stderr, "trellion-cli convert: %s: %s\n", target.c_str(),

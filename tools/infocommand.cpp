@@ -10,16 +10,19 @@
 #include "model/geometry.h"
 #include "platform/messagehook.h"
 #include "tools/commandregistry.h"
+#include "tools/loadedtotals.h"
 
 namespace {
 
 void PrintInfoUsage(FILE* out) {
     std::fprintf(out, "usage: trellion-cli info [--frames] FILE.ild...\n"
                       "\n"
-                      "For each FILE lists its sections (offset, format code, point count,\n"
-                      "frame number, total frames, frame and company names), then the frames\n"
-                      "and points the reader loads from it, as the window's preview, conversion\n"
-                      "and save load them.\n"
+                      "For each FILE lists its sections (offset, format code and what it holds,\n"
+                      "point count, frame number, total frames, frame and company names), then\n"
+                      "the frames, points and blanked points the reader loads from it, as the\n"
+                      "window's preview, conversion and save load them. The reader takes\n"
+                      "formats 0 and 1 (indexed colour) and 4 and 5 (true colour); a file that\n"
+                      "gives no point at all is named on standard error.\n"
                       "\n"
                       "  --frames  also list the points of every loaded frame\n"
                       "\n"
@@ -61,34 +64,28 @@ bool ShowFile(const char* name, bool listFrames) {
         std::printf("  no ILDA section at the start\n");
     for (size_t i = 0; i < sections.size(); ++i) {
         const IldaSectionInfo& s = sections[i];
-        std::printf("  section %zu at %zu: format %d, %u points, frame %d of %d, \"%s\" \"%s\"%s\n",
-                    i + 1, s.header.offset, s.header.formatCode, s.header.pointCount,
-                    s.header.frameNumber, s.header.totalFrames,
-                    Printable(s.header.frameName).c_str(), Printable(s.header.companyName).c_str(),
-                    s.complete ? ""
-                    : IldaRecordSize(s.header.formatCode) == 0
-                        ? " (unknown record size)"
-                        : " (cut off by the end of the file)");
+        std::printf(
+            "  section %zu at %zu: format %d, %s, %u points, frame %d of %d, \"%s\" "
+            "\"%s\"%s\n",
+            i + 1, s.header.offset, s.header.formatCode, IldaFormatName(s.header.formatCode),
+            s.header.pointCount, s.header.frameNumber, s.header.totalFrames,
+            Printable(s.header.frameName).c_str(), Printable(s.header.companyName).c_str(),
+            s.complete                                 ? ""
+            : IldaRecordSize(s.header.formatCode) == 0 ? " (unknown record size)"
+                                                       : " (cut off by the end of the file)");
         if (s.strayBytes != 0)
             std::printf("  %zu bytes outside any section\n", s.strayBytes);
     }
 
-    long points = 0;
-    long blanked = 0;
-    for (CFrame* frame = channel->FirstFrame(); frame != nullptr; frame = frame->Next(false)) {
-        long framePoints = 0;
-        for (CThing* thing = frame->FirstThing(); thing != nullptr; thing = thing->Next(false)) {
-            for (CVector* v = thing->FirstVertex(); v != nullptr; v = v->next) {
-                ++framePoints;
-                blanked += v->blank != 0;
-            }
-        }
-        points += framePoints;
-        if (listFrames)
-            std::printf("  frame %d: %ld points\n", frame->Index(), framePoints);
+    if (listFrames) {
+        for (CFrame* frame = channel->FirstFrame(); frame != nullptr; frame = frame->next)
+            std::printf("  frame %d: %ld points\n", frame->Index(), FramePoints(*frame));
     }
-    std::printf("  loaded: %d frames, %ld points, %ld blanked\n", channel->FrameCount(), points,
-                blanked);
+    const LoadedTotals totals = CountLoaded(*channel);
+    std::printf("  loaded: %d frames, %ld points, %ld blanked\n", totals.frames, totals.points,
+                totals.blanked);
+    std::fflush(stdout);
+    ReportIfNoPoints("info", name, totals);
     return true;
 }
 

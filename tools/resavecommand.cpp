@@ -8,6 +8,7 @@
 #include "model/geometry.h"
 #include "platform/messagehook.h"
 #include "tools/commandregistry.h"
+#include "tools/loadedtotals.h"
 #include "tools/paletteoption.h"
 
 namespace {
@@ -23,8 +24,9 @@ void PrintResaveUsage(FILE* out) {
                       "  -o OUT             the file to write; OUT may be FILE itself\n"
                       "\n"
                       "OUT is written in full or not at all; a FILE that cannot be read writes\n"
-                      "nothing. Exit status: 0 when saved, 1 when FILE could not be read or OUT\n"
-                      "not written, 2 when the arguments are wrong.\n");
+                      "nothing. A FILE that gives no point at all is saved as one empty frame\n"
+                      "and named on standard error. Exit status: 0 when saved, 1 when FILE\n"
+                      "could not be read or OUT not written, 2 when the arguments are wrong.\n");
 }
 
 int RunResave(int argc, char** argv) {
@@ -94,6 +96,8 @@ int RunResave(int argc, char** argv) {
     CIlda ilda;
     bool ok = channel != nullptr && ilda.Load(input, channel, palette);
     if (ok) {
+        // Still saved, as the window saves it, but not in silence.
+        ReportIfNoPoints("resave", input, CountLoaded(*channel));
         current = output;
         ok = ilda.Save(output, channel, palette);
     }

@@ -327,6 +327,63 @@ INSTANTIATE_TEST_SUITE_P(Palettes, ConvertPaletteTest, ::testing::Values(0, 1, 2
                                                                   : "X29");
                          });
 
+// A format-5 file, as most current show software writes them, converts with every frame and
+// point: lit points in the chosen palette's entry nearest to their colour, black points and
+// points with the blanking bit blanked.
+TEST_F(ConvertFlowTest, ATrueColourFileKeepsEveryFrameAndPoint) {
+    const int pointsPerFrame[] = {5, 7, 9};
+    const auto colourOf = [](int f, int p) {
+        if (p == 2)
+            return uint32_t{0}; // black
+        return static_cast<uint32_t>((f * 37 + p * 53) % 256 | (f * 91 + p * 17) % 256 << 8 |
+                                     (p * 71 + 29) % 256 << 16);
+    };
+    IldaBuilder b;
+    for (int f = 0; f < 3; ++f) {
+        b.Header(5, static_cast<uint16_t>(pointsPerFrame[f]), static_cast<uint16_t>(f), 3);
+        for (int p = 0; p < pointsPerFrame[f]; ++p) {
+            const uint32_t c = colourOf(f, p);
+            b.Point2DTrueColour(static_cast<int16_t>(p * 1600 - 8000),
+                                static_cast<int16_t>(f * 3200), p == 4 ? 0x40 : 0,
+                                static_cast<uint8_t>(c), static_cast<uint8_t>(c >> 8),
+                                static_cast<uint8_t>(c >> 16));
+        }
+    }
+    b.Header(5, 0, 3, 3, "END");
+    WriteFile(ildaDir + QStringLiteral("/true colour.ild"),
+              QByteArray(reinterpret_cast<const char*>(b.Data().data()),
+                         static_cast<qsizetype>(b.Size())));
+    window->FileListBox1->Update();
+    const int palette = 0;
+    window->RzRadioGroup1->SetItemIndex(palette);
+    window->BitBtn1->click();
+
+    EXPECT_EQ(window->Edit1->text(), QStringLiteral("Finished converting 1 of 1 files."));
+    CScene scene;
+    ASSERT_TRUE(
+        LoadSceneFile((sceneDir + QStringLiteral("/true colour.scn")).toStdString(), &scene));
+    ASSERT_EQ(scene.FirstChannel()->FrameCount(), 3);
+    int f = 0;
+    for (CFrame* frame = scene.FirstChannel()->FirstFrame(); frame != nullptr;
+         frame = frame->Next(false), ++f) {
+        SCOPED_TRACE(f);
+        ASSERT_EQ(frame->FirstThing()->VertexCount(), pointsPerFrame[f]);
+        int p = 0;
+        for (const CVector* v = frame->FirstThing()->FirstVertex(); v != nullptr;
+             v = v->next, ++p) {
+            SCOPED_TRACE(p);
+            EXPECT_EQ(v->x, static_cast<float>((p * 1600 - 8000) >> 4));
+            EXPECT_EQ(v->y, static_cast<float>(f * 200));
+            const bool blank = p == 2 || p == 4;
+            EXPECT_EQ(v->blank, blank ? 1 : 0);
+            EXPECT_EQ(v->colour,
+                      blank ? 0u
+                            : PaletteColour(palette, NearestColourIndex(palette, colourOf(f, p))));
+        }
+    }
+    EXPECT_TRUE(dialogs.asked.empty());
+}
+
 TEST_F(ConvertFlowTest, AnEmptyListChangesNothing) {
     WriteFile(ildaDir + QStringLiteral("/notes.txt"), "not an ILDA file");
     window->FileListBox1->Update();

@@ -122,6 +122,28 @@ std::vector<uint8_t> IldaFile(const std::vector<TFramePoints>& frames) {
     return b.Data();
 }
 
+// The same frames in format 5 (2D true colour): each lit point carries the colour of its colour
+// index in palette 1, so a file read with palette 1 shows exactly what the format-0 file shows.
+std::vector<uint8_t> TrueColourIldaFile(const std::vector<TFramePoints>& frames) {
+    IldaBuilder b;
+    const auto total = static_cast<uint16_t>(frames.size());
+    for (size_t f = 0; f < frames.size(); ++f) {
+        b.Header(5, static_cast<uint16_t>(frames[f].size()), static_cast<uint16_t>(f), total);
+        for (size_t i = 0; i < frames[f].size(); ++i) {
+            const TPoint& p = frames[f][i];
+            const uint32_t colour = PaletteColour(1, p.status & 0xFF);
+            const bool last = i + 1 == frames[f].size();
+            b.Point2DTrueColour(
+                p.x, p.y,
+                static_cast<uint8_t>(((p.status & kBlank) ? 0x40 : 0) | (last ? 0x80 : 0)),
+                static_cast<uint8_t>(colour), static_cast<uint8_t>(colour >> 8),
+                static_cast<uint8_t>(colour >> 16));
+        }
+    }
+    b.Header(5, 0, total, total, "END");
+    return b.Data();
+}
+
 // A closed regular polygon (step 1) or star (step 2) of `corners` corners in colour index
 // `colour`, reached from the centre with the beam off.
 TFramePoints Figure(int corners, int step, int radius, uint16_t colour, double turn = 0) {
@@ -348,6 +370,31 @@ TEST_F(PreviewTest, NextAndPrevStepWithWrapAroundAndShowEachFrame) {
         }
         window->RzBitBtn11->click();
     }
+}
+
+// Most files of current show software are true colour: each of their frames shows in the
+// palette's colours, as the same frames stored with colour indices do.
+TEST_F(PreviewTest, ATrueColourFileIsSteppedThroughFrameByFrame) {
+    const std::vector<TFramePoints> frames = {Star(40), Square(24), Triangle(56)};
+    const QString trueColour = Write(QStringLiteral("true colour.ild"), TrueColourIldaFile(frames));
+    const QString indexed = Write(QStringLiteral("indexed.ild"), IldaFile(frames));
+    SearchIldaDirectory();
+    window->fl->SetSelected(Row(trueColour), true);
+    PreviewSelected();
+    ASSERT_EQ(window->previewChannel->FrameCount(), 3);
+    std::vector<QImage> seen;
+    for (int frame : {1, 2, 3, 1}) {
+        SCOPED_TRACE(frame);
+        EXPECT_EQ(FrameShown(), frame);
+        EXPECT_GT(LitPixels(Shown()), 200);
+        EXPECT_EQ(DifferingPixels(Shown(), ExpectedPicture(indexed, frame, 1)), 0);
+        seen.push_back(Shown());
+        window->RxBitBtn8->click();
+        QCoreApplication::processEvents();
+    }
+    EXPECT_GT(DifferingPixels(seen[0], seen[1]), 200);
+    EXPECT_GT(DifferingPixels(seen[1], seen[2]), 200);
+    EXPECT_TRUE(dialogs.asked.empty());
 }
 
 TEST_F(PreviewTest, FramesOfATwoFrameFileDifferAndMatchTheRenderCommandsPicture) {

@@ -38,6 +38,21 @@ public:
         Word(static_cast<uint16_t>(y));
         return Word(status);
     }
+    // True-colour records (formats 4 and 5): the status byte, then blue, green and red, the
+    // order in which the format stores them.
+    IldaBuilder& Point3DTrueColour(int16_t x, int16_t y, int16_t z, uint8_t status, uint8_t red,
+                                   uint8_t green, uint8_t blue) {
+        Word(static_cast<uint16_t>(x));
+        Word(static_cast<uint16_t>(y));
+        Word(static_cast<uint16_t>(z));
+        return Byte(status).Byte(blue).Byte(green).Byte(red);
+    }
+    IldaBuilder& Point2DTrueColour(int16_t x, int16_t y, uint8_t status, uint8_t red, uint8_t green,
+                                   uint8_t blue) {
+        Word(static_cast<uint16_t>(x));
+        Word(static_cast<uint16_t>(y));
+        return Byte(status).Byte(blue).Byte(green).Byte(red);
+    }
     IldaBuilder& PaletteEntry(uint8_t r, uint8_t g, uint8_t b) {
         Byte(r);
         Byte(g);

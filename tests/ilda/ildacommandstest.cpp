@@ -3,9 +3,17 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <random>
 #include <sys/wait.h>
 
 #include "ilda/cilda.h"
+#include "ilda/colourpalettes.h"
+#include "model/cchannel.h"
+#include "model/cframe.h"
+#include "model/cscene.h"
+#include "model/cthing.h"
+#include "model/cvector.h"
+#include "scene/scenefile.h"
 #include "tests/ilda/ildabuilder.h"
 #include "tests/ilda/ildatesthelpers.h"
 
@@ -65,6 +73,115 @@ protected:
     }
 };
 
+// A point as the reader must load it.
+struct ExpectedPoint {
+    float x, y, z;
+    bool blank;
+    uint32_t fileColour; // 0x00BBGGRR
+};
+using ExpectedFrames = std::vector<std::vector<ExpectedPoint>>;
+
+// A true-colour file as other programs might write it, drawn from a seed: format 5 or 4, one
+// frame or hundreds, empty frames, long frames, coordinates over the whole range, a few or
+// thousands of colours, black points, blanking, stray status bits, the last-point bit on the
+// last record or nowhere, names of any bytes, a palette section first or not, a closing
+// section or none, sometimes a second sequence. `frames` receives what the reader must load.
+std::vector<uint8_t> GeneratedTrueColourFile(unsigned seed, ExpectedFrames& frames) {
+    std::mt19937 rng(seed);
+    const auto below = [&](unsigned n) { return static_cast<unsigned>(rng() % n); };
+    const int format = below(4) == 0 ? 4 : 5;
+    const bool markLast = below(2) == 0;
+    const uint8_t strayBits = below(3) == 0 ? static_cast<uint8_t>(below(64)) : 0;
+    const unsigned blankPercent = below(3) * 10;
+    const unsigned colourCount = below(2) == 0 ? 1 + below(8) : 1u << 24;
+    std::vector<uint32_t> fewColours;
+    for (unsigned i = 0; i < 8; ++i)
+        fewColours.push_back(rng() & 0xFFFFFF);
+    const auto name = [&] {
+        std::string text(8, ' ');
+        for (char& c : text)
+            c = static_cast<char>(below(256));
+        return text;
+    };
+
+    IldaBuilder b;
+    if (below(4) == 0) {
+        const auto entries = static_cast<uint16_t>(1 + below(256));
+        b.Header(2, entries, 0, 0, "PALETTE", name());
+        for (uint16_t i = 0; i < entries; ++i)
+            b.PaletteEntry(static_cast<uint8_t>(rng()), static_cast<uint8_t>(rng()),
+                           static_cast<uint8_t>(rng()));
+    }
+    const int sequences = below(5) == 0 ? 2 : 1;
+    for (int s = 0; s < sequences; ++s) {
+        const auto total = static_cast<uint16_t>(below(3) == 0 ? 1 : 1 + below(300));
+        for (uint16_t f = 0; f < total; ++f) {
+            const unsigned shape = below(40);
+            const auto count = static_cast<uint16_t>(shape < 4    ? 0
+                                                     : shape == 4 ? 1 + below(20000)
+                                                                  : below(600));
+            b.Header(format, count, f, total, name(), name());
+            std::vector<ExpectedPoint>& points = frames.emplace_back();
+            for (uint16_t p = 0; p < count; ++p) {
+                const auto x = static_cast<int16_t>(rng());
+                const auto y = static_cast<int16_t>(rng());
+                const auto z = static_cast<int16_t>(rng());
+                uint32_t colour = colourCount < 16 ? fewColours[below(colourCount)]
+                                                   : static_cast<uint32_t>(rng() & 0xFFFFFF);
+                if (below(20) == 0)
+                    colour = 0;
+                const bool blanked = below(100) < blankPercent;
+                const bool last = markLast && p + 1 == count;
+                const auto status =
+                    static_cast<uint8_t>((blanked ? 0x40 : 0) | (last ? 0x80 : 0) | strayBits);
+                const auto red = static_cast<uint8_t>(colour);
+                const auto green = static_cast<uint8_t>(colour >> 8);
+                const auto blue = static_cast<uint8_t>(colour >> 16);
+                if (format == 4)
+                    b.Point3DTrueColour(x, y, z, status, red, green, blue);
+                else
+                    b.Point2DTrueColour(x, y, status, red, green, blue);
+                points.push_back({static_cast<float>(x >> 4), static_cast<float>(y >> 4),
+                                  format == 4 ? static_cast<float>(z >> 4) : 0.0f,
+                                  blanked || colour == 0, colour});
+            }
+        }
+        if (below(3) != 0)
+            b.Header(below(2) == 0 ? 0 : format, 0, total, total, "END", name());
+        else if (s + 1 < sequences)
+            b.Header(format, 0, total, total, "END", name()); // two sequences need the separator
+    }
+    return b.Data();
+}
+
+// Compares a loaded channel with the expected frames read with `palette`; the first
+// difference, or "" when there is none.
+std::string Difference(const CChannel* channel, const ExpectedFrames& frames, int palette) {
+    if (channel->FrameCount() != static_cast<int>(frames.size()))
+        return "frames: " + std::to_string(channel->FrameCount()) + ", expected " +
+               std::to_string(frames.size());
+    const CFrame* frame = channel->FirstFrame();
+    for (size_t f = 0; f < frames.size(); ++f, frame = frame->next) {
+        const std::string where = "frame " + std::to_string(f + 1);
+        const CThing* thing = frame->FirstThing();
+        if (thing == nullptr || thing->next != nullptr || thing->FirstPoly() != nullptr)
+            return where + ": not one thing of free vertices";
+        if (thing->VertexCount() != static_cast<int>(frames[f].size()))
+            return where + ": " + std::to_string(thing->VertexCount()) + " points, expected " +
+                   std::to_string(frames[f].size());
+        const CVector* v = thing->FirstVertex();
+        for (size_t p = 0; p < frames[f].size(); ++p, v = v->next) {
+            const ExpectedPoint& e = frames[f][p];
+            const uint32_t colour =
+                e.blank ? 0 : PaletteColour(palette, NearestColourIndex(palette, e.fileColour));
+            if (v->x != e.x || v->y != e.y || v->z != e.z || v->blank != (e.blank ? 1 : 0) ||
+                v->colour != colour)
+                return where + " point " + std::to_string(p + 1) + " differs";
+        }
+    }
+    return "";
+}
+
 } // namespace
 
 TEST_F(IldaCommandsTest, InfoListsSectionsAndWhatWasLoaded) {
@@ -75,18 +192,95 @@ TEST_F(IldaCommandsTest, InfoListsSectionsAndWhatWasLoaded) {
     EXPECT_EQ(r.err, "");
     const std::string expected =
         file.string() + ": 190 bytes\n"
-                        "  section 1 at 0: format 2, 2 points, frame 0 of 0, \"PAL     \" "
-                        "\"OTHER   \"\n"
-                        "  section 2 at 38: format 0, 3 points, frame 0 of 2, \"ONE     \" "
-                        "\"OTHER   \"\n"
-                        "  section 3 at 94: format 0, 4 points, frame 1 of 2, \"TWO     \" "
-                        "\"OTHER   \"\n"
-                        "  section 4 at 158: format 0, 0 points, frame 2 of 2, \"END     \" "
-                        "\"TEST    \"\n"
+                        "  section 1 at 0: format 2, colour palette, 2 points, frame 0 of 0, "
+                        "\"PAL     \" \"OTHER   \"\n"
+                        "  section 2 at 38: format 0, 3D indexed colour, 3 points, frame 0 of 2, "
+                        "\"ONE     \" \"OTHER   \"\n"
+                        "  section 3 at 94: format 0, 3D indexed colour, 4 points, frame 1 of 2, "
+                        "\"TWO     \" \"OTHER   \"\n"
+                        "  section 4 at 158: format 0, 3D indexed colour, 0 points, frame 2 of 2, "
+                        "\"END     \" \"TEST    \"\n"
                         "  frame 1: 3 points\n"
                         "  frame 2: 4 points\n"
                         "  loaded: 2 frames, 7 points, 1 blanked\n";
     EXPECT_EQ(r.out, expected);
+}
+
+TEST_F(IldaCommandsTest, InfoNamesEveryFormatAndCountsWhatTrueColourLoads) {
+    IldaBuilder b;
+    b.Header(5, 3, 0, 3, "F5")
+        .Point2DTrueColour(0, 0, 0x40, 255, 0, 0)
+        .Point2DTrueColour(16, 16, 0x00, 0, 0, 0) // black: blanked
+        .Point2DTrueColour(32, 32, 0x80, 10, 200, 30);
+    b.Header(4, 2, 1, 3, "F4")
+        .Point3DTrueColour(1, 2, 3, 0, 9, 9, 9)
+        .Point3DTrueColour(4, 5, 6, 0x80, 0, 0, 0);
+    b.Header(1, 1, 2, 3, "F1").Point2D(7, 7, 0x8003);
+    b.Header(3, 0, 0, 0, "ODD");
+    const fs::path file = dir_ / "true.ild";
+    Put(file, b.Data());
+    const CliResult r = Run({"info", "--frames", file.string()});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.err, "");
+    const std::string expected =
+        file.string() + ": 178 bytes\n"
+                        "  section 1 at 0: format 5, 2D true colour, 3 points, frame 0 of 3, "
+                        "\"F5      \" \"TEST    \"\n"
+                        "  section 2 at 56: format 4, 3D true colour, 2 points, frame 1 of 3, "
+                        "\"F4      \" \"TEST    \"\n"
+                        "  section 3 at 108: format 1, 2D indexed colour, 1 points, frame 2 of 3, "
+                        "\"F1      \" \"TEST    \"\n"
+                        "  section 4 at 146: format 3, unknown, 0 points, frame 0 of 0, "
+                        "\"ODD     \" \"TEST    \" (unknown record size)\n"
+                        "  frame 1: 3 points\n"
+                        "  frame 2: 2 points\n"
+                        "  frame 3: 1 points\n"
+                        "  loaded: 3 frames, 6 points, 3 blanked\n";
+    EXPECT_EQ(r.out, expected);
+}
+
+// A file that loads but gives no point still succeeds, as the window treats it, yet each
+// command names it on standard error, so a script notices its content was not taken.
+TEST_F(IldaCommandsTest, FilesWithoutPointsAreNamedByInfoConvertAndResave) {
+    struct Row {
+        const char* name;
+        std::vector<uint8_t> bytes;
+    };
+    const Row rows[] = {
+        {"empty", {}},
+        {"not ILDA", IldaBuilder().Bytes("SCN7 and more").Data()},
+        {"only a format-3 section",
+         IldaBuilder().Header(3, 1, 0, 1).Bytes("12345678").End(1).Data()},
+        {"only a palette", IldaBuilder().Header(2, 1, 0, 0).PaletteEntry(1, 2, 3).Data()},
+        {"only a closing section", IldaBuilder().End(0).Data()},
+        {"true-colour frames without points",
+         IldaBuilder().Header(5, 0, 0, 2).Header(5, 0, 1, 2).Data()},
+    };
+    fs::create_directory(dir_ / "out");
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        const fs::path file = dir_ / "nothing.ild";
+        Put(file, row.bytes);
+        const std::string line = ": " + file.string() + ": holds no points this reader takes\n";
+        const CliResult info = Run({"info", file.string()});
+        EXPECT_EQ(info.status, 0);
+        EXPECT_EQ(info.err, "trellion-cli info" + line);
+        EXPECT_NE(info.out.find("loaded: "), std::string::npos);
+        const CliResult convert = Run({"convert", file.string(), "-o", (dir_ / "out").string()});
+        EXPECT_EQ(convert.status, 0);
+        EXPECT_EQ(convert.err, "trellion-cli convert" + line);
+        EXPECT_TRUE(fs::exists(dir_ / "out" / "nothing.scn"));
+        const CliResult resave = Run({"resave", file.string(), "-o", (dir_ / "re.ild").string()});
+        EXPECT_EQ(resave.status, 0);
+        EXPECT_EQ(resave.err, "trellion-cli resave" + line);
+        EXPECT_TRUE(fs::exists(dir_ / "re.ild"));
+    }
+    // One point is enough to say nothing.
+    const fs::path one = dir_ / "one.ild";
+    Put(one, IldaBuilder().Header(5, 1, 0, 1).Point2DTrueColour(0, 0, 0x40, 0, 0, 0).Data());
+    EXPECT_EQ(Run({"info", one.string()}).err, "");
+    EXPECT_EQ(Run({"convert", one.string(), "-o", (dir_ / "out").string()}).err, "");
+    EXPECT_EQ(Run({"resave", one.string(), "-o", (dir_ / "re.ild").string()}).err, "");
 }
 
 TEST_F(IldaCommandsTest, InfoReportsUnreadableFilesOneLineEachAndGoesOn) {
@@ -100,7 +294,10 @@ TEST_F(IldaCommandsTest, InfoReportsUnreadableFilesOneLineEachAndGoesOn) {
     EXPECT_EQ(r.err, "trellion-cli info: " + missing.string() +
                          ": Cannot open Ilda file.\n"
                          "trellion-cli info: " +
-                         dir_.string() + ": Cannot open Ilda file.\n");
+                         dir_.string() +
+                         ": Cannot open Ilda file.\n"
+                         "trellion-cli info: " +
+                         (dir_ / "text.ild").string() + ": holds no points this reader takes\n");
     EXPECT_NE(r.out.find("loaded: 2 frames, 7 points"), std::string::npos);
     EXPECT_NE(r.out.find("no ILDA section at the start\n  loaded: 1 frames, 0 points"),
               std::string::npos);
@@ -198,4 +395,51 @@ TEST_F(IldaCommandsTest, UsageErrorsAndHelp) {
         }
     }
     EXPECT_FALSE(fs::exists(dir_ / "b.ild"));
+}
+
+// Files we were never given, as varied as a generator makes them: each converts and re-saves
+// with every frame and every point, in the palette's entry nearest to its colour.
+TEST_F(IldaCommandsTest, GeneratedTrueColourFilesConvertAndResaveWhole) {
+    fs::create_directory(dir_ / "scenes");
+    for (unsigned seed = 1; seed <= 24; ++seed) {
+        SCOPED_TRACE("seed " + std::to_string(seed));
+        ExpectedFrames frames;
+        const fs::path file = dir_ / ("generated" + std::to_string(seed) + ".ild");
+        Put(file, GeneratedTrueColourFile(seed, frames));
+        const int palette = static_cast<int>(seed % 3);
+        size_t points = 0;
+        size_t blanked = 0;
+        for (const auto& frame : frames) {
+            points += frame.size();
+            for (const ExpectedPoint& p : frame)
+                blanked += p.blank;
+        }
+
+        const CliResult info = Run({"info", file.string()});
+        EXPECT_EQ(info.status, 0);
+        EXPECT_NE(info.out.find("  loaded: " + std::to_string(frames.size()) + " frames, " +
+                                std::to_string(points) + " points, " + std::to_string(blanked) +
+                                " blanked\n"),
+                  std::string::npos)
+            << info.out.substr(info.out.rfind("  loaded"));
+
+        const std::string paletteArg = std::to_string(palette);
+        const CliResult convert = Run(
+            {"convert", "--palette", paletteArg, file.string(), "-o", (dir_ / "scenes").string()});
+        ASSERT_EQ(convert.status, 0) << convert.err;
+        CScene scene;
+        ASSERT_TRUE(LoadSceneFile(
+            (dir_ / "scenes" / ("generated" + std::to_string(seed) + ".scn")).string(), &scene));
+        EXPECT_EQ(Difference(scene.FirstChannel(), frames, palette), "");
+
+        const fs::path resaved = dir_ / "resaved.ild";
+        const CliResult resave =
+            Run({"resave", "--palette", paletteArg, file.string(), "-o", resaved.string()});
+        ASSERT_EQ(resave.status, 0) << resave.err;
+        EXPECT_EQ(fs::file_size(resaved), 32 * (frames.size() + 1) + 8 * points);
+        CChannel* channel = NewChannel();
+        CIlda reader;
+        ASSERT_TRUE(reader.Load(resaved.string(), channel, palette));
+        EXPECT_EQ(Difference(channel, frames, palette), "");
+    }
 }

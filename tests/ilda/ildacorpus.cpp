@@ -49,6 +49,42 @@ std::map<std::string, IldaBuilder> Corpus() {
         .Frame3D(3, 2, 3)
         .End(3);
     c["valid-format4.ild"].Header(4, 1, 0, 2).Point3D(1, 2, 3, 0).Byte(9).Byte(9).Frame3D(2, 1, 2);
+    // True colour: varied colours (black among them), every status bit, z in format 4.
+    IldaBuilder& trueColour = c["valid-format5.ild"];
+    for (uint16_t f = 0; f < 4; ++f) {
+        trueColour.Header(5, 6, f, 4);
+        for (uint16_t p = 0; p < 6; ++p)
+            trueColour.Point2DTrueColour(static_cast<int16_t>(p * 4000 - 12000),
+                                         static_cast<int16_t>(f * -3000),
+                                         static_cast<uint8_t>(p == 2   ? 0x40
+                                                              : p == 5 ? 0x80
+                                                                       : 0),
+                                         static_cast<uint8_t>(p * 51), static_cast<uint8_t>(f * 85),
+                                         static_cast<uint8_t>(255 - p * 51));
+    }
+    trueColour.Header(5, 0, 4, 4, "END");
+    c["valid-format4-z.ild"]
+        .Header(4, 3, 0, 1)
+        .Point3DTrueColour(32767, -32768, 32767, 0x3F, 255, 128, 0)
+        .Point3DTrueColour(-1, -16, -32768, 0xC0, 0, 0, 0)
+        .Point3DTrueColour(0, 0, 160, 0x80, 1, 2, 3)
+        .Header(4, 0, 1, 1, "END");
+    c["valid-true-colour-and-indexed.ild"]
+        .Header(5, 2, 0, 3)
+        .Point2DTrueColour(1, 2, 0, 255, 255, 255)
+        .Point2DTrueColour(3, 4, 0x80, 0, 0, 0)
+        .Frame3D(3, 1, 3)
+        .Header(4, 1, 2, 3)
+        .Point3DTrueColour(5, 6, 7, 0, 9, 200, 9)
+        .End(3);
+    c["valid-format5-early-last-point.ild"]
+        .Header(5, 4, 0, 2)
+        .Point2DTrueColour(16, 16, 0, 10, 20, 30)
+        .Point2DTrueColour(32, 32, 0x80, 10, 20, 30)
+        .Point2DTrueColour(48, 48, 0, 10, 20, 30)
+        .Point2DTrueColour(64, 64, 0x80, 10, 20, 30)
+        .Header(5, 1, 1, 2)
+        .Point2DTrueColour(0, 0, 0x80, 255, 0, 0);
     c["valid-extremes.ild"]
         .Header(0, 4, 0, 1)
         .Point3D(32767, 32767, 32767, 0x00FF)
@@ -78,6 +114,18 @@ std::map<std::string, IldaBuilder> Corpus() {
     c["broken-record-cut.ild"].Frame3D(3, 0, 2).Frame3D(4, 1, 2).Cut(3);
     c["broken-count-65535.ild"].Header(0, 65535, 0, 1).Point3D(1, 2, 3, 0).Point3D(4, 5, 6, 0);
     c["broken-count-65535-2d.ild"].Header(1, 65535, 0, 1).Point2D(1, 2, 0);
+    c["broken-count-65535-format4.ild"]
+        .Header(4, 65535, 0, 1)
+        .Point3DTrueColour(1, 2, 3, 0, 4, 5, 6)
+        .Point3DTrueColour(7, 8, 9, 0, 10, 11, 12);
+    c["broken-format5-record-cut.ild"]
+        .Header(5, 2, 0, 2)
+        .Point2DTrueColour(1, 1, 0, 50, 60, 70)
+        .Point2DTrueColour(2, 2, 0, 50, 60, 70)
+        .Header(5, 2, 1, 2)
+        .Point2DTrueColour(3, 3, 0, 50, 60, 70)
+        .Point2DTrueColour(4, 4, 0x80, 50, 60, 70)
+        .Cut(3);
     c["broken-palette-count.ild"].Header(2, 65535, 0, 0).PaletteEntry(1, 2, 3).Frame3D(2, 0, 1);
     c["broken-unknown-format.ild"].Header(200, 50, 0, 2).Bytes("xxxxILDxxx").Frame3D(3, 1, 2);
     c["broken-garbage-between.ild"].Frame3D(3, 0, 3).Bytes("junk").Frame3D(3, 1, 3).End(3);

@@ -156,6 +156,8 @@ TEST_F(IldaReaderTest, DamagedAndForeignData) {
 
 TEST_F(IldaReaderTest, EveryOtherFormatCodeIsPassedOver) {
     for (int code = 2; code <= 255; ++code) {
+        if (code == 4 || code == 5)
+            continue; // true colour, read
         SCOPED_TRACE("format " + std::to_string(code));
         IldaBuilder b;
         b.Header(code, 2, 0, 2);
@@ -167,7 +169,7 @@ TEST_F(IldaReaderTest, EveryOtherFormatCodeIsPassedOver) {
     }
     // Only sections of foreign formats: one empty frame.
     IldaBuilder only;
-    only.Header(4, 1, 0, 1).Point3D(1, 2, 3, 4).Byte(0).Byte(0).End(1);
+    only.Header(3, 1, 0, 1).Point3D(1, 2, 3, 4).Byte(0).Byte(0).End(1);
     EXPECT_EQ(VertexCounts(LoadBytes(only.Data())), std::vector<int>{0});
 }
 
@@ -204,10 +206,12 @@ TEST_F(IldaReaderTest, SequencesAndNumbering) {
     zeros.Frame3D(2, 0, 0).Frame3D(3, 0, 0).Header(0, 0, 0, 0, "END");
     EXPECT_EQ(VertexCounts(LoadBytes(zeros.Data())), (std::vector<int>{2, 3, 0}));
 
-    IldaBuilder foreignFirst;
-    foreignFirst.Header(5, 1, 0, 3).Point2D(1, 2, 0).Byte(0).Byte(0);
-    foreignFirst.Frame3D(2, 1, 3).Frame3D(3, 2, 3).End(3);
-    EXPECT_EQ(VertexCounts(LoadBytes(foreignFirst.Data())), (std::vector<int>{2, 3}));
+    // A true-colour section before indexed ones is read like them: every section is a frame.
+    // (Passing format 5 over would leave out what most current show software writes.)
+    IldaBuilder trueColourFirst;
+    trueColourFirst.Header(5, 1, 0, 3).Point2DTrueColour(1, 2, 0, 255, 255, 255);
+    trueColourFirst.Frame3D(2, 1, 3).Frame3D(3, 2, 3).End(3);
+    EXPECT_EQ(VertexCounts(LoadBytes(trueColourFirst.Data())), (std::vector<int>{1, 2, 3}));
 }
 
 TEST_F(IldaReaderTest, EarlyLastPointBitEndsTheSectionButNotTheFile) {
@@ -313,4 +317,128 @@ TEST_F(IldaReaderTest, SectionListing) {
     EXPECT_STREQ(sections[4].header.frameName, "END     ");
     EXPECT_FALSE(sections[5].complete); // five records counted, one present
     EXPECT_TRUE(ListIldaSections(nullptr, 0).empty());
+}
+
+TEST_F(IldaReaderTest, TrueColourRecords) {
+    // Each row: one record of the format, then a lit white record; the section counts two.
+    struct Row {
+        const char* name;
+        int format;
+        int palette;
+        uint8_t status;
+        uint8_t red, green, blue;
+        bool blank;
+        int colourIndex; // the palette entry a lit point takes
+        bool last;
+    };
+    const Row rows[] = {
+        {"lit", 5, 1, 0x00, 0xFF, 0x80, 0x00, false, 8, false},
+        {"blanked bit", 5, 1, 0x40, 0xFF, 0x80, 0x00, true, 0, false},
+        {"last-point bit", 5, 1, 0x80, 0xFF, 0x80, 0x00, false, 8, true},
+        {"blanked last point", 4, 1, 0xC0, 0xFF, 0x80, 0x00, true, 0, true},
+        {"other status bits ignored", 4, 1, 0x3F, 0xFF, 0x80, 0x00, false, 8, false},
+        {"black lit is blanked", 5, 1, 0x00, 0, 0, 0, true, 0, false},
+        {"black blanked", 4, 0, 0x40, 0, 0, 0, true, 0, false},
+        {"almost black stays lit", 5, 0, 0x00, 0, 0, 1, false, 0, false},
+        {"between two entries: the lower", 5, 1, 0x00, 0xFF, 0x08, 0x00, false, 0, false},
+        {"pangolin white is entry 1, not 231", 4, 0, 0x00, 0xFF, 0xFF, 0xFF, false, 1, false},
+        {"pangolin between 8 and 9", 5, 0, 0x00, 0xFF, 0x86, 0x80, false, 8, false},
+        {"pangolin blue", 5, 0, 0x00, 0x00, 0x00, 0xFF, false, 6, false},
+        {"x29 cyan", 4, 2, 0x00, 0x00, 0xFF, 0xFF, false, 16, false},
+        {"x29 orange nearer yellow", 5, 2, 0x00, 0xFF, 0x80, 0x00, false, 4, false},
+        {"x29 dark grey is its black, lit", 5, 2, 0x00, 0x20, 0x20, 0x20, false, 0, false},
+        {"ilda pale red", 4, 1, 0x00, 0xFF, 0x20, 0x20, false, 63, false},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        IldaBuilder b;
+        b.Header(row.format, 2, 0, 1);
+        if (row.format == 4)
+            b.Point3DTrueColour(-17, 32767, -32768, row.status, row.red, row.green, row.blue)
+                .Point3DTrueColour(16, 16, 16, 0, 255, 255, 255);
+        else
+            b.Point2DTrueColour(-17, 32767, row.status, row.red, row.green, row.blue)
+                .Point2DTrueColour(16, 16, 0, 255, 255, 255);
+        CChannel* channel = LoadBytes(b.Data(), row.palette);
+        ASSERT_EQ(VertexCounts(channel), std::vector<int>{row.last ? 1 : 2});
+        const CVector* v = channel->FirstFrame()->FirstThing()->FirstVertex();
+        EXPECT_EQ(v->x, -2.0f);
+        EXPECT_EQ(v->y, 2047.0f);
+        EXPECT_EQ(v->z, row.format == 4 ? -2048.0f : 0.0f);
+        EXPECT_EQ(v->blank, row.blank ? 1 : 0);
+        EXPECT_EQ(v->colour, row.blank ? 0u : PaletteColour(row.palette, row.colourIndex));
+    }
+
+    // The colour bytes in file order are blue, green, red: 00 00 FF is red.
+    IldaBuilder raw;
+    raw.Header(5, 1, 0, 1).Word(0).Word(0).Byte(0).Byte(0x00).Byte(0x00).Byte(0xFF);
+    EXPECT_EQ(LoadBytes(raw.Data(), 2)->FirstFrame()->FirstThing()->FirstVertex()->colour,
+              0x0000FFu);
+}
+
+TEST_F(IldaReaderTest, TrueColourSectionsFollowTheRulesOfIndexedOnes) {
+    const auto frame5 = [](IldaBuilder& b, uint16_t points, uint16_t number,
+                           uint16_t total) -> IldaBuilder& {
+        b.Header(5, points, number, total);
+        for (uint16_t i = 0; i < points; ++i)
+            b.Point2DTrueColour(static_cast<int16_t>(i * 16), 0, 0, static_cast<uint8_t>(i * 40),
+                                128, 255);
+        return b;
+    };
+    struct Row {
+        const char* name;
+        std::vector<uint8_t> bytes;
+        std::vector<int> counts;
+    };
+    IldaBuilder sequence;
+    frame5(sequence, 3, 0, 3);
+    frame5(sequence, 5, 1, 3);
+    sequence.Header(4, 2, 2, 3)
+        .Point3DTrueColour(0, 0, 160, 0, 1, 2, 3)
+        .Point3DTrueColour(0, 0, -160, 0, 1, 2, 3)
+        .End(3);
+    IldaBuilder twoSequences;
+    frame5(twoSequences, 2, 0, 1).End(1);
+    frame5(twoSequences, 4, 0, 1).End(1);
+    IldaBuilder earlyLast;
+    earlyLast.Header(5, 4, 0, 2)
+        .Point2DTrueColour(1, 1, 0, 9, 9, 9)
+        .Point2DTrueColour(2, 2, 0x80, 9, 9, 9)
+        .Point2DTrueColour(3, 3, 0, 9, 9, 9)
+        .Point2DTrueColour(4, 4, 0x80, 9, 9, 9);
+    frame5(earlyLast, 3, 1, 2).End(2);
+    IldaBuilder lastBeyondData;
+    lastBeyondData.Header(4, 9, 0, 2).Point3DTrueColour(1, 1, 1, 0x80, 9, 9, 9);
+    frame5(lastBeyondData, 3, 1, 2);
+    IldaBuilder cut;
+    frame5(cut, 3, 0, 2);
+    frame5(cut, 4, 1, 2).Cut(1);
+    IldaBuilder mixed;
+    frame5(mixed, 2, 0, 4);
+    mixed.Frame3D(3, 1, 4).Header(1, 1, 2, 4).Point2D(0, 0, 0);
+    frame5(mixed, 4, 3, 4).End(4);
+    const Row rows[] = {
+        {"sequence of formats 5 and 4", sequence.Data(), {3, 5, 2}},
+        {"two sequences", twoSequences.Data(), {2, 4}},
+        {"early last-point bit", earlyLast.Data(), {2, 3}},
+        {"last-point bit, counted end beyond the data", lastBeyondData.Data(), {1}},
+        {"format 5 record cut off", cut.Data(), {3, 3}},
+        {"format 4 record cut by one byte", IldaBuilder(sequence).Cut(32 + 1).Data(), {3, 5, 1}},
+        {"true colour and indexed sections mixed", mixed.Data(), {2, 3, 1, 4}},
+        {"only a true-colour closing section", IldaBuilder().Header(5, 0, 0, 0, "END").Data(), {0}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        EXPECT_EQ(VertexCounts(LoadBytes(row.bytes)), row.counts);
+        EXPECT_EQ(VertexCounts(LoadFile(row.bytes)), row.counts);
+    }
+
+    CChannel* channel = LoadFile(sequence.Data(), 0);
+    const CVector* v = channel->LastFrame()->FirstThing()->FirstVertex();
+    EXPECT_EQ(v->z, 10.0f);
+    EXPECT_EQ(v->next->z, -10.0f);
+    for (CFrame* frame = channel->FirstFrame(); frame != nullptr; frame = frame->next) {
+        EXPECT_EQ(frame->ThingCount(), 1);
+        EXPECT_EQ(frame->FirstThing()->PolyCount(), 0);
+    }
 }

@@ -1,8 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <string>
+#include <vector>
 
 #include "ilda/colourpalettes.h"
+#include "ilda/nearestcolourtable.h"
 
 namespace {
 
@@ -110,7 +114,47 @@ TEST(ColourPalettes, NearestColourIndex) {
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         EXPECT_EQ(NearestColourIndex(row.palette, row.colour), row.index);
+        EXPECT_EQ(NearestColourTable::Of(row.palette).IndexOf(row.colour), row.index);
     }
+}
+
+// The table's short lists must give the scan's answer for every colour: checked on a lattice
+// through the whole cube that meets every cell, at both edges of every cell, and around every
+// palette entry, where ties between neighbouring entries lie.
+TEST(ColourPalettes, NearestColourTableAgreesWithTheScan) {
+    std::vector<int> levels;
+    for (int v = 0; v < 256; v += 16) {
+        levels.push_back(v);
+        levels.push_back(v + 7);
+        levels.push_back(v + 15);
+    }
+    const auto colourOf = [](int red, int green, int blue) {
+        return static_cast<uint32_t>(red | green << 8 | blue << 16);
+    };
+    for (int p = 0; p < PaletteCount; ++p) {
+        SCOPED_TRACE("palette " + std::to_string(p));
+        const NearestColourTable& table = NearestColourTable::Of(p);
+        int wrong = 0;
+        const auto check = [&](uint32_t colour) {
+            if (table.IndexOf(colour) != NearestColourIndex(p, colour) && ++wrong <= 5)
+                ADD_FAILURE() << std::hex << "colour 0x" << colour << ": table "
+                              << int{table.IndexOf(colour)} << ", scan "
+                              << NearestColourIndex(p, colour);
+        };
+        for (int red : levels)
+            for (int green : levels)
+                for (int blue : levels)
+                    check(colourOf(red, green, blue));
+        for (const PaletteEntry& e : ColourPalettes[static_cast<size_t>(p)])
+            for (int dr = -3; dr <= 3; ++dr)
+                for (int dg = -3; dg <= 3; ++dg)
+                    for (int db = -3; db <= 3; ++db)
+                        check(colourOf(std::clamp(e.red + dr, 0, 255),
+                                       std::clamp(e.green + dg, 0, 255),
+                                       std::clamp(e.blue + db, 0, 255)));
+        EXPECT_EQ(wrong, 0);
+    }
+    EXPECT_EQ(&NearestColourTable::Of(7), &NearestColourTable::Of(2));
 }
 
 TEST(ColourPalettes, EveryEntryMapsBackToTheFirstEntryOfItsColour) {

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <memory>
 #include <new>
 #include <string>
 #include <vector>
@@ -355,6 +357,85 @@ TEST_F(SceneModelTest, DestroyingASceneFreesEverythingBelowIt) {
     recordFrees = false;
     EXPECT_EQ(VertexPoolLiveCount(), liveBefore);
     EXPECT_EQ(FreedAmong(owned).size(), owned.size());
+}
+
+// A scene whose vertices are all the pool holds lets them go with the pool's blocks; with any
+// other vertex alive each goes on its own. Either way the vertices in free paths, polys, spare
+// frames and the work frame are gone, an outside vertex keeps its values, and the frames,
+// things and polys are destroyed in the same order.
+TEST_F(SceneModelTest, ASceneGoingWholeTakesEveryVertexBelowItWithIt) {
+    std::vector<std::vector<size_t>> orders;
+    for (const bool outsider : {true, false}) {
+        SCOPED_TRACE(outsider ? "another vertex alive" : "the scene's vertices only");
+        const size_t liveBefore = VertexPoolLiveCount();
+        std::unique_ptr<CThing> keeper;
+        CVector* kept = nullptr;
+        if (outsider) {
+            keeper = std::make_unique<CThing>(nullptr, nullptr);
+            kept = keeper->AddVertex(7, 8, 9, 10, 1);
+        }
+        auto* scene = new CScene(nullptr, nullptr);
+        std::vector<void*> owned;
+        size_t vertices = 0;
+        for (int c = 0; c < 2; ++c) {
+            CChannel* channel = scene->AddChannel();
+            owned.push_back(channel);
+            for (int f = 0; f < 3; ++f) {
+                CFrame* frame = channel->AddFrame();
+                CThing* thing = frame->AddThing();
+                CPoly* poly = thing->AddPoly();
+                owned.insert(owned.end(), {frame, thing, poly});
+                for (int v = 0; v < 4 + f; ++v, vertices += 2) {
+                    (void)thing->AddVertex(float(v), 0, 0, 0, 0);
+                    (void)poly->AddVertex(0, float(v), 0, 0, 0);
+                }
+            }
+            auto* spare = new CFrame(&channel->first_spare_frame, &channel->last_spare_frame);
+            CThing* spareThing = spare->AddThing();
+            CThing* workThing = channel->work_frame.AddThing();
+            owned.insert(owned.end(), {spare, spareThing, workThing});
+            (void)spareThing->AddVertex(1, 1, 1, 1, 0);
+            (void)workThing->AddVertex(2, 2, 2, 2, 0);
+            vertices += 2;
+        }
+        ASSERT_EQ(VertexPoolLiveCount(), liveBefore + vertices + (outsider ? 1 : 0));
+        freedCount = 0;
+        recordFrees = true;
+        delete scene;
+        recordFrees = false;
+        EXPECT_EQ(VertexPoolLiveCount(), liveBefore + (outsider ? 1 : 0));
+        std::vector<size_t> order;
+        for (void* freed : FreedAmong(owned))
+            order.push_back(size_t(std::find(owned.begin(), owned.end(), freed) - owned.begin()));
+        EXPECT_EQ(order.size(), owned.size());
+        orders.push_back(order);
+        if (outsider) {
+            EXPECT_EQ(keeper->VertexCount(), 1);
+            EXPECT_EQ(kept->x, 7.0f);
+            EXPECT_EQ(kept->colour, 10u);
+        } else if (kVertexPoolActive && liveBefore == 0) {
+            EXPECT_EQ(VertexPoolHeldBytes(), 0u);
+        }
+    }
+    EXPECT_EQ(orders[0], orders[1]);
+}
+
+TEST_F(SceneModelTest, PoolReleasesAllAtOnceOnlyForTheExactLiveCount) {
+    if (!kVertexPoolActive) {
+        GTEST_SKIP() << "the vertex pool is bypassed in sanitizer builds";
+    }
+    ASSERT_EQ(VertexPoolLiveCount(), 0u);
+    EXPECT_FALSE(VertexPoolReleaseAll(0));
+    CThing thing(nullptr, nullptr);
+    for (int i = 0; i < 3; ++i)
+        ASSERT_NE(thing.AddVertex(), nullptr);
+    for (const size_t wrong : {size_t(0), size_t(2), size_t(4)})
+        EXPECT_FALSE(VertexPoolReleaseAll(wrong)) << wrong;
+    EXPECT_EQ(VertexPoolLiveCount(), 3u);
+    EXPECT_TRUE(VertexPoolReleaseAll(3));
+    EXPECT_EQ(VertexPoolLiveCount(), 0u);
+    EXPECT_EQ(VertexPoolHeldBytes(), 0u);
+    thing.first_vertex = thing.last_vertex = nullptr; // their memory is gone with the blocks
 }
 
 TEST_F(SceneModelTest, PoolGivesBlocksBackAndReusesSlots) {

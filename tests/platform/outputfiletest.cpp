@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -86,6 +87,33 @@ TEST_F(OutputFileTest, WriteAtPatchesBothFlushedAndBufferedBytes) {
     ASSERT_TRUE(again.WriteAt(18, "<==>", 4));
     ASSERT_TRUE(again.Commit());
     EXPECT_EQ(Read(target), "01--456789abcdefgh<==>Z");
+}
+
+TEST_F(OutputFileTest, AppendedRoomLandsInOrderWithWritesAndPatches) {
+    const fs::path target = dir_ / "runs";
+    COutputFile out(target.string(), 8);
+    EXPECT_EQ(out.Append(1), nullptr); // not open yet
+    ASSERT_TRUE(out.Open());
+    ASSERT_TRUE(out.Write("ab", 2));
+    unsigned char* room = out.Append(5); // fits beside the buffered bytes
+    ASSERT_NE(room, nullptr);
+    std::memcpy(room, "cdefg", 5);
+    room = out.Append(8); // a whole buffer: what was buffered goes to the file first
+    ASSERT_NE(room, nullptr);
+    std::memcpy(room, "hijklmno", 8);
+    EXPECT_EQ(out.Tell(), 15u);
+    ASSERT_TRUE(out.Write("p", 1));
+    ASSERT_TRUE(out.WriteAt(6, "G", 1));
+    ASSERT_TRUE(out.WriteAt(14, "O", 1));
+    ASSERT_TRUE(out.Commit());
+    EXPECT_EQ(Read(target), "abcdefGhijklmnOp");
+
+    COutputFile tooLarge((dir_ / "large").string(), 8);
+    ASSERT_TRUE(tooLarge.Open());
+    EXPECT_EQ(tooLarge.Append(9), nullptr); // more than the buffer holds: a failed write
+    EXPECT_TRUE(tooLarge.Failed());
+    EXPECT_FALSE(tooLarge.Commit());
+    EXPECT_FALSE(fs::exists(dir_ / "large"));
 }
 
 TEST_F(OutputFileTest, AbortAndDestructionLeaveTargetAndNoTemporary) {

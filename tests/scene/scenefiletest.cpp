@@ -201,6 +201,46 @@ TEST_F(SceneFileTest, ConvertedFileHasTheDocumentedLayout) {
     EXPECT_EQ(file[702 + 3 * 21], 0) << "thing_flag";
 }
 
+// The writer packs vertices in runs straight into the output's 1 MiB buffer: a path of more
+// vertices than the buffer holds crosses run and buffer boundaries, and a following frame starts
+// in a part-filled buffer. Every record must still stand where the layout puts it.
+TEST_F(SceneFileTest, VertexPathsLongerThanTheOutputBufferKeepEveryRecordInPlace) {
+    CScene scene(nullptr, nullptr);
+    CChannel* channel = scene.AddChannel();
+    const std::vector<int> lengths = {60000, 3, 50000};
+    for (const int length : lengths) {
+        CThing* thing = channel->AddFrame()->AddThing();
+        for (int i = 0; i < length; ++i)
+            thing->AddVertex(float(i), float(-i), float(length), uint32_t(i * 7), uint8_t(i & 1))
+                ->reserved = uint32_t(i);
+    }
+    const std::vector<uint8_t> file = Save(&scene);
+    size_t expectedSize = 269 + 373;
+    for (const int length : lengths)
+        expectedSize += 61 + 21 * size_t(length);
+    ASSERT_EQ(file.size(), expectedSize);
+
+    size_t at = 269 + 373;
+    for (const int length : lengths) {
+        SCOPED_TRACE("frame of " + std::to_string(length));
+        ASSERT_EQ(I32At(file, at + 56), length) << "vertex count";
+        size_t record = at + 60;
+        int wrong = 0;
+        for (int i = 0; i < length; ++i, record += 21) {
+            const bool right =
+                F32At(file, record) == float(i) && F32At(file, record + 4) == float(-i) &&
+                F32At(file, record + 8) == float(length) &&
+                U32At(file, record + 12) == uint32_t(i) &&
+                U32At(file, record + 16) == uint32_t(i * 7) && file[record + 20] == (i & 1);
+            if (!right && wrong++ < 3)
+                ADD_FAILURE() << "vertex " << i << " at byte " << record;
+        }
+        EXPECT_EQ(wrong, 0);
+        EXPECT_EQ(file[record], 0) << "thing_flag";
+        at = record + 1;
+    }
+}
+
 TEST_F(SceneFileTest, SceneWithoutChannelsIs265Bytes) {
     CScene scene(nullptr, nullptr);
     const std::vector<uint8_t> file = Save(&scene);

@@ -1,0 +1,245 @@
+// The whole conversion of one ILDA file against the least it can cost, measured in one run.
+//
+// The input: the benchmarks' 2,000 format-0 frames of 2,000 points each (bench/bigildafile.h,
+// 32,064,032 bytes), generated once as /tmp/trellion-convertfloorbench-2000x2000.ild; its scene
+// file is 84,122,642 bytes. Each round measures, one after the other so that the machine's load
+// falls on all alike (the figures are medians over the rounds, each in wall-clock time and in the
+// thread's CPU time, user and system, which a machine shared with other work disturbs less):
+//   io_floor     reading the input with one read call into freshly allocated memory, and
+//                writing the scene file's size in 1 MiB blocks to a temporary file that is
+//                then closed and renamed over the target (what the atomic output file does,
+//                with nothing to format);
+//   touch        mapping the model's memory for the file (sizeof(CVector) bytes a point,
+//                advised for huge pages as the vertex pool's blocks are), writing one byte
+//                in every 4 KiB and unmapping it again;
+//   model_floor  io_floor + touch: reading and writing the bytes plus obtaining the memory
+//                that one CVector a point needs;
+//   convert      what `trellion-cli convert` and the batch do per file: a fresh scene and
+//                channel, CIlda::Load, channel type 1, SaveSceneFile, then the reader and the
+//                scene destroyed.
+// Ratios: convert_over_model = convert / model_floor, convert_over_io = convert / io_floor,
+// each round's own figures divided, then the median; *_cpu the same in CPU time.
+//
+// Memory: `trellion-cli convert` of the same file as a child process, its peak resident size
+// as the kernel reports it (ru_maxrss); peak_bytes_per_point is that peak less the input's
+// size, divided by the points.
+#include <benchmark/benchmark.h>
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/mman.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "bench/bigildafile.h"
+#include "ilda/cilda.h"
+#include "model/cchannel.h"
+#include "model/cscene.h"
+#include "model/cvector.h"
+#include "model/geometry.h"
+#include "scene/scenefile.h"
+
+namespace {
+
+constexpr int kRounds = 5;
+constexpr size_t kPoints = size_t(kBigIldaFrames) * kBigIldaPoints;
+constexpr size_t kSceneSize =
+    269 + 373 + size_t(kBigIldaFrames) * (61 + 21 * size_t(kBigIldaPoints));
+const char* const kInput = "/tmp/trellion-convertfloorbench-2000x2000.ild";
+const char* const kOutputDir = "/tmp/trellion-convertfloorbench-out";
+const std::string kOutput = std::string(kOutputDir) + "/trellion-convertfloorbench-2000x2000.scn";
+const std::string kFloorOutput = std::string(kOutputDir) + "/floor.bin";
+
+struct Clock {
+    double wall = 0;
+    double cpu = 0;
+};
+
+Clock Now() {
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return {
+        std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count(),
+        double(t.tv_sec) + double(t.tv_nsec) / 1e9};
+}
+
+Clock Since(const Clock& start) {
+    const Clock end = Now();
+    return {end.wall - start.wall, end.cpu - start.cpu};
+}
+
+// The medians of one figure over the rounds, wall clock and CPU time.
+struct Figure {
+    std::vector<double> wall;
+    std::vector<double> cpu;
+    void Add(double wallValue, double cpuValue) {
+        wall.push_back(wallValue);
+        cpu.push_back(cpuValue);
+    }
+};
+
+double Median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    const size_t n = values.size();
+    return n % 2 == 1 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+}
+
+off_t SizeOf(const std::string& path) {
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 ? info.st_size : -1;
+}
+
+bool ReadInput() {
+    const int fd = ::open(kInput, O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    std::unique_ptr<uint8_t[]> buffer(new uint8_t[size_t(kBigIldaFileSize)]);
+    const ssize_t got = ::read(fd, buffer.get(), size_t(kBigIldaFileSize));
+    ::close(fd);
+    benchmark::DoNotOptimize(buffer.get());
+    benchmark::ClobberMemory();
+    return got == kBigIldaFileSize;
+}
+
+bool WriteOutput(const std::vector<uint8_t>& block) {
+    std::string name = kFloorOutput + ".XXXXXX";
+    const int fd = ::mkostemp(name.data(), O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    bool ok = true;
+    for (size_t done = 0; done < kSceneSize && ok;) {
+        const size_t n = std::min(block.size(), kSceneSize - done);
+        ok = ::write(fd, block.data(), n) == ssize_t(n);
+        done += n;
+    }
+    ok = ::close(fd) == 0 && ok;
+    return ::rename(name.c_str(), kFloorOutput.c_str()) == 0 && ok;
+}
+
+bool TouchModelMemory() {
+    const size_t bytes = kPoints * sizeof(CVector);
+    void* memory =
+        ::mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (memory == MAP_FAILED)
+        return false;
+    ::madvise(memory, bytes, MADV_HUGEPAGE);
+    auto* bytesAt = static_cast<volatile uint8_t*>(memory);
+    for (size_t at = 0; at < bytes; at += 4096)
+        bytesAt[at] = 1;
+    return ::munmap(memory, bytes) == 0;
+}
+
+bool Convert() {
+    auto scene = std::make_unique<CScene>();
+    CChannel* channel = scene->AddChannel();
+    auto reader = std::make_unique<CIlda>();
+    bool ok = reader->Load(kInput, channel, 1);
+    channel->type = 1;
+    ok = SaveSceneFile(scene.get(), kOutput) && ok;
+    reader.reset();
+    scene.reset();
+    return ok;
+}
+
+// Peak resident bytes of `trellion-cli convert` of the input, or -1.
+double ToolPeakBytes() {
+    std::vector<std::string> arguments = {TRELLION_CLI, "convert", kInput, "-o", kOutputDir};
+    std::vector<char*> argv;
+    for (std::string& argument : arguments)
+        argv.push_back(argument.data());
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+    pid_t pid = 0;
+    const int error = ::posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (error != 0)
+        return -1;
+    int status = 0;
+    struct rusage usage {};
+    ::wait4(pid, &status, 0, &usage);
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
+        return -1;
+    return double(usage.ru_maxrss) * 1024;
+}
+
+void BM_ConvertAgainstFloors(benchmark::State& state) {
+    ::mkdir(kOutputDir, 0755);
+    if (!MakeBigIldaFile(kInput)) {
+        state.SkipWithError("cannot write the input file in /tmp");
+        return;
+    }
+    FillAngleTables();
+    const std::vector<uint8_t> block(1 << 20, 0x5A);
+    bool ok = ReadInput() && Convert(); // the input into the page cache, the code paths warm
+    Figure io, touch, model, convert, overModel, overIo;
+    for (auto _ : state) {
+        for (int round = 0; round < kRounds && ok; ++round) {
+            Clock start = Now();
+            ok = ReadInput() && WriteOutput(block) && ok;
+            const Clock ioTime = Since(start);
+
+            start = Now();
+            ok = TouchModelMemory() && ok;
+            const Clock touchTime = Since(start);
+
+            start = Now();
+            ok = Convert() && ok;
+            const Clock convertTime = Since(start);
+            ok = SizeOf(kOutput) == off_t(kSceneSize) && ok;
+
+            io.Add(ioTime.wall, ioTime.cpu);
+            touch.Add(touchTime.wall, touchTime.cpu);
+            model.Add(ioTime.wall + touchTime.wall, ioTime.cpu + touchTime.cpu);
+            convert.Add(convertTime.wall, convertTime.cpu);
+            overModel.Add(convertTime.wall / (ioTime.wall + touchTime.wall),
+                          convertTime.cpu / (ioTime.cpu + touchTime.cpu));
+            overIo.Add(convertTime.wall / ioTime.wall, convertTime.cpu / ioTime.cpu);
+        }
+    }
+    const double peak = ok ? ToolPeakBytes() : -1;
+    if (!ok || peak < 0) {
+        state.SkipWithError("a conversion or a floor's read or write failed");
+        return;
+    }
+    const double perPoint = (peak - double(kBigIldaFileSize)) / double(kPoints);
+    state.counters["io_floor_ms"] = Median(io.wall) * 1e3;
+    state.counters["touch_ms"] = Median(touch.wall) * 1e3;
+    state.counters["model_floor_ms"] = Median(model.wall) * 1e3;
+    state.counters["convert_ms"] = Median(convert.wall) * 1e3;
+    state.counters["convert_over_model"] = Median(overModel.wall);
+    state.counters["convert_over_io"] = Median(overIo.wall);
+    state.counters["convert_over_model_cpu"] = Median(overModel.cpu);
+    state.counters["convert_over_io_cpu"] = Median(overIo.cpu);
+    state.counters["peak_MB"] = peak / 1e6;
+    state.counters["peak_bytes_per_point"] = perPoint;
+    for (const bool cpu : {false, true}) {
+        const auto pick = [cpu](const Figure& f) { return Median(cpu ? f.cpu : f.wall); };
+        std::printf("%s, medians of %d rounds: I/O floor %.1f ms, model floor %.1f ms (touch "
+                    "%.1f ms), conversion %.1f ms; conversion / model floor %.2f, conversion / "
+                    "I/O floor %.2f\n",
+                    cpu ? "CPU time  " : "wall clock", kRounds, pick(io) * 1e3, pick(model) * 1e3,
+                    pick(touch) * 1e3, pick(convert) * 1e3, pick(overModel), pick(overIo));
+    }
+    std::printf("trellion-cli convert peak resident %.1f MB, %.1f bytes a point beyond the file\n",
+                peak / 1e6, perPoint);
+    ::unlink(kOutput.c_str());
+    ::unlink(kFloorOutput.c_str());
+}
+
+} // namespace
+
+BENCHMARK(BM_ConvertAgainstFloors)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
+
+BENCHMARK_MAIN();
