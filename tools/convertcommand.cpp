@@ -14,10 +14,12 @@
 #include "platform/messagehook.h"
 #include "scene/scenefile.h"
 #include "scene/settings.h"
+#include "tools/channelsummary.h"
 #include "tools/commandregistry.h"
-#include "tools/loadedtotals.h"
 #include "tools/messagecollector.h"
 #include "tools/paletteoption.h"
+#include "tools/progressline.h"
+#include "tools/targetclaims.h"
 
 namespace {
 
@@ -27,22 +29,20 @@ void PrintHelp(FILE* out) {
              "\n"
              "Converts each ILDA file into a scene file in DIR, named after the ILDA file with\n"
              "its last three characters replaced by \"scn\" (laser.ild -> laser.scn). An\n"
-             "existing scene file is replaced; a file that cannot be read is not converted.\n"
-             "A file that gives no point at all (empty, not ILDA, or only sections the\n"
-             "reader passes over) is converted to one empty frame and named on standard\n"
-             "error.\n"
+             "existing scene file is replaced; a file that cannot be read is not converted,\n"
+             "nor one whose scene file an earlier FILE of the same run has written. A file\n"
+             "that gives no point at all (empty, not ILDA, or only sections the reader\n"
+             "passes over) is converted to one empty frame and named on standard error.\n"
              "\n"
              "  --palette NAME    pangolin, ilda or x29 (or 0, 1, 2); default ilda\n"
              "  --settings FILE   take the defaults of new scenes and channels from FILE\n"
              "                    instead of the show software's Tarvexa.ini\n"
              "  -o DIR            the directory the scene files are written into\n"
              "\n"
+             "When standard error is a terminal, one line there shows the file being\n"
+             "converted and the points read so far.\n"
+             "\n"
              "Exit status: 0 all converted, 1 any file failed, 2 usage error.\n");
-}
-
-std::string BaseName(const std::string& path) {
-    const auto slash = path.find_last_of('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
 // The conversion's naming rule: only the last three characters change, the case of the rest
@@ -54,13 +54,15 @@ std::string SceneFileName(const std::string& ildaName) {
 
 // One file as the batch converts it: a fresh scene with one channel, the reader, channel type
 // 1, the scene file. False when the file could not be read or the scene file not written; the
-// reason has been printed.
+// reason has been printed, after the progress line was cleared. Adds the points read to
+// *points while the progress line shows them.
 bool ConvertFile(const std::string& source, const std::string& target, int palette,
-                 MessageCollector& messages) {
+                 MessageCollector& messages, ProgressLine& progress, long long* points) {
     try {
         auto scene = std::make_unique<CScene>(nullptr, nullptr);
         CChannel* channel = scene->AddChannel();
         if (channel == nullptr) {
+            progress.Clear();
             std::fprintf(stderr, "trellion-cli convert: %s: cannot create the scene\n",
                          source.c_str());
             return false;
@@ -68,22 +70,31 @@ bool ConvertFile(const std::string& source, const std::string& target, int palet
         CIlda reader;
         if (!reader.Load(source, channel, palette)) {
             // Unlike the window's batch, no scene file of one empty frame is written for it.
+            progress.Clear();
             std::fprintf(stderr, "trellion-cli convert: %s: %s\n", source.c_str(),
                          messages.Take("cannot read the file").c_str());
             return false;
         }
-        // Still converted, as the window's batch does, but not in silence.
-        ReportIfNoPoints("convert", source, CountLoaded(*channel));
+        const long long loaded = PointTotal(*channel);
+        if (loaded == 0) {
+            // Still converted, as the window's batch does, but not in silence.
+            progress.Clear();
+            ReportNoPoints("convert", source);
+        }
+        *points += loaded;
         channel->type = 1;
         if (!SaveSceneFile(scene.get(), target)) {
+            progress.Clear();
             std::fprintf(stderr, "trellion-cli convert: %s: %s\n", target.c_str(),
                          messages.Take("Cannot save file.").c_str());
             return false;
         }
+        progress.Clear();
         std::printf("%s -> %s (%d frames)\n", source.c_str(), target.c_str(),
                     channel->FrameCount());
         return true;
     } catch (const std::exception& e) {
+        progress.Clear();
         std::fprintf(stderr, "trellion-cli convert: %s: The Following File is Corrupt (%s)\n",
                      source.c_str(), e.what());
         return false;
@@ -156,12 +167,22 @@ int RunConvert(int argc, char** argv) {
     FillAngleTables();
 
     MessageCollector messages;
+    ProgressLine progress(stderr, static_cast<int>(inputs.size()));
+    TargetClaims claims;
+    long long points = 0;
     int failed = 0;
+    int n = 0;
     for (const std::string& source : inputs) {
+        progress.Show(++n, source, points);
         const std::string target = outputDir + "/" + SceneFileName(BaseName(source));
-        if (!ConvertFile(source, target, paletteIndex, messages))
+        if (!claims.Claim(target, source, "convert", progress)) {
+            ++failed;
+            continue;
+        }
+        if (!ConvertFile(source, target, paletteIndex, messages, progress, &points))
             ++failed;
     }
+    progress.Clear();
     return failed == 0 ? 0 : 1;
 }
 

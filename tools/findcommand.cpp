@@ -3,18 +3,21 @@
 #include <cstring>
 
 #include <QFile>
+#include <QJsonArray>
+#include <QJsonObject>
 #include <QString>
 #include <QStringList>
 
 #include "app/search/foundorder.h"
 #include "app/search/tlmdsearchfilegrep.h"
 #include "tools/commandregistry.h"
+#include "tools/jsonoutput.h"
 
 namespace {
 
 void PrintFindUsage(FILE* out) {
     std::fprintf(out,
-                 "usage: trellion-cli find [--masks MASKS] [--sorted] DIR...\n"
+                 "usage: trellion-cli find [--masks MASKS] [--sorted] [--json] DIR...\n"
                  "\n"
                  "Searches each DIR and everything below it for entries matching MASKS\n"
                  "(separated by \";\", default \"*.ild\"; \"*\" any run, \"?\" one character,\n"
@@ -23,6 +26,9 @@ void PrintFindUsage(FILE* out) {
                  "\n"
                  "  --masks MASKS  the file masks\n"
                  "  --sorted       print in the order of the window's found-file list\n"
+                 "  --json         print one JSON document instead: {\"dirs\", \"masks\",\n"
+                 "                 \"found\": [{\"path\"}, ...]}; a path whose bytes are not\n"
+                 "                 UTF-8 shows them as U+FFFD and adds \"path_base64\"\n"
                  "\n"
                  "Directories that are missing or cannot be read yield nothing; the exit\n"
                  "status is 0, 2 when the arguments are wrong, 1 when the list could not be\n"
@@ -32,7 +38,9 @@ void PrintFindUsage(FILE* out) {
 int RunFind(int argc, char** argv) {
     QString masks = QStringLiteral("*.ild");
     bool sorted = false;
+    bool json = false;
     QStringList dirs;
+    QList<QByteArray> dirArgs;
     bool optionsEnded = false;
     for (int i = 1; i < argc; ++i) {
         const char* arg = argv[i];
@@ -44,6 +52,8 @@ int RunFind(int argc, char** argv) {
             return 0;
         } else if (!optionsEnded && std::strcmp(arg, "--sorted") == 0) {
             sorted = true;
+        } else if (!optionsEnded && std::strcmp(arg, "--json") == 0) {
+            json = true;
         } else if (!optionsEnded && std::strcmp(arg, "--masks") == 0) {
             if (i + 1 >= argc) {
                 std::fprintf(stderr, "trellion-cli find: --masks needs a value\n");
@@ -64,6 +74,7 @@ int RunFind(int argc, char** argv) {
                 return 2;
             }
             dirs.append(dir);
+            dirArgs.append(QByteArray(arg));
         }
     }
     if (dirs.isEmpty()) {
@@ -80,26 +91,42 @@ int RunFind(int argc, char** argv) {
 
     static char buffer[1 << 16];
     std::setvbuf(stdout, buffer, _IOFBF, sizeof buffer);
-    QStringList found;
-    search.OnFound = [&](QObject*, const TLMDSPFileRecord& record) {
-        const QString path = record.dir + record.fileName;
-        if (sorted) {
-            found.append(path);
-            return;
-        }
-        const QByteArray line = QFile::encodeName(path);
+    const auto print = [](const QByteArray& line) {
         std::fwrite(line.constData(), 1, static_cast<size_t>(line.size()), stdout);
         std::fputc('\n', stdout);
     };
+    QStringList found;
+    search.OnFound = [&](QObject*, const TLMDSPFileRecord& record) {
+        const QString path = record.dir + record.fileName;
+        if (sorted || json)
+            found.append(path);
+        else
+            print(QFile::encodeName(path));
+    };
     search.Execute();
-    if (sorted) {
+    if (sorted)
         SortFoundOrder(found);
+    if (json) {
+        QJsonArray dirList;
+        for (const QByteArray& dir : dirArgs)
+            dirList.append(JsonText(dir));
+        QJsonArray foundList;
         for (const QString& path : found) {
-            const QByteArray line = QFile::encodeName(path);
-            std::fwrite(line.constData(), 1, static_cast<size_t>(line.size()), stdout);
-            std::fputc('\n', stdout);
+            QJsonObject entry;
+            SetJsonPath(entry, QStringLiteral("path"), QFile::encodeName(path));
+            foundList.append(entry);
         }
+        const QJsonObject document{
+            {"dirs", dirList}, {"masks", masks}, {"sorted", sorted}, {"found", foundList}};
+        if (!WriteJson(document)) {
+            std::fprintf(stderr, "trellion-cli find: cannot write the list to standard output\n");
+            return 1;
+        }
+        return 0;
     }
+    if (sorted)
+        for (const QString& path : found)
+            print(QFile::encodeName(path));
     if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
         std::fprintf(stderr, "trellion-cli find: cannot write the list to standard output\n");
         return 1;

@@ -18,11 +18,16 @@
 
 #include "ilda/cilda.h"
 #include "model/cchannel.h"
+#include "model/cframe.h"
+#include "model/cpoly.h"
 #include "model/cscene.h"
+#include "model/cthing.h"
+#include "model/cvector.h"
 #include "model/geometry.h"
 #include "platform/messagehook.h"
 #include "platform/outputfile.h"
 #include "render/cscreen.h"
+#include "render/drawbuffers.h"
 #include "scene/settings.h"
 #include "tools/commandregistry.h"
 #include "tools/messagecollector.h"
@@ -40,6 +45,11 @@ constexpr long long kMaxSide = 16384;
 constexpr long long kMaxPixels = 64LL * 1024 * 1024;
 constexpr int kSheetColumns = 8;
 constexpr int kSheetGap = 2;
+// The diagnostic marks, as pixels (0x00RRGGBB): blanked moves in a dim grey that lit lines
+// cover, lit points white, blanked points a lighter grey than the moves.
+constexpr uint32_t kBlankedMovePixel = 0x505050;
+constexpr uint32_t kLitPointPixel = 0xFFFFFF;
+constexpr uint32_t kBlankedPointPixel = 0xA0A0A0;
 
 void PrintHelp(FILE* out) {
     std::fprintf(
@@ -60,7 +70,13 @@ void PrintHelp(FILE* out) {
         "  --time T          the animation clock in frames for the channel's effects; the\n"
         "                    preview always draws at 0\n"
         "  --size WxH        size of the picture (of each frame on a sheet); default %dx%d\n"
+        "  --blanked         also draw the blanked moves (the beam travelling while off),\n"
+        "                    as dim grey lines beneath the lit ones\n"
+        "  --points          mark every point with a 3x3 square: white where the beam is\n"
+        "                    on, light grey where it is blanked\n"
         "  -o OUT            the PNG file to write (or the directory, with --all)\n"
+        "\n"
+        "Without --blanked and --points the picture is exactly the preview's.\n"
         "\n"
         "Exit status: 0 written, 1 the file could not be read or the picture not written,\n"
         "2 usage error.\n",
@@ -115,15 +131,6 @@ void QuietQtMessages(QtMsgType type, const QMessageLogContext&, const QString& m
         std::fprintf(stderr, "%s: %s\n", kName, message.toLocal8Bit().constData());
 }
 
-// The preview's draw of one frame: BeginDraw, Clear(0), RenderFrame without placements or
-// scene, EndDraw without dots.
-void Draw(CScreen& screen, CChannel* channel, CFrame* frame, int time) {
-    screen.BeginDraw();
-    screen.Clear(0);
-    screen.RenderFrame(nullptr, nullptr, nullptr, channel, frame, time);
-    screen.EndDraw(false);
-}
-
 struct Options {
     std::string input;
     std::string output;
@@ -131,10 +138,69 @@ struct Options {
     int palette = 1;
     int frame = 1;
     bool all = false;
+    bool blanked = false;
+    bool points = false;
     int time = 0;
     int width = kDefaultWidth;
     int height = kDefaultHeight;
 };
+
+// The preview blacks out a segment that ends in a blanked point; recolouring those before the
+// rasteriser runs shows the moves while lit lines, drawn after them, stay on top.
+void ShowBlankedMoves(CScreen& screen) {
+    constexpr uint32_t colour = kBlankedMovePixel; // grey reads the same as a model colour
+    for (int32_t i = 0; i < screen.segmentCount; ++i)
+        if (screen.firstSegment[i].end.blank)
+            screen.firstSegment[i].end.colour = colour;
+}
+
+void MarkPoint(QImage& image, const CVector& point, uint32_t pixel) {
+    const int column = static_cast<int>(point.view_x);
+    const int row = image.height() - 1 - static_cast<int>(point.view_y);
+    for (int y = row - 1; y <= row + 1; ++y)
+        for (int x = column - 1; x <= column + 1; ++x)
+            if (image.valid(x, y))
+                image.setPixel(x, y, pixel);
+}
+
+// Marks each point of the frame that lies in view, projected through the view RenderFrame set
+// up, blanked ones first so that lit marks stay on top where they meet. The renderer's own dot
+// buffer holds fewer points than a frame may have, so the points are projected here again.
+void MarkPoints(CScreen& screen, CFrame* frame) {
+    QImage& image = *screen.bitmap;
+    for (const bool blanked : {true, false}) {
+        const auto mark = [&](CVector* v) {
+            if ((v->blank != 0) != blanked)
+                return;
+            screen.TransformPoint(v);
+            screen.ComputeOutcode(v);
+            if (v->clip_flags != 0)
+                return;
+            screen.ProjectPoint(v);
+            MarkPoint(image, *v, blanked ? kBlankedPointPixel : kLitPointPixel);
+        };
+        for (CThing* thing = frame->FirstThing(); thing != nullptr; thing = thing->Next(false)) {
+            for (CPoly* poly = thing->FirstPoly(); poly != nullptr; poly = poly->Next(false))
+                for (CVector* v = poly->FirstVertex(); v != nullptr; v = v->next)
+                    mark(v);
+            for (CVector* v = thing->FirstVertex(); v != nullptr; v = v->next)
+                mark(v);
+        }
+    }
+}
+
+// The preview's draw of one frame: BeginDraw, Clear(0), RenderFrame without placements or
+// scene, EndDraw without dots; with the diagnostic options, the marks on top of that.
+void Draw(const Options& o, CScreen& screen, CChannel* channel, CFrame* frame) {
+    screen.BeginDraw();
+    screen.Clear(0);
+    screen.RenderFrame(nullptr, nullptr, nullptr, channel, frame, o.time);
+    if (o.blanked)
+        ShowBlankedMoves(screen);
+    screen.EndDraw(false);
+    if (o.points && screen.bits != nullptr)
+        MarkPoints(screen, frame);
+}
 
 int RenderOne(const Options& o, CChannel* channel, CScreen& screen) {
     CFrame* frame = channel->FirstFrame();
@@ -145,14 +211,14 @@ int RenderOne(const Options& o, CChannel* channel, CScreen& screen) {
                      channel->FrameCount(), o.frame);
         return 1;
     }
-    Draw(screen, channel, frame, o.time);
+    Draw(o, screen, channel, frame);
     return WritePng(*screen.Image(), o.output) ? 0 : 1;
 }
 
 int RenderEachToDirectory(const Options& o, CChannel* channel, CScreen& screen) {
     const int digits = std::max(4, static_cast<int>(std::to_string(channel->FrameCount()).size()));
     for (CFrame* frame = channel->FirstFrame(); frame != nullptr; frame = frame->Next(false)) {
-        Draw(screen, channel, frame, o.time);
+        Draw(o, screen, channel, frame);
         char name[32];
         std::snprintf(name, sizeof name, "frame-%0*d.png", digits, frame->Index());
         if (!WritePng(*screen.Image(), o.output + "/" + name))
@@ -196,7 +262,7 @@ int RenderSheet(const Options& o, CChannel* channel, CScreen& screen) {
     painter.setPen(QColor(0xA0, 0xA0, 0xA0));
     long long i = 0;
     for (CFrame* frame = channel->FirstFrame(); frame != nullptr; frame = frame->Next(false), ++i) {
-        Draw(screen, channel, frame, o.time);
+        Draw(o, screen, channel, frame);
         const int x = static_cast<int>(kSheetGap + (i % columns) * (o.width + kSheetGap));
         const int y = static_cast<int>(kSheetGap + (i / columns) * (o.height + kSheetGap));
         painter.save();
@@ -223,8 +289,8 @@ int RunRender(int argc, char** argv) {
             PrintHelp(stdout);
             return 0;
         }
-        if (arg == "--all") {
-            o.all = true;
+        if (arg == "--all" || arg == "--blanked" || arg == "--points") {
+            (arg == "--all" ? o.all : arg == "--blanked" ? o.blanked : o.points) = true;
             continue;
         }
         std::string option = arg;

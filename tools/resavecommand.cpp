@@ -2,36 +2,82 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <sys/stat.h>
+#include <vector>
 
 #include "ilda/cilda.h"
 #include "model/cscene.h"
 #include "model/geometry.h"
 #include "platform/messagehook.h"
+#include "tools/channelsummary.h"
 #include "tools/commandregistry.h"
-#include "tools/loadedtotals.h"
 #include "tools/paletteoption.h"
+#include "tools/progressline.h"
+#include "tools/targetclaims.h"
 
 namespace {
 
 void PrintResaveUsage(FILE* out) {
     std::fprintf(out, "usage: trellion-cli resave [--palette PALETTE] FILE.ild -o OUT.ild\n"
+                      "       trellion-cli resave [--palette PALETTE] FILE.ild... -o DIR\n"
                       "\n"
                       "Loads FILE with PALETTE and saves it as OUT with the same palette: a\n"
                       "format-0 ILDA file whose colours are re-derived through the palette,\n"
-                      "frames renumbered from 0 and closed by an end section.\n"
+                      "frames renumbered from 0 and closed by an end section. When -o names an\n"
+                      "existing directory, each FILE is saved into it under its own name.\n"
                       "\n"
                       "  --palette PALETTE  pangolin, ilda or x29 (or 0, 1, 2); default ilda\n"
                       "  -o OUT             the file to write; OUT may be FILE itself\n"
+                      "  -o DIR             the directory to save every FILE into\n"
                       "\n"
                       "OUT is written in full or not at all; a FILE that cannot be read writes\n"
-                      "nothing. A FILE that gives no point at all is saved as one empty frame\n"
-                      "and named on standard error. Exit status: 0 when saved, 1 when FILE\n"
-                      "could not be read or OUT not written, 2 when the arguments are wrong.\n");
+                      "nothing, and neither does a FILE whose name an earlier FILE of the same\n"
+                      "run has taken in DIR. A FILE that gives no point at all is saved as one\n"
+                      "empty frame and named on standard error. When standard error is a\n"
+                      "terminal, one line there shows the file being saved and the points read\n"
+                      "so far.\n"
+                      "\n"
+                      "Exit status: 0 when every file was saved, 1 when any could not be read\n"
+                      "or written, 2 when the arguments are wrong.\n");
+}
+
+bool IsDirectory(const char* path) {
+    struct stat st {};
+    return ::stat(path, &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+// Loads one file and saves it to target; the file code's reports name the file they concern.
+// Adds the points read to *points while the progress line shows them.
+bool ResaveFile(const std::string& input, const std::string& target, int palette,
+                ProgressLine& progress, long long* points) {
+    const std::string* current = &input;
+    const MessageHook previous = SetMessageHook([&](const std::string& text, int, unsigned) {
+        progress.Clear();
+        std::fprintf(stderr, "trellion-cli resave: %s: %s\n", current->c_str(), text.c_str());
+        return static_cast<int>(mrOk);
+    });
+    CScene scene;
+    CChannel* channel = scene.AddChannel();
+    CIlda ilda;
+    bool ok = channel != nullptr && ilda.Load(input, channel, palette);
+    if (ok) {
+        const long long loaded = PointTotal(*channel);
+        if (loaded == 0) {
+            // Still saved, as the window saves it, but not in silence.
+            progress.Clear();
+            ReportNoPoints("resave", input);
+        }
+        *points += loaded;
+        current = &target;
+        ok = ilda.Save(target, channel, palette);
+    }
+    SetMessageHook(previous);
+    return ok;
 }
 
 int RunResave(int argc, char** argv) {
     int palette = 1;
-    const char* input = nullptr;
+    std::vector<std::string> inputs;
     const char* output = nullptr;
     bool optionsEnded = false;
     for (int i = 1; i < argc; ++i) {
@@ -69,42 +115,46 @@ int RunResave(int argc, char** argv) {
             std::fprintf(stderr, "trellion-cli resave: unknown option '%s'\n", arg);
             PrintResaveUsage(stderr);
             return 2;
-        } else if (input == nullptr) {
-            input = arg;
         } else {
-            std::fprintf(stderr, "trellion-cli resave: one input file only ('%s' is a second)\n",
-                         arg);
-            return 2;
+            inputs.emplace_back(arg);
         }
     }
-    if (input == nullptr || output == nullptr) {
+    if (inputs.empty() || output == nullptr) {
         std::fprintf(stderr, "trellion-cli resave: %s\n",
-                     input == nullptr ? "no input file given" : "no output file given (-o)");
+                     inputs.empty() ? "no input file given" : "no output file given (-o)");
         PrintResaveUsage(stderr);
         return 2;
     }
-
-    // The file code reports through the message hook; here each report names its file.
-    const char* current = input;
-    const MessageHook previous = SetMessageHook([&](const std::string& text, int, unsigned) {
-        std::fprintf(stderr, "trellion-cli resave: %s: %s\n", current, text.c_str());
-        return static_cast<int>(mrOk);
-    });
-    FillAngleTables();
-    CScene scene;
-    CChannel* channel = scene.AddChannel();
-    CIlda ilda;
-    bool ok = channel != nullptr && ilda.Load(input, channel, palette);
-    if (ok) {
-        // Still saved, as the window saves it, but not in silence.
-        ReportIfNoPoints("resave", input, CountLoaded(*channel));
-        current = output;
-        ok = ilda.Save(output, channel, palette);
+    const bool intoDirectory = IsDirectory(output);
+    if (inputs.size() > 1 && !intoDirectory) {
+        std::fprintf(stderr,
+                     "trellion-cli resave: %zu input files need -o to name an existing "
+                     "directory ('%s' is none)\n",
+                     inputs.size(), output);
+        return 2;
     }
-    SetMessageHook(previous);
-    return ok ? 0 : 1;
+
+    FillAngleTables();
+    ProgressLine progress(stderr, static_cast<int>(inputs.size()));
+    TargetClaims claims;
+    long long points = 0;
+    int failed = 0;
+    int n = 0;
+    for (const std::string& input : inputs) {
+        progress.Show(++n, input, points);
+        const std::string target =
+            intoDirectory ? std::string(output) + "/" + BaseName(input) : std::string(output);
+        if (!claims.Claim(target, input, "resave", progress)) {
+            ++failed;
+            continue;
+        }
+        if (!ResaveFile(input, target, palette, progress, &points))
+            ++failed;
+    }
+    progress.Clear();
+    return failed == 0 ? 0 : 1;
 }
 
-const CommandRegistration registration("resave", "load an ILDA file and save it again", &RunResave);
+const CommandRegistration registration("resave", "load ILDA files and save them again", &RunResave);
 
 } // namespace

@@ -202,7 +202,9 @@ TEST_F(IldaCommandsTest, InfoListsSectionsAndWhatWasLoaded) {
                         "\"END     \" \"TEST    \"\n"
                         "  frame 1: 3 points\n"
                         "  frame 2: 4 points\n"
-                        "  loaded: 2 frames, 7 points, 1 blanked\n";
+                        "  loaded: 2 frames, 7 points, 1 blanked, 6 lit (85.7%); x -112..96, "
+                        "y -208..192, z -304..288; 3 colours; 0.23 ms at 30000 pps, 8571.4 "
+                        "frames/s\n";
     EXPECT_EQ(r.out, expected);
 }
 
@@ -235,7 +237,8 @@ TEST_F(IldaCommandsTest, InfoNamesEveryFormatAndCountsWhatTrueColourLoads) {
                         "  frame 1: 3 points\n"
                         "  frame 2: 2 points\n"
                         "  frame 3: 1 points\n"
-                        "  loaded: 3 frames, 6 points, 3 blanked\n";
+                        "  loaded: 3 frames, 6 points, 3 blanked, 3 lit (50.0%); x 0..32, y 0..32, "
+                        "z 0..0; 3 colours; 0.20 ms at 30000 pps, 15000.0 frames/s\n";
     EXPECT_EQ(r.out, expected);
 }
 
@@ -341,6 +344,37 @@ TEST_F(IldaCommandsTest, ResaveWritesWhatTheSaveOfAFoundFileWrites) {
     EXPECT_EQ(x.substr(40 + 6, 2), std::string("\x40\0", 2));
 }
 
+TEST_F(IldaCommandsTest, ResaveOfSeveralFilesIntoADirectoryKeepsTheirNames) {
+    const fs::path in = dir_ / "in";
+    const fs::path other = dir_ / "other";
+    const fs::path out = dir_ / "out";
+    for (const fs::path& d : {in, other, out})
+        fs::create_directory(d);
+    Put(in / "a.ild", Sample().Data());
+    Put(in / "B.ILD", Sample().Data());
+    Put(other / "a.ild", std::string("a different file of the same name"));
+    const CliResult r =
+        Run({"resave", "--palette", "x29", (in / "a.ild").string(), (in / "B.ILD").string(),
+             (other / "a.ild").string(), "-o", out.string()});
+    EXPECT_EQ(r.status, 1);
+    // The second a.ild would replace the first one's result: refused, and said so.
+    EXPECT_EQ(r.err, "trellion-cli resave: " + (other / "a.ild").string() + ": not written, " +
+                         (out / "a.ild").string() + " holds " + (in / "a.ild").string() + "\n");
+    CChannel* channel = NewChannel();
+    CIlda ilda;
+    ASSERT_TRUE(ilda.Load((in / "a.ild").string(), channel, 2));
+    ASSERT_TRUE(ilda.Save((dir_ / "expected.ild").string(), channel, 2));
+    EXPECT_EQ(Read(out / "a.ild"), Read(dir_ / "expected.ild"));
+    EXPECT_EQ(Read(out / "B.ILD"), Read(dir_ / "expected.ild"));
+    EXPECT_EQ(std::distance(fs::directory_iterator(out), {}), 2);
+
+    // One file and a directory: saved into it under its name.
+    fs::remove(out / "B.ILD");
+    EXPECT_EQ(
+        Run({"resave", "--palette", "x29", (in / "B.ILD").string(), "-o", out.string()}).status, 0);
+    EXPECT_EQ(Read(out / "B.ILD"), Read(dir_ / "expected.ild"));
+}
+
 TEST_F(IldaCommandsTest, ResaveOfAFileItCannotReadWritesNothing) {
     const fs::path target = dir_ / "target.ild";
     Put(target, std::string("previous bytes"));
@@ -419,7 +453,7 @@ TEST_F(IldaCommandsTest, GeneratedTrueColourFilesConvertAndResaveWhole) {
         EXPECT_EQ(info.status, 0);
         EXPECT_NE(info.out.find("  loaded: " + std::to_string(frames.size()) + " frames, " +
                                 std::to_string(points) + " points, " + std::to_string(blanked) +
-                                " blanked\n"),
+                                " blanked, "),
                   std::string::npos)
             << info.out.substr(info.out.rfind("  loaded"));
 

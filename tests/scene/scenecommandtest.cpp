@@ -24,6 +24,11 @@
 #include "scene/scenefile.h"
 #include "tests/ilda/ildabuilder.h"
 
+#include <QByteArray>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -262,6 +267,87 @@ TEST_F(SceneCommandTest, SceneInfoListsChannelsFramesThingsAndVertices) {
         << r.err;
     EXPECT_NE(r.err.find((dir_ / "none.scn").string()), std::string::npos);
     EXPECT_NE(r.out.find("scene: name \"two\""), std::string::npos);
+}
+
+TEST_F(SceneCommandTest, ASecondInputOfTheSameNameDoesNotReplaceTheFirstOnesScene) {
+    fs::create_directory(dir_ / "a");
+    fs::create_directory(dir_ / "b");
+    const fs::path first = WriteIlda("a/show.ild", 2, 4);
+    const fs::path second = WriteIlda("b/show.ild", 5, 1);
+    const Result r =
+        Run({"convert", first.string(), second.string(), "-o", (dir_ / "out").string()});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "trellion-cli convert: " + second.string() + ": not written, " +
+                         (dir_ / "out" / "show.scn").string() + " holds " + first.string() + "\n");
+    EXPECT_EQ(Read(dir_ / "out" / "show.scn")->FirstChannel()->FrameCount(), 2);
+}
+
+TEST_F(SceneCommandTest, SceneInfoJsonCarriesTheTextsFacts) {
+    CScene scene(nullptr, nullptr);
+    scene.name = "two";
+    scene.zoom_in_speed = 5;
+    CChannel* a = scene.AddChannel();
+    a->laser_scan_speed = 77;
+    std::snprintf(a->text, sizeof a->text, "%s", "hello");
+    CThing* t = a->AddFrame()->AddThing();
+    for (int i = 0; i < 3; ++i)
+        (void)t->AddVertex(float(i), 0, 0, 0, 0);
+    (void)a->AddFrame();
+    (void)scene.AddChannel()->AddFrame();
+    const fs::path file = dir_ / "two.scn";
+    ASSERT_TRUE(SaveSceneFile(&scene, file.string()));
+
+    const Result text = Run({"scene-info", file.string()});
+    const Result json = Run({"scene-info", "--json", file.string(), (dir_ / "none.scn").string()});
+    EXPECT_EQ(text.status, 0) << text.err;
+    EXPECT_EQ(json.status, 1);
+    EXPECT_EQ(LineCount(json.err), 1u) << json.err;
+    QJsonParseError error{};
+    const QJsonDocument doc = QJsonDocument::fromJson(QByteArray::fromStdString(json.out), &error);
+    ASSERT_EQ(error.error, QJsonParseError::NoError) << json.out;
+    const QJsonArray files = doc.object()["files"].toArray();
+    ASSERT_EQ(files.size(), 2);
+    EXPECT_EQ(files[1]["file"].toString().toStdString(), (dir_ / "none.scn").string());
+    EXPECT_FALSE(files[1]["error"].toString().isEmpty());
+
+    const QJsonObject f = files[0].toObject();
+    EXPECT_EQ(f["file"].toString().toStdString(), file.string());
+    EXPECT_EQ(f["version"].toInt(), 7);
+    EXPECT_EQ(f["bytes"].toInteger(), static_cast<qint64>(fs::file_size(file)));
+    const QJsonObject sceneRecord = f["scene"].toObject();
+    EXPECT_EQ(sceneRecord["name"].toString(), "two");
+    EXPECT_EQ(sceneRecord["channels"].toInt(), 2);
+    EXPECT_EQ(sceneRecord["values"].toInt(), 0);
+    // Exactly the settings the text lists as differing, with both values.
+    const QJsonObject sceneSettings = sceneRecord["settings"].toObject();
+    EXPECT_EQ(sceneSettings.keys(), QStringList{"zoom_in_speed"});
+    EXPECT_EQ(sceneSettings["zoom_in_speed"]["value"].toInt(), 5);
+    EXPECT_EQ(sceneSettings["zoom_in_speed"]["new"].toInt(), 100);
+    EXPECT_NE(text.out.find("  zoom_in_speed = 5 (new scene: 100)\n"), std::string::npos);
+    EXPECT_FALSE(sceneRecord.contains("transform"));
+
+    const QJsonArray channels = f["channels"].toArray();
+    ASSERT_EQ(channels.size(), 2);
+    const QJsonObject c1 = channels[0].toObject();
+    EXPECT_EQ(c1["index"].toInt(), 1);
+    EXPECT_EQ(c1["frame_count"].toInt(), 2);
+    EXPECT_EQ(c1["beams"].toInt(), 0);
+    EXPECT_EQ(c1["vertices"].toInt(), 3);
+    const QJsonObject channelSettings = c1["settings"].toObject();
+    EXPECT_EQ(channelSettings.keys(), (QStringList{"laser_scan_speed", "text"}));
+    EXPECT_EQ(channelSettings["laser_scan_speed"]["value"].toInt(), 77);
+    EXPECT_EQ(channelSettings["text"]["value"].toString(), "hello");
+    EXPECT_NE(text.out.find("channel 1: 2 frames, 0 beams, 3 vertices\n"), std::string::npos);
+    EXPECT_NE(text.out.find("  laser_scan_speed = 77 (new channel: 56)\n"), std::string::npos);
+    const QJsonArray frames = c1["frames"].toArray();
+    ASSERT_EQ(frames.size(), 2);
+    const QJsonArray things = frames[0]["things"].toArray();
+    ASSERT_EQ(things.size(), 1);
+    EXPECT_EQ(things[0]["free_vertices"].toInt(), 3);
+    EXPECT_EQ(things[0]["polys"].toInt(), 0);
+    EXPECT_EQ(things[0]["poly_vertices"].toInt(), 0);
+    EXPECT_EQ(frames[1]["things"].toArray().size(), 0);
+    EXPECT_EQ(channels[1]["frame_count"].toInt(), 1);
 }
 
 TEST_F(SceneCommandTest, UsageErrorsAndHelp) {

@@ -1,5 +1,6 @@
 // trellion-cli render, run as a program on ILDA files made here.
 #include <cstdint>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -195,6 +196,107 @@ TEST_F(RenderCommandTest, FailuresGiveOneLineAndTheirStatus) {
     }
 }
 
+// A lit line along the bottom, a blanked move straight up the right side, a lit line back
+// along the top: model x +-1000, y +-500.
+std::string BlankedMoveFile() {
+    return Section({{-16000, -8000, 0, true, 0},
+                    {-16000, -8000, 0, false, kColourIndex},
+                    {16000, -8000, 0, false, kColourIndex},
+                    {16000, 8000, 0, true, 0},
+                    {-16000, 8000, 0, false, kColourIndex}},
+                   0, 1);
+}
+
+// Where the lines of BlankedMoveFile landed in the plain picture: the rows of the two lit
+// lines and the columns of their ends (rows counted from the bottom).
+struct Corners {
+    int left = -1, right = -1, bottom = -1, top = -1;
+};
+
+Corners FindCorners(const QImage& image, uint32_t lit) {
+    Corners c;
+    const int middle = image.width() / 2;
+    for (int y = 0; y < image.height(); ++y) {
+        if ((image.pixel(middle, image.height() - 1 - y) & 0xFFFFFF) != lit)
+            continue;
+        (c.bottom < 0 ? c.bottom : c.top) = y;
+    }
+    for (int x = 0; x < image.width(); ++x) {
+        if ((image.pixel(x, image.height() - 1 - c.bottom) & 0xFFFFFF) != lit)
+            continue;
+        if (c.left < 0)
+            c.left = x;
+        c.right = x;
+    }
+    return c;
+}
+
+TEST_F(RenderCommandTest, BlankedAndPointsAddTheirMarksAndNothingElse) {
+    const QString file = dir.filePath("moves.ild");
+    {
+        QFile f(file);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        const std::string bytes = BlankedMoveFile();
+        f.write(bytes.data(), static_cast<qint64>(bytes.size()));
+    }
+    ASSERT_EQ(Run({file, "-o", dir.filePath("plain.png")}), 0) << err.toStdString();
+    ASSERT_EQ(Run({file, "--blanked", "-o", dir.filePath("blanked.png")}), 0) << err.toStdString();
+    ASSERT_EQ(Run({file, "--points", "-o", dir.filePath("points.png")}), 0) << err.toStdString();
+    const QImage plain(dir.filePath("plain.png"));
+    const QImage blanked(dir.filePath("blanked.png"));
+    const QImage points(dir.filePath("points.png"));
+    ASSERT_EQ(blanked.size(), plain.size());
+    ASSERT_EQ(points.size(), plain.size());
+
+    const Corners c = FindCorners(plain, Expected());
+    // Two lit lines of the same length, one above the other, the top one drawn too.
+    ASSERT_GT(c.bottom, 0);
+    ASSERT_GT(c.top, c.bottom + 10);
+    ASSERT_LT(c.left + 10, c.right);
+    EXPECT_EQ(At(plain, c.left, c.top), Expected());
+    EXPECT_EQ(At(plain, c.right, c.top), Expected());
+    // The preview leaves the blanked move black.
+    EXPECT_EQ(At(plain, c.right, (c.bottom + c.top) / 2), 0u);
+
+    // Pixel by pixel: --blanked changes exactly the column of the move between the lines, to
+    // dim grey; --points exactly the 3x3 squares around the four points, white where lit and
+    // light grey at the one blanked point on its own (the first point shares its place with a
+    // lit one, whose mark lies on top).
+    const auto inSquare = [](int x, int y, int cx, int cy) {
+        return std::abs(x - cx) <= 1 && std::abs(y - cy) <= 1;
+    };
+    int blankedWrong = 0;
+    int pointsWrong = 0;
+    std::string firstWrong;
+    for (int y = 0; y < plain.height(); ++y) {
+        for (int x = 0; x < plain.width(); ++x) {
+            const bool onMove = x == c.right && y > c.bottom && y < c.top;
+            if (At(blanked, x, y) != (onMove ? 0x505050u : At(plain, x, y))) {
+                if (blankedWrong++ == 0)
+                    firstWrong += " --blanked at " + std::to_string(x) + "," + std::to_string(y);
+            }
+            uint32_t expected = At(plain, x, y);
+            if (inSquare(x, y, c.right, c.top))
+                expected = 0xA0A0A0;
+            if (inSquare(x, y, c.left, c.bottom) || inSquare(x, y, c.right, c.bottom) ||
+                inSquare(x, y, c.left, c.top))
+                expected = 0xFFFFFF;
+            if (At(points, x, y) != expected) {
+                if (pointsWrong++ == 0)
+                    firstWrong += " --points at " + std::to_string(x) + "," + std::to_string(y);
+            }
+        }
+    }
+    EXPECT_EQ(blankedWrong, 0) << firstWrong;
+    EXPECT_EQ(pointsWrong, 0) << firstWrong;
+    // Both together: the move stays visible between the marks.
+    ASSERT_EQ(Run({file, "--blanked", "--points", "-o", dir.filePath("both.png")}), 0);
+    const QImage both(dir.filePath("both.png"));
+    EXPECT_EQ(At(both, c.right, (c.bottom + c.top) / 2), 0x505050u);
+    EXPECT_EQ(At(both, c.right, c.top), 0xA0A0A0u);
+    EXPECT_EQ(At(both, c.left, c.bottom), 0xFFFFFFu);
+}
+
 TEST_F(RenderCommandTest, MissingOutputIsAUsageError) {
     EXPECT_EQ(Run({ildaPath}), 2);
     EXPECT_TRUE(err.contains("usage"));
@@ -202,7 +304,8 @@ TEST_F(RenderCommandTest, MissingOutputIsAUsageError) {
 
 TEST_F(RenderCommandTest, HelpDescribesTheOptions) {
     EXPECT_EQ(Run({"--help"}), 0);
-    for (const char* option : {"--palette", "--frame", "--all", "--time", "--size", "-o"})
+    for (const char* option :
+         {"--palette", "--frame", "--all", "--time", "--size", "--blanked", "--points", "-o"})
         EXPECT_TRUE(out.contains(option)) << option;
 }
 

@@ -2,6 +2,9 @@
 #include <fstream>
 
 #include <QDir>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QTemporaryDir>
 
@@ -49,6 +52,37 @@ TEST_F(FindCommand, SortedListsEveryMatchInTheWindowsOrder) {
     const QStringList expected = {root_ + "/a.ild", root_ + "/A.ILD", root_ + "/b.ild",
                                   root_ + "/sub/deeper/m.ild", root_ + "/sub/Zed.ild"};
     EXPECT_EQ(result.lines, expected);
+}
+
+TEST_F(FindCommand, JsonListsWhatTheTextLists) {
+    for (const bool sorted : {true, false}) {
+        SCOPED_TRACE(sorted ? "sorted" : "as found");
+        const QStringList options = sorted ? QStringList{"--sorted"} : QStringList{};
+        const Result text = RunCli(options + QStringList{"--masks", "*.ild;*.scn", root_});
+        QProcess process;
+        process.start(QStringLiteral(TRELLION_CLI),
+                      QStringList{"find", "--json"} + options +
+                          QStringList{"--masks", "*.ild;*.scn", root_});
+        ASSERT_TRUE(process.waitForFinished(30000));
+        EXPECT_EQ(process.exitCode(), 0);
+        EXPECT_TRUE(process.readAllStandardError().isEmpty());
+        QJsonParseError error{};
+        const QJsonObject doc =
+            QJsonDocument::fromJson(process.readAllStandardOutput(), &error).object();
+        ASSERT_EQ(error.error, QJsonParseError::NoError);
+        EXPECT_EQ(doc["dirs"].toArray(), QJsonArray{root_});
+        EXPECT_EQ(doc["masks"].toString(), "*.ild;*.scn");
+        EXPECT_EQ(doc["sorted"].toBool(), sorted);
+        QStringList paths;
+        for (const QJsonValue& entry : doc["found"].toArray()) {
+            paths.append(entry["path"].toString());
+            EXPECT_FALSE(entry.toObject().contains("path_base64"));
+        }
+        ASSERT_EQ(paths.size(), 6);
+        // Unsorted, both come in the order of the walk, which repeats itself over a tree that
+        // has not changed.
+        EXPECT_EQ(paths, text.lines);
+    }
 }
 
 TEST_F(FindCommand, UnsortedListsEachDirectoryBeforeItsSubdirectories) {
