@@ -201,17 +201,33 @@ bool CIlda::ParseSectionTrueColour2D(CChannel* channel) {
 }
 
 bool CIlda::ParseSection(CChannel* channel, int formatCode) {
+    switch (formatCode) {
+    case 0:
+        return ParseSectionOf<0>(channel);
+    case 1:
+        return ParseSectionOf<1>(channel);
+    case 4:
+        return ParseSectionOf<4>(channel);
+    default:
+        return ParseSectionOf<5>(channel);
+    }
+}
+
+// One loop per format, so that the record layout is fixed inside it: a section is thousands of
+// points and the loop is most of the reader's time.
+template <int Format> bool CIlda::ParseSectionOf(CChannel* channel) {
     // Indexed records end in a status word (last point 0x8000, blanked 0x4000, colour index in
     // the low byte); true-colour records in a status byte (0x80, 0x40) followed by blue, green
     // and red. Records of formats 0 and 4 carry z after y.
-    const bool hasZ = formatCode == 0 || formatCode == 4;
-    const bool trueColour = formatCode >= 4;
-    const size_t recordSize = static_cast<size_t>(IldaRecordSize(formatCode));
-    const size_t statusAt = hasZ ? 6 : 4;
+    constexpr bool hasZ = Format == 0 || Format == 4;
+    constexpr bool trueColour = Format >= 4;
+    constexpr size_t recordSize = trueColour ? (hasZ ? 10 : 8) : (hasZ ? 8 : 6);
+    constexpr size_t statusAt = hasZ ? 6 : 4;
 
     const uint8_t* const header = cursor;
     const unsigned count = ReadBigEndian16(header + 24);
-    cursor = header + kIldaHeaderSize;
+    const uint8_t* const records = header + kIldaHeaderSize;
+    cursor = records;
 
     // The first section fills the empty frame Load appended; every later one gets its own.
     CFrame* frame = channel->LastFrame();
@@ -223,19 +239,19 @@ bool CIlda::ParseSection(CChannel* channel, int formatCode) {
     if (thing == nullptr)
         return false;
 
+    // The records the data holds whole; a count beyond them ends the parse at the cut record.
+    const size_t whole = std::min<size_t>(count, static_cast<size_t>(end - records) / recordSize);
     const std::array<uint32_t, 256>& colours = PaletteColours(palette);
     const NearestColourTable* nearest = trueColour ? &NearestColourTable::Of(palette) : nullptr;
-    for (unsigned left = count; left > 0; --left) {
-        if (static_cast<size_t>(end - cursor) < recordSize)
-            return false;
-        const uint8_t* record = cursor;
+    const uint8_t* record = records;
+    for (size_t i = 0; i < whole; ++i, record += recordSize) {
         const auto x = static_cast<int16_t>(ReadBigEndian16(record));
         const auto y = static_cast<int16_t>(ReadBigEndian16(record + 2));
         const int16_t z = hasZ ? static_cast<int16_t>(ReadBigEndian16(record + 4)) : int16_t{0};
         bool last = false;
         bool blank = false;
         uint32_t colour = 0;
-        if (trueColour) {
+        if constexpr (trueColour) {
             const uint8_t status = record[statusAt];
             const uint32_t fileColour = uint32_t{record[statusAt + 3]} |
                                         uint32_t{record[statusAt + 2]} << 8 |
@@ -254,20 +270,22 @@ bool CIlda::ParseSection(CChannel* channel, int formatCode) {
         }
         // Right shifts of negative values are arithmetic: division by 16 rounded down.
         if (thing->AddVertex(static_cast<float>(x >> 4), static_cast<float>(y >> 4),
-                             static_cast<float>(z >> 4), colour, blank ? 1 : 0) == nullptr)
+                             static_cast<float>(z >> 4), colour, blank ? 1 : 0) == nullptr) {
+            cursor = record;
             return false;
-        cursor = record + recordSize;
+        }
         if (last) {
             // The section ends at its last-point bit. Files of some show software set that bit
             // on points inside a section, so when the counted records lie within the data the
             // next section is looked for where the count says, not on the next record.
             const size_t counted = recordSize * count;
-            const size_t available = static_cast<size_t>(end - header) - kIldaHeaderSize;
-            cursor = counted <= available ? header + kIldaHeaderSize + counted : end;
+            const size_t available = static_cast<size_t>(end - records);
+            cursor = counted <= available ? records + counted : end;
             return true;
         }
     }
-    return true;
+    cursor = record;
+    return whole == count;
 }
 
 bool CIlda::StepOverPaletteSection() {

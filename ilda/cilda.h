@@ -80,6 +80,7 @@ public:
 
 private:
     bool ParseSection(CChannel* channel, int formatCode);
+    template <int Format> bool ParseSectionOf(CChannel* channel);
     bool StepOverPaletteSection();
     void CloseInput();
     uint8_t ColourIndexOf(uint32_t colour);

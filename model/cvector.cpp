@@ -6,18 +6,6 @@
 // One vertex per loaded point: a new member here costs megabytes per file.
 static_assert(sizeof(void*) != 8 || sizeof(CVector) == 104);
 
-CVector::CVector(CPoly* owner, CVector** first, CVector** last, float vx, float vy, float vz,
-                 uint32_t vcolour, uint8_t vblank)
-    : x(vx), y(vy), z(vz), colour(vcolour), blank(vblank), poly(owner) {
-    ChainAppend(this, first, last);
-}
-
-CVector::CVector(CThing* owner, CVector** first, CVector** last, float vx, float vy, float vz,
-                 uint32_t vcolour, uint8_t vblank)
-    : x(vx), y(vy), z(vz), colour(vcolour), blank(vblank), thing(owner) {
-    ChainAppend(this, first, last);
-}
-
 CVector::CVector(const CVector& other)
     : x(other.x), y(other.y), z(other.z), reserved(other.reserved), colour(other.colour),
       blank(other.blank), marked(other.marked), view_x(other.view_x), view_y(other.view_y),
@@ -45,10 +33,6 @@ CVector::~CVector() {
 
 CVector* CVector::Next(bool wrap) {
     return ChainNext(this, wrap);
-}
-
-void* CVector::operator new(std::size_t) {
-    return VertexPoolAllocate();
 }
 
 void CVector::operator delete(void* p, std::size_t) noexcept {

@@ -3,6 +3,9 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "model/chain.h"
+#include "model/vertexpool.h"
+
 class CPoly;
 class CThing;
 
@@ -52,10 +55,17 @@ public:
     CVector() = default;
     // A vertex appended to `owner`'s outline through the slots (either may be null).
     CVector(CPoly* owner, CVector** first, CVector** last, float vx, float vy, float vz,
-            uint32_t vcolour, uint8_t vblank);
-    // A vertex appended to `owner`'s free-vertex path through the slots.
+            uint32_t vcolour, uint8_t vblank) noexcept
+        : x(vx), y(vy), z(vz), colour(vcolour), blank(vblank), poly(owner) {
+        ChainAppend(this, first, last);
+    }
+    // A vertex appended to `owner`'s free-vertex path through the slots. Defined here, as the
+    // allocation below: a loaded file makes one per point.
     CVector(CThing* owner, CVector** first, CVector** last, float vx, float vy, float vz,
-            uint32_t vcolour, uint8_t vblank);
+            uint32_t vcolour, uint8_t vblank) noexcept
+        : x(vx), y(vy), z(vz), colour(vcolour), blank(vblank), thing(owner) {
+        ChainAppend(this, first, last);
+    }
 
     CVector(const CVector& other);
     CVector& operator=(const CVector& other);
@@ -70,7 +80,7 @@ public:
 
     // `new CVector` takes a slot of the vertex pool (model/vertexpool.h): a loaded file holds
     // millions of vertices and a general-purpose allocator adds a header to each.
-    static void* operator new(std::size_t size);
+    static void* operator new(std::size_t) { return VertexPoolAllocate(); }
     static void* operator new(std::size_t, void* where) noexcept { return where; }
     static void operator delete(void* p, std::size_t size) noexcept;
     static void operator delete(void*, void*) noexcept {}
