@@ -18,6 +18,7 @@
 #include <new>
 #include <typeinfo>
 
+#include "app/search/filenamecodec.h"
 #include "app/tdirectorylistbox.h"
 #include "app/tdrivecombobox.h"
 #include "app/tfilelistbox.h"
@@ -99,7 +100,7 @@ private:
 };
 
 // The scene file's name: the item with its last three characters replaced by "scn"; the case
-// of the rest stays (SHOW.ILD becomes SHOW.scn).
+// and the bytes of the rest stay (SHOW.ILD becomes SHOW.scn, caf\xe9.ild caf\xe9.scn).
 QString SceneFileName(const QString& ildaName) {
     return ildaName.left(ildaName.size() >= 3 ? ildaName.size() - 3 : 0) + QStringLiteral("scn");
 }
@@ -144,9 +145,11 @@ void TConvert::BitBtn1Click() {
         TFileObjects file;
         const bool created = file.Create();
         QString name = batch.at(i);
-        const QString progress =
-            QStringLiteral("Converting File %1 of %2 %3").arg(i + 1).arg(count).arg(name);
-        sp1->SetCaption(QStringLiteral("Writing File :: ") + name);
+        const QString progress = QStringLiteral("Converting File %1 of %2 %3")
+                                     .arg(i + 1)
+                                     .arg(count)
+                                     .arg(DisplayedFileName(name));
+        sp1->SetCaption(QStringLiteral("Writing File :: ") + DisplayedFileName(name));
         sp1->repaint();
         if (!created)
             continue;
@@ -156,7 +159,7 @@ void TConvert::BitBtn1Click() {
             Edit1->repaint();
             const QString source = sourceDir + u'/' + batch.at(i);
             const bool loaded =
-                file.reader->Load(source.toStdString(), file.channel, RzRadioGroup1->ItemIndex());
+                file.reader->Load(EncodeFileName(source), file.channel, RzRadioGroup1->ItemIndex());
             name = SceneFileName(name);
             // A file the reader could not open has been reported by it; writing its one
             // empty frame would replace a scene file of that name with nothing.
@@ -164,17 +167,18 @@ void TConvert::BitBtn1Click() {
                 file.channel->type = 1;
                 // No deletion first: the scene file replaces an existing one only once it is
                 // complete, so a failed write leaves the previous file in place.
-                (void)SaveSceneFile(file.scene.get(), (targetDir + u'/' + name).toStdString());
-                Edit2->setText(QStringLiteral("Saving File :: ") + name);
+                (void)SaveSceneFile(file.scene.get(), EncodeFileName(targetDir + u'/' + name));
+                Edit2->setText(QStringLiteral("Saving File :: ") + DisplayedFileName(name));
                 Edit2->repaint();
                 FileListBox2->AddItem(name);
             }
             file.Release();
         } catch (const std::exception&) {
-            dialogs->Information(QStringLiteral("        The Following File is Corrupt  ") + name +
-                                 QStringLiteral(" \n Remove  ") + name +
+            const QString shown = DisplayedFileName(name);
+            dialogs->Information(QStringLiteral("        The Following File is Corrupt  ") + shown +
+                                 QStringLiteral(" \n Remove  ") + shown +
                                  QStringLiteral("  from the Files to be Converted"));
-            Edit1->setText(QStringLiteral(" Remove Corrupt File :: ") + name);
+            Edit1->setText(QStringLiteral(" Remove Corrupt File :: ") + shown);
             Edit1->repaint();
             stopRequested = true;
             file.Release();

@@ -11,7 +11,6 @@
 // answered by a paint that loads and reports the same file again, for ever. Choosing another
 // file, a palette or Preview clears it.
 
-#include <QFile>
 #include <QLabel>
 #include <QPainter>
 #include <QTimer>
@@ -19,6 +18,7 @@
 #include <algorithm>
 #include <exception>
 
+#include "app/search/filenamecodec.h"
 #include "app/tconvert.h"
 #include "app/tdrivecombobox.h"
 #include "app/tfoundlist.h"
@@ -94,7 +94,7 @@ void TConvert::ShowPreviewCaption() {
     // Without a selected item there is no previewed file; the caption keeps the file shown.
     if (row < 0)
         return;
-    sp1->SetCaption(QStringLiteral(" Previewing File ") + fl->Item(row));
+    sp1->SetCaption(QStringLiteral(" Previewing File ") + DisplayedFileName(fl->Item(row)));
     sp1->repaint();
 }
 
@@ -135,8 +135,7 @@ void TConvert::LoadPreviewFile() {
         ShowScreenPicture();
         // A file that cannot be opened is reported by the reader; the channel then holds its
         // one empty frame, which is shown.
-        if (!previewReader->Load(QFile::encodeName(path).toStdString(), previewChannel,
-                                 RzRadioGroup1->ItemIndex()))
+        if (!previewReader->Load(EncodeFileName(path), previewChannel, RzRadioGroup1->ItemIndex()))
             previewLoadFailed = true;
         currentFrame = previewChannel->FirstFrame();
         DrawCurrentFrame();
@@ -239,8 +238,9 @@ void TConvert::CCP() {
 
 void TConvert::ReportCorruptPreviewFile(const QString& path) {
     MyTimer1->stop();
-    dialogs->Information(QStringLiteral("        The Following File is Corrupt  ") + path +
-                         QStringLiteral(" \n Remove  ") + path +
+    const QString shown = DisplayedFileName(path);
+    dialogs->Information(QStringLiteral("        The Following File is Corrupt  ") + shown +
+                         QStringLiteral(" \n Remove  ") + shown +
                          QStringLiteral("  from the File List"));
     RxBitBtn8->setEnabled(true);
     RzBitBtn7->setEnabled(true);

@@ -21,6 +21,8 @@
 #include <memory>
 #include <new>
 
+#include "app/directoryentries.h"
+#include "app/search/filenamecodec.h"
 #include "app/tdirectorylistbox.h"
 #include "app/tdrivecombobox.h"
 #include "app/tfilelistbox.h"
@@ -48,14 +50,15 @@ const QString finishedText =
     QStringLiteral("\n Finished Saving Selected Files to ILDA Files Directory");
 
 QString CorruptFileMessage(const QString& file) {
-    return QStringLiteral("        The Following File is Corrupt  ") + file +
-           QStringLiteral(" \n Remove  ") + file + QStringLiteral("  from the Files to be Saved");
+    const QString shown = DisplayedFileName(file);
+    return QStringLiteral("        The Following File is Corrupt  ") + shown +
+           QStringLiteral(" \n Remove  ") + shown + QStringLiteral("  from the Files to be Saved");
 }
 
 // Asked when the file about to be written would replace one the save dialog did not ask about
 // (a name was typed in the dialog, but the file keeps its own).
 QString ReplaceQuestion(const QString& target) {
-    return QStringLiteral("  The File  ") + QDir::toNativeSeparators(target) +
+    return QStringLiteral("  The File  ") + DisplayedFileName(QDir::toNativeSeparators(target)) +
            QStringLiteral("  Already Exists\n \n    YES :: Replace the Existing File\n\n     "
                           "NO :: Keep the Existing File\n     and do not Save this File\n");
 }
@@ -122,7 +125,7 @@ void TConvert::SaveToIldaDirectory() {
 
     while (item >= 0) {
         const QString path = fl->Item(item);
-        sp1->SetCaption(QStringLiteral("Saving File ") + path);
+        sp1->SetCaption(QStringLiteral("Saving File ") + DisplayedFileName(path));
         sp1->repaint();
 
         TFileObjects file;
@@ -130,13 +133,13 @@ void TConvert::SaveToIldaDirectory() {
             QString name;
             try {
                 const int palette = RzRadioGroup1->ItemIndex();
-                const bool loaded = file.reader->Load(path.toStdString(), file.channel, palette);
+                const bool loaded = file.reader->Load(EncodeFileName(path), file.channel, palette);
                 name = FileNamePart(path);
                 ShowWorkingDirectory(DirectoryListBox1, ildaDirectory);
                 // A file that could not be opened has been reported by the reader; its one
                 // empty frame must not replace a file of that name.
                 if (loaded)
-                    (void)file.reader->Save((ildaDirectory + u'/' + name).toStdString(),
+                    (void)file.reader->Save(EncodeFileName(ildaDirectory + u'/' + name),
                                             file.channel, palette);
             } catch (const std::exception&) {
                 // The name is known once the file has been read. Nothing is deleted: the
@@ -188,30 +191,33 @@ void TConvert::SaveToChosenDirectories() {
 
     while (item >= 0) {
         const QString path = fl->Item(item);
-        sp1->SetCaption(QStringLiteral("Saving File ") + path);
+        sp1->SetCaption(QStringLiteral("Saving File ") + DisplayedFileName(path));
         sp1->repaint();
 
         TFileObjects file;
         if (file.Create()) {
             try {
                 const int palette = RzRadioGroup1->ItemIndex();
-                const bool loaded = file.reader->Load(path.toStdString(), file.channel, palette);
+                const bool loaded = file.reader->Load(EncodeFileName(path), file.channel, palette);
                 const QString name = FileNamePart(path);
-                SaveDialog1.SetFileName(name);
+                // The dialog is shown the name as it displays: a name that is not valid UTF-8
+                // is then never the one it confirms, so replacing that file is asked below.
+                SaveDialog1.SetFileName(DisplayedFileName(name));
                 SaveDialog1.SetInitialDir(ildaDirectory);
                 // A file that could not be opened (the reader said so) is not offered for
                 // saving: there is nothing of it to write.
                 if (loaded && SaveDialog1.Execute()) {
                     const QString chosen = QDir::cleanPath(SaveDialog1.FileName());
-                    // The file keeps its own name in the directory the user confirmed. When
-                    // another name was typed there, the dialog's own overwrite question was
-                    // about that name, so a file of the own name is not replaced unasked.
+                    // The file keeps its own name, byte for byte, in the directory the user
+                    // confirmed. When another name was typed there, the dialog's own overwrite
+                    // question was about that name, so a file of the own name is not replaced
+                    // unasked.
                     const QString target = QFileInfo(chosen).absolutePath() + u'/' + name;
                     const bool replaceAsked = QDir::cleanPath(target) == chosen;
-                    if (replaceAsked || !QFileInfo::exists(target) ||
+                    if (replaceAsked || !PathExists(target) ||
                         dialogs->Confirm(ReplaceQuestion(target), TConfirmButtons::YesNo) ==
                             TAnswer::Yes)
-                        (void)file.reader->Save(target.toStdString(), file.channel, palette);
+                        (void)file.reader->Save(EncodeFileName(target), file.channel, palette);
                 }
             } catch (const std::exception&) {
                 // Nothing has been written for this file: the writer puts a file in place

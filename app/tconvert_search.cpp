@@ -13,6 +13,7 @@
 
 #include <initializer_list>
 
+#include "app/search/filenamecodec.h"
 #include "app/search/tlmdsearchfilegrep.h"
 #include "app/search/tlmdspfilerecord.h"
 #include "app/tdirectorylistbox.h"
@@ -207,8 +208,9 @@ void TConvert::RzBitBtn15Click() {
 }
 
 void TConvert::lfDirChange(QObject*, const QString& dir) {
-    setWindowTitle(QStringLiteral("  Searching for Files  ") + dir);
-    ShowStatus(RzLabel21, Qt::red, QStringLiteral(" \n Searching Directories :: \n ") + dir);
+    const QString shown = DisplayedFileName(dir);
+    setWindowTitle(QStringLiteral("  Searching for Files  ") + shown);
+    ShowStatus(RzLabel21, Qt::red, QStringLiteral(" \n Searching Directories :: \n ") + shown);
     if (!searchPaintClock.isValid() || searchPaintClock.elapsed() >= searchPaintInterval) {
         // The walk goes on into this directory before any event is processed again, so the
         // status text is painted here and now, with what the list and the panel have gathered.
@@ -222,11 +224,12 @@ void TConvert::lfDirChange(QObject*, const QString& dir) {
 }
 
 void TConvert::lfFileChange(QObject*, const QString& name) {
-    sp1->SetCaption(QStringLiteral("Last File Found   ") + name);
+    sp1->SetCaption(QStringLiteral("Last File Found   ") + DisplayedFileName(name));
 }
 
 void TConvert::lfFound(QObject*, const TLMDSPFileRecord& record) {
-    // No duplicate check: a file found by two searches is listed twice.
+    // No duplicate check: a file found by two searches is listed twice. The item is the path
+    // as the file system gave it; the list shows what it can of it.
     fl->Add(record.dir + record.fileName);
 }
 

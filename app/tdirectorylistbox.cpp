@@ -2,14 +2,18 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QFileInfo>
 #include <QLabel>
 #include <QStyle>
 #include <QStyledItemDelegate>
 
 #include <algorithm>
+#include <cstdlib>
 
+#include <unistd.h>
+
+#include "app/directoryentries.h"
 #include "app/einouterror.h"
+#include "app/search/filenamecodec.h"
 #include "app/tdrivecombobox.h"
 #include "app/tfilelistbox.h"
 
@@ -48,11 +52,19 @@ TDirectoryListBox::TDirectoryListBox(QWidget* parent) : QListWidget(parent) {
 }
 
 void TDirectoryListBox::SetDirectory(const QString& dir) {
-    const QFileInfo info(dir);
-    if (dir.isEmpty() || !info.isDir())
-        throw EInOutError("I/O error: the directory \"" + dir.toStdString() + "\" does not exist.");
-    directory = QDir::cleanPath(info.absoluteFilePath());
-    QDir::setCurrent(directory);
+    if (dir.isEmpty() || !IsDirectoryPath(dir))
+        throw EInOutError("I/O error: the directory \"" + DisplayedFileName(dir).toStdString() +
+                          "\" does not exist.");
+    QString absolute = dir;
+    if (!dir.startsWith(u'/')) {
+        // The process's current directory, as the file system names it.
+        if (char* current = ::getcwd(nullptr, 0)) {
+            absolute = DecodeFileName(current) + u'/' + dir;
+            std::free(current);
+        }
+    }
+    directory = QDir::cleanPath(absolute);
+    (void)::chdir(EncodeFileName(directory).c_str());
     Update();
     if (fileList)
         fileList->SetDirectory(directory);
@@ -80,27 +92,28 @@ void TDirectoryListBox::Update() {
     const QIcon open = style()->standardIcon(QStyle::SP_DirOpenIcon);
     const QIcon closed = style()->standardIcon(QStyle::SP_DirClosedIcon);
 
-    QStringList chain; // "/", "/home", "/home/user", ...
-    for (QDir up(directory);;) {
-        chain.prepend(up.absolutePath());
-        if (up.isRoot() || !up.cdUp())
-            break;
+    // "/", "/home", "/home/user", ...: the directory's own path cut at each separator, so that
+    // no ancestor is looked up by a name other than its own.
+    QStringList chain{QStringLiteral("/")};
+    QStringList names{QStringLiteral("/")};
+    for (const QString& part : directory.split(u'/', Qt::SkipEmptyParts)) {
+        chain.append((chain.size() == 1 ? QString() : chain.last()) + u'/' + part);
+        names.append(part);
     }
     int level = 0;
-    for (const QString& path : chain) {
-        const QString name = QDir(path).isRoot() ? path : QFileInfo(path).fileName();
-        auto* entry = new QListWidgetItem(open, name, this);
-        entry->setData(pathRole, path);
+    for (qsizetype i = 0; i < chain.size(); ++i) {
+        auto* entry = new QListWidgetItem(open, DisplayedFileName(names.at(i)), this);
+        entry->setData(pathRole, chain.at(i));
         entry->setData(levelRole, level++);
     }
     setCurrentRow(count() - 1);
 
-    QDir current(directory);
-    const QStringList subdirectories =
-        current.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase);
+    QStringList subdirectories = DirectoryEntries(directory, TEntryKind::Directories);
+    std::sort(subdirectories.begin(), subdirectories.end(), &TFileListBox::NameLess);
+    const QString prefix = directory == QStringLiteral("/") ? directory : directory + u'/';
     for (const QString& name : subdirectories) {
-        auto* entry = new QListWidgetItem(closed, name, this);
-        entry->setData(pathRole, current.absoluteFilePath(name));
+        auto* entry = new QListWidgetItem(closed, DisplayedFileName(name), this);
+        entry->setData(pathRole, prefix + name);
         entry->setData(levelRole, level);
     }
 }
@@ -120,7 +133,7 @@ void TDirectoryListBox::ShowPathInLabel() {
     int room = dirLabel->width();
     if (const QWidget* parent = dirLabel->parentWidget())
         room = std::min(room, parent->width() - dirLabel->x() - labelRightMargin);
-    const QString shown = dirLabel->fontMetrics().elidedText(QDir::toNativeSeparators(directory),
-                                                             Qt::ElideMiddle, std::max(room, 0));
+    const QString shown = dirLabel->fontMetrics().elidedText(
+        DisplayedFileName(QDir::toNativeSeparators(directory)), Qt::ElideMiddle, std::max(room, 0));
     dirLabel->setText(shown);
 }

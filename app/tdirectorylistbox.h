@@ -12,7 +12,9 @@ class TDriveComboBox;
 // directory's subdirectories sorted by name. Activating an item (double click or Enter) makes
 // it the current directory. A change of directory re-reads the linked file list, writes the
 // path, shortened to fit, into the linked label, shows its volume in the linked drive selector
-// and makes it the process's current directory, as the platform's directory list does.
+// and makes it the process's current directory, as the platform's directory list does. Paths
+// are text made by DecodeFileName, so a directory whose name is not valid UTF-8 is entered
+// under its own bytes; items show such names with replacement characters.
 class TDirectoryListBox : public QListWidget {
     Q_OBJECT
 

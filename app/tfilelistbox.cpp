@@ -1,9 +1,20 @@
 #include "app/tfilelistbox.h"
 
-#include <QDir>
 #include <QLineEdit>
 
 #include <algorithm>
+#include <vector>
+
+#include "app/directoryentries.h"
+#include "app/search/cfilemask.h"
+#include "app/search/filenamecodec.h"
+
+namespace {
+
+// The item's data role that holds the name itself; the item's text is what is shown of it.
+constexpr int nameRole = Qt::UserRole;
+
+} // namespace
 
 TFileListBox::TFileListBox(QWidget* parent) : QListWidget(parent) {
     setSelectionMode(QAbstractItemView::SingleSelection);
@@ -32,27 +43,32 @@ bool TFileListBox::NameLess(const QString& a, const QString& b) {
 void TFileListBox::Update() {
     QStringList names;
     if (!directory.isEmpty()) {
-        QDir dir(directory);
-        // QDir's name filters match without regard to case unless told otherwise.
-        dir.setNameFilters(mask.split(u';', Qt::SkipEmptyParts));
-        dir.setFilter(QDir::Files);
-        names = dir.entryList();
+        std::vector<CFileMask> masks;
+        for (const QString& piece : mask.split(u';', Qt::SkipEmptyParts))
+            masks.emplace_back(piece.trimmed());
+        for (const QString& name : DirectoryEntries(directory, TEntryKind::Files)) {
+            const std::string bytes = EncodeFileName(name);
+            if (std::any_of(masks.begin(), masks.end(),
+                            [&](const CFileMask& m) { return m.Matches(bytes); }))
+                names.append(name);
+        }
     }
     std::sort(names.begin(), names.end(), &TFileListBox::NameLess);
     clear();
-    addItems(names);
+    for (int row = 0; row < names.size(); ++row)
+        InsertName(row, names.at(row));
 }
 
 QString TFileListBox::Item(int row) const {
     const QListWidgetItem* entry = item(row);
-    return entry ? entry->text() : QString();
+    return entry ? entry->data(nameRole).toString() : QString();
 }
 
 QStringList TFileListBox::Items() const {
     QStringList names;
     names.reserve(count());
     for (int row = 0; row < count(); ++row)
-        names << item(row)->text();
+        names << Item(row);
     return names;
 }
 
@@ -61,12 +77,18 @@ void TFileListBox::AddItem(const QString& name) {
     int high = count();
     while (low < high) {
         const int middle = (low + high) / 2;
-        if (NameLess(name, item(middle)->text()))
+        if (NameLess(name, Item(middle)))
             high = middle;
         else
             low = middle + 1;
     }
-    insertItem(low, name);
+    InsertName(low, name);
+}
+
+void TFileListBox::InsertName(int row, const QString& name) {
+    auto* entry = new QListWidgetItem(DisplayedFileName(name));
+    entry->setData(nameRole, name);
+    insertItem(row, entry);
 }
 
 void TFileListBox::Chosen(QListWidgetItem* item) {

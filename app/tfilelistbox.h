@@ -9,6 +9,10 @@ class QLineEdit;
 // A list of the files of one directory whose names match a mask (letters without regard to
 // case; several masks separated by ';'), sorted by name. Choosing an item writes its name into
 // the linked edit box. Reading the directory again leaves the edit box alone.
+//
+// Names and the directory are text made by DecodeFileName, so a name that is not valid UTF-8
+// keeps its bytes; an item shows it with a replacement character for each such byte
+// (DisplayedFileName), and Item and Items give the name itself.
 class TFileListBox : public QListWidget {
     Q_OBJECT
 
@@ -41,6 +45,7 @@ public:
 
 private:
     void Chosen(QListWidgetItem* item);
+    void InsertName(int row, const QString& name);
 
     QString mask = QStringLiteral("*.*");
     QString directory;

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "app/search/filenamecodec.h"
+
 TFoundListModel::TFoundListModel(TLess less, QObject* parent)
     : QAbstractTableModel(parent), less(std::move(less)) {}
 
@@ -85,7 +87,7 @@ QVariant TFoundListModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || index.row() >= Count() || index.column() != 0)
         return {};
     if (role == Qt::DisplayRole)
-        return Item(index.row());
+        return DisplayedFileName(Item(index.row()));
     return {};
 }
 

@@ -11,7 +11,9 @@
 // place found by binary search (after the texts it compares equal to). Duplicates are kept.
 // The texts are held in sorted runs of bounded length, so that an insertion moves at most one
 // run's texts and a row's text is found by a binary search over the runs: filling the list in
-// any order is not quadratic in the number of items.
+// any order is not quadratic in the number of items. The texts are paths made by
+// DecodeFileName: Item gives the path itself, the view shows it with a replacement character
+// for each byte of a name that is not valid UTF-8.
 class TFoundListModel : public QAbstractTableModel {
     Q_OBJECT
 

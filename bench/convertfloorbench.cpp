@@ -29,23 +29,21 @@
 // size, divided by the points.
 #include <benchmark/benchmark.h>
 
-#include <fcntl.h>
-#include <spawn.h>
 #include <sys/mman.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
-#include <time.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "bench/benchclock.h"
 #include "bench/bigildafile.h"
+#include "bench/childprocess.h"
+#include "bench/iofloor.h"
 #include "ilda/cilda.h"
 #include "model/cchannel.h"
 #include "model/cscene.h"
@@ -64,24 +62,7 @@ const char* const kInput = "/tmp/trellion-convertfloorbench-2000x2000.ild";
 const char* const kOutputDir = "/tmp/trellion-convertfloorbench-out";
 const std::string kOutput = std::string(kOutputDir) + "/trellion-convertfloorbench-2000x2000.scn";
 const std::string kFloorOutput = std::string(kOutputDir) + "/floor.bin";
-
-struct Clock {
-    double wall = 0;
-    double cpu = 0;
-};
-
-Clock Now() {
-    timespec t{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-    return {
-        std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count(),
-        double(t.tv_sec) + double(t.tv_nsec) / 1e9};
-}
-
-Clock Since(const Clock& start) {
-    const Clock end = Now();
-    return {end.wall - start.wall, end.cpu - start.cpu};
-}
+constexpr size_t kModelBytes = kPoints * sizeof(CVector);
 
 // The medians of one figure over the rounds, wall clock and CPU time.
 struct Figure {
@@ -105,52 +86,34 @@ off_t SizeOf(const std::string& path) {
 }
 
 bool ReadInput() {
-    const int fd = ::open(kInput, O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    std::unique_ptr<uint8_t[]> buffer(new uint8_t[size_t(kBigIldaFileSize)]);
-    const ssize_t got = ::read(fd, buffer.get(), size_t(kBigIldaFileSize));
-    ::close(fd);
-    benchmark::DoNotOptimize(buffer.get());
-    benchmark::ClobberMemory();
-    return got == kBigIldaFileSize;
+    return ReadFileFloor(kInput, size_t(kBigIldaFileSize));
 }
 
-bool WriteOutput(const std::vector<uint8_t>& block) {
-    std::string name = kFloorOutput + ".XXXXXX";
-    const int fd = ::mkostemp(name.data(), O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    bool ok = true;
-    for (size_t done = 0; done < kSceneSize && ok;) {
-        const size_t n = std::min(block.size(), kSceneSize - done);
-        ok = ::write(fd, block.data(), n) == ssize_t(n);
-        done += n;
-    }
-    ok = ::close(fd) == 0 && ok;
-    return ::rename(name.c_str(), kFloorOutput.c_str()) == 0 && ok;
+// The model's memory for the file, mapped and advised for huge pages as the vertex pool's
+// blocks are; null when it cannot be mapped.
+void* MapModelMemory() {
+    void* memory =
+        ::mmap(nullptr, kModelBytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (memory == MAP_FAILED)
+        return nullptr;
+    ::madvise(memory, kModelBytes, MADV_HUGEPAGE);
+    return memory;
 }
 
 bool TouchModelMemory() {
-    const size_t bytes = kPoints * sizeof(CVector);
-    void* memory =
-        ::mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-    if (memory == MAP_FAILED)
+    void* memory = MapModelMemory();
+    if (memory == nullptr)
         return false;
-    ::madvise(memory, bytes, MADV_HUGEPAGE);
     auto* bytesAt = static_cast<volatile uint8_t*>(memory);
-    for (size_t at = 0; at < bytes; at += 4096)
+    for (size_t at = 0; at < kModelBytes; at += 4096)
         bytesAt[at] = 1;
-    return ::munmap(memory, bytes) == 0;
+    return ::munmap(memory, kModelBytes) == 0;
 }
 
 bool BuildModelMemory() {
-    const size_t bytes = kPoints * sizeof(CVector);
-    void* memory =
-        ::mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-    if (memory == MAP_FAILED)
+    void* memory = MapModelMemory();
+    if (memory == nullptr)
         return false;
-    ::madvise(memory, bytes, MADV_HUGEPAGE);
     auto* records = static_cast<CVector*>(memory);
     CThing thing(nullptr, nullptr);
     for (size_t i = 0; i < kPoints; ++i)
@@ -162,7 +125,7 @@ bool BuildModelMemory() {
             uint32_t(v->x) + uint32_t(v->y) + uint32_t(v->z) + v->reserved + v->colour + v->blank;
     benchmark::DoNotOptimize(sum);
     thing.first_vertex = thing.last_vertex = nullptr;
-    return ::munmap(memory, bytes) == 0;
+    return ::munmap(memory, kModelBytes) == 0;
 }
 
 bool Convert() {
@@ -179,23 +142,8 @@ bool Convert() {
 
 // Peak resident bytes of `trellion-cli convert` of the input, or -1.
 double ToolPeakBytes() {
-    std::vector<std::string> arguments = {TRELLION_CLI, "convert", kInput, "-o", kOutputDir};
-    std::vector<char*> argv;
-    for (std::string& argument : arguments)
-        argv.push_back(argument.data());
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-    pid_t pid = 0;
-    const int error = ::posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    if (error != 0)
-        return -1;
-    int status = 0;
     struct rusage usage {};
-    ::wait4(pid, &status, 0, &usage);
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
+    if (RunQuietly({TRELLION_CLI, "convert", kInput, "-o", kOutputDir}, &usage) != 0)
         return -1;
     return double(usage.ru_maxrss) * 1024;
 }
@@ -213,7 +161,7 @@ void BM_ConvertAgainstFloors(benchmark::State& state) {
     for (auto _ : state) {
         for (int round = 0; round < kRounds && ok; ++round) {
             Clock start = Now();
-            ok = ReadInput() && WriteOutput(block) && ok;
+            ok = ReadInput() && WriteFileFloor(kFloorOutput, kSceneSize, block) && ok;
             const Clock ioTime = Since(start);
 
             start = Now();
@@ -245,11 +193,11 @@ void BM_ConvertAgainstFloors(benchmark::State& state) {
         return;
     }
     const double perPoint = (peak - double(kBigIldaFileSize)) / double(kPoints);
-    state.counters["io_floor_ms"] = Median(io.wall) * 1e3;
-    state.counters["touch_ms"] = Median(touch.wall) * 1e3;
-    state.counters["model_floor_ms"] = Median(model.wall) * 1e3;
-    state.counters["build_ms"] = Median(build.wall) * 1e3;
-    state.counters["convert_ms"] = Median(convert.wall) * 1e3;
+    state.counters["io_floor_ms"] = Median(io.wall) / 1e6;
+    state.counters["touch_ms"] = Median(touch.wall) / 1e6;
+    state.counters["model_floor_ms"] = Median(model.wall) / 1e6;
+    state.counters["build_ms"] = Median(build.wall) / 1e6;
+    state.counters["convert_ms"] = Median(convert.wall) / 1e6;
     state.counters["convert_over_model"] = Median(overModel.wall);
     state.counters["convert_over_io"] = Median(overIo.wall);
     state.counters["convert_over_model_cpu"] = Median(overModel.cpu);
@@ -261,9 +209,9 @@ void BM_ConvertAgainstFloors(benchmark::State& state) {
         std::printf("%s, medians of %d rounds: I/O floor %.1f ms, model floor %.1f ms (touch "
                     "%.1f ms), conversion %.1f ms; conversion / model floor %.2f, conversion / "
                     "I/O floor %.2f; building and walking the model alone %.1f ms\n",
-                    cpu ? "CPU time  " : "wall clock", kRounds, pick(io) * 1e3, pick(model) * 1e3,
-                    pick(touch) * 1e3, pick(convert) * 1e3, pick(overModel), pick(overIo),
-                    pick(build) * 1e3);
+                    cpu ? "CPU time  " : "wall clock", kRounds, pick(io) / 1e6, pick(model) / 1e6,
+                    pick(touch) / 1e6, pick(convert) / 1e6, pick(overModel), pick(overIo),
+                    pick(build) / 1e6);
     }
     std::printf("trellion-cli convert peak resident %.1f MB, %.1f bytes a point beyond the file\n",
                 peak / 1e6, perPoint);

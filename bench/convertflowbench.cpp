@@ -27,10 +27,8 @@
 #include <benchmark/benchmark.h>
 
 #include <fcntl.h>
-#include <spawn.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <time.h>
 #include <unistd.h>
 
@@ -53,6 +51,7 @@
 #include "app/tglyphbutton.h"
 #include "app/userdialogs.h"
 #include "bench/bigildafile.h"
+#include "bench/childprocess.h"
 #include "ilda/cilda.h"
 #include "model/cchannel.h"
 #include "model/cscene.h"
@@ -101,24 +100,20 @@ double ThreadCpuMilliseconds() {
 // Runs a program with its output sent to /dev/null; returns its exit status and adds the CPU
 // time it used to cpuMs.
 int Spawn(const std::vector<std::string>& arguments, double& cpuMs) {
-    std::vector<char*> argv;
-    for (const std::string& argument : arguments)
-        argv.push_back(const_cast<char*>(argument.c_str()));
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-    pid_t pid = 0;
-    const int error = ::posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    if (error != 0)
-        return -1;
-    int status = 0;
     struct rusage usage {};
-    ::wait4(pid, &status, 0, &usage);
+    const int status = RunQuietly(arguments, &usage);
     cpuMs += double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1e3 +
              double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e3;
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return status;
+}
+
+// Shows the window in convert mode, its directory lists read.
+void ShowConvertMode(TConvert& window) {
+    window.show();
+    window.Convert->click();
+    while (window.lf->IsSearching())
+        QCoreApplication::processEvents();
+    QCoreApplication::processEvents();
 }
 
 off_t SizeOf(const QString& path) {
@@ -134,11 +129,7 @@ void BM_ConvertBigFile_WindowAgainstCli(benchmark::State& state) {
     QTemporaryDir dir;
     TSilentDialogs dialogs;
     TConvert window(&dialogs, dir.path());
-    window.show();
-    window.Convert->click();
-    while (window.lf->IsSearching())
-        QCoreApplication::processEvents();
-    QCoreApplication::processEvents();
+    ShowConvertMode(window);
     const QString listed = window.IldaDirectory() + QStringLiteral("/big.ild");
     // A second name for the same bytes: the window reads the very file the tool reads.
     if (::link(kInput, QFile::encodeName(listed).constData()) != 0 &&
@@ -209,11 +200,7 @@ void BM_ConvertManyFiles_WindowAgainstCli(benchmark::State& state) {
     QTemporaryDir dir;
     TSilentDialogs dialogs;
     TConvert window(&dialogs, dir.path());
-    window.show();
-    window.Convert->click();
-    while (window.lf->IsSearching())
-        QCoreApplication::processEvents();
-    QCoreApplication::processEvents();
+    ShowConvertMode(window);
 
     IldaBuilder ild;
     for (int f = 0; f < kBatchFrames; ++f)

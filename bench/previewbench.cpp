@@ -33,6 +33,7 @@
 
 #include "app/tconvert.h"
 #include "app/tfoundlist.h"
+#include "bench/benchclock.h"
 #include "bench/bigildafile.h"
 #include "controls/tthpanel.h"
 #include "controls/tthtrackbar.h"
@@ -48,25 +49,6 @@ namespace {
 const char* const kBigFile = "/tmp/trellion-previewbench-2000x2000.ild";
 const char* const kFullFrameFile = "/tmp/trellion-previewbench-full-frame.ild";
 constexpr int kFullFramePoints = 4500;
-
-struct Clock {
-    double wall = 0;
-    double cpu = 0;
-};
-
-Clock Now() {
-    timespec t{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-    const auto wall = std::chrono::steady_clock::now().time_since_epoch();
-    return {double(std::chrono::duration_cast<std::chrono::nanoseconds>(wall).count()),
-            double(t.tv_sec) * 1e9 + double(t.tv_nsec)};
-}
-
-void Add(Clock& total, const Clock& start) {
-    const Clock end = Now();
-    total.wall += end.wall - start.wall;
-    total.cpu += end.cpu - start.cpu;
-}
 
 bool MakeFullFrameFile() {
     IldaBuilder b;

@@ -32,7 +32,9 @@
 #include <string>
 #include <vector>
 
+#include "bench/benchclock.h"
 #include "bench/bigildafile.h"
+#include "bench/iofloor.h"
 #include "ilda/cilda.h"
 #include "model/cchannel.h"
 #include "model/cscene.h"
@@ -48,55 +50,16 @@ const char* const kInput = "/tmp/trellion-scenebench-2000x2000.ild";
 const char* const kOutput = "/tmp/trellion-scenebench-out.scn";
 const char* const kFloorOutput = "/tmp/trellion-scenebench-floor.bin";
 
-struct Clock {
-    double wall = 0;
-    double cpu = 0;
-};
-
-Clock Now() {
-    timespec t{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-    const auto wall = std::chrono::steady_clock::now().time_since_epoch();
-    return {double(std::chrono::duration_cast<std::chrono::nanoseconds>(wall).count()),
-            double(t.tv_sec) * 1e9 + double(t.tv_nsec)};
-}
-
-void Add(Clock& total, const Clock& start) {
-    const Clock end = Now();
-    total.wall += end.wall - start.wall;
-    total.cpu += end.cpu - start.cpu;
-}
-
 bool MakeInput() {
     return MakeBigIldaFile(kInput);
 }
 
-// The bare cost of putting `size` bytes into a file the way the atomic output file does.
 bool WriteFloor(size_t size, const std::vector<uint8_t>& block) {
-    std::string name = std::string(kFloorOutput) + ".XXXXXX";
-    const int fd = ::mkostemp(name.data(), O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    bool ok = true;
-    for (size_t done = 0; done < size && ok;) {
-        const size_t n = std::min(block.size(), size - done);
-        ok = ::write(fd, block.data(), n) == ssize_t(n);
-        done += n;
-    }
-    ok = ::close(fd) == 0 && ok;
-    return ::rename(name.c_str(), kFloorOutput) == 0 && ok;
+    return WriteFileFloor(kFloorOutput, size, block);
 }
 
 bool ReadFloor() {
-    const int fd = ::open(kInput, O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    std::unique_ptr<uint8_t[]> buffer(new uint8_t[size_t(kInputSize)]);
-    const ssize_t got = ::read(fd, buffer.get(), size_t(kInputSize));
-    ::close(fd);
-    benchmark::DoNotOptimize(buffer.get());
-    benchmark::ClobberMemory();
-    return got == kInputSize;
+    return ReadFileFloor(kInput, size_t(kInputSize));
 }
 
 off_t SizeOf(const char* path) {

@@ -12,12 +12,10 @@
 #include <QEventLoop>
 
 #include <benchmark/benchmark.h>
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include "app/search/tlmdsearchfilegrep.h"
+#include "bench/childprocess.h"
 #include "bench/searchtree.h"
 
 extern char** environ;
@@ -32,28 +30,9 @@ double Seconds(std::chrono::steady_clock::time_point since) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
 }
 
-// Runs a program with its output sent to /dev/null; returns its exit status.
-int Spawn(const std::vector<std::string>& arguments) {
-    std::vector<char*> argv;
-    for (const std::string& argument : arguments)
-        argv.push_back(const_cast<char*>(argument.c_str()));
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-    pid_t pid = 0;
-    const int error = ::posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    if (error != 0)
-        return -1;
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
 double TimeFind() {
     const auto start = std::chrono::steady_clock::now();
-    if (Spawn({"find", gRoot, "-iname", "*.ild"}) != 0)
+    if (RunQuietly({"find", gRoot, "-iname", "*.ild"}, nullptr) != 0)
         return -1;
     return Seconds(start);
 }
@@ -108,7 +87,7 @@ void BM_FindCommandVsFind(benchmark::State& state) {
     double find = 0;
     for (auto _ : state) {
         const auto start = std::chrono::steady_clock::now();
-        if (Spawn({TRELLION_CLI, "find", gRoot}) != 0) {
+        if (RunQuietly({TRELLION_CLI, "find", gRoot}, nullptr) != 0) {
             state.SkipWithError("trellion-cli find failed");
             return;
         }

@@ -243,6 +243,8 @@ template <int Format> bool CIlda::ParseSectionOf(CChannel* channel) {
     const size_t whole = std::min<size_t>(count, static_cast<size_t>(end - records) / recordSize);
     const std::array<uint32_t, 256>& colours = PaletteColours(palette);
     const NearestColourTable* nearest = trueColour ? &NearestColourTable::Of(palette) : nullptr;
+    uint32_t lastFileColour = 0; // black is never looked up
+    uint32_t lastColour = 0;
     const uint8_t* record = records;
     for (size_t i = 0; i < whole; ++i, record += recordSize) {
         const auto x = static_cast<int16_t>(ReadBigEndian16(record));
@@ -259,8 +261,14 @@ template <int Format> bool CIlda::ParseSectionOf(CChannel* channel) {
             last = (status & kLastPointByte) != 0;
             // Black is a point the laser does not light, whatever its blanking bit says.
             blank = (status & kBlankedByte) != 0 || fileColour == 0;
-            if (!blank)
-                colour = colours[nearest->IndexOf(fileColour)];
+            if (!blank) {
+                // Lines of one colour run over many points: one look-up per run.
+                if (fileColour != lastFileColour) {
+                    lastFileColour = fileColour;
+                    lastColour = colours[nearest->IndexOf(fileColour)];
+                }
+                colour = lastColour;
+            }
         } else {
             const uint16_t status = ReadBigEndian16(record + statusAt);
             last = (status & kLastPoint) != 0;

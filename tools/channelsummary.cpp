@@ -79,7 +79,9 @@ double ChannelSummary::Seconds(long long pointsPerSecond) const {
 std::optional<double> ChannelSummary::FramesPerSecond(long long pointsPerSecond) const {
     if (counts.points == 0)
         return std::nullopt;
-    return static_cast<double>(frames) / Seconds(pointsPerSecond);
+    // frames / (points / rate), in the order that keeps whole results whole.
+    return static_cast<double>(frames) * static_cast<double>(pointsPerSecond) /
+           static_cast<double>(counts.points);
 }
 
 ChannelSummary SummariseChannel(const CChannel& channel) {

@@ -1,13 +1,14 @@
 // trellion-cli find: the window's file search from a terminal.
 #include <cstdio>
 #include <cstring>
+#include <string>
 
-#include <QFile>
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QString>
 #include <QStringList>
 
+#include "app/search/filenamecodec.h"
 #include "app/search/foundorder.h"
 #include "app/search/tlmdsearchfilegrep.h"
 #include "tools/commandregistry.h"
@@ -22,7 +23,8 @@ void PrintFindUsage(FILE* out) {
                  "Searches each DIR and everything below it for entries matching MASKS\n"
                  "(separated by \";\", default \"*.ild\"; \"*\" any run, \"?\" one character,\n"
                  "letters regardless of case) and prints each one found, directory followed\n"
-                 "by name, one a line, in the order found.\n"
+                 "by name, one a line, in the order found. Names are written as the file\n"
+                 "system's bytes, whatever the locale; so are DIR arguments taken.\n"
                  "\n"
                  "  --masks MASKS  the file masks\n"
                  "  --sorted       print in the order of the window's found-file list\n"
@@ -67,7 +69,7 @@ int RunFind(int argc, char** argv) {
             PrintFindUsage(stderr);
             return 2;
         } else {
-            const QString dir = QFile::decodeName(arg);
+            const QString dir = DecodeFileName(arg);
             if (dir.contains(u';')) {
                 // Dirs separates its directories with ";", so such a name cannot be searched.
                 std::fprintf(stderr, "trellion-cli find: directory name '%s' contains ';'\n", arg);
@@ -91,8 +93,10 @@ int RunFind(int argc, char** argv) {
 
     static char buffer[1 << 16];
     std::setvbuf(stdout, buffer, _IOFBF, sizeof buffer);
-    const auto print = [](const QByteArray& line) {
-        std::fwrite(line.constData(), 1, static_cast<size_t>(line.size()), stdout);
+    // A found path as the file system gave it, byte for byte, whatever the locale.
+    const auto print = [](const QString& path) {
+        const std::string line = EncodeFileName(path);
+        std::fwrite(line.data(), 1, line.size(), stdout);
         std::fputc('\n', stdout);
     };
     QStringList found;
@@ -101,7 +105,7 @@ int RunFind(int argc, char** argv) {
         if (sorted || json)
             found.append(path);
         else
-            print(QFile::encodeName(path));
+            print(path);
     };
     search.Execute();
     if (sorted)
@@ -113,7 +117,8 @@ int RunFind(int argc, char** argv) {
         QJsonArray foundList;
         for (const QString& path : found) {
             QJsonObject entry;
-            SetJsonPath(entry, QStringLiteral("path"), QFile::encodeName(path));
+            SetJsonPath(entry, QStringLiteral("path"),
+                        QByteArray::fromStdString(EncodeFileName(path)));
             foundList.append(entry);
         }
         const QJsonObject document{
@@ -126,7 +131,7 @@ int RunFind(int argc, char** argv) {
     }
     if (sorted)
         for (const QString& path : found)
-            print(QFile::encodeName(path));
+            print(path);
     if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
         std::fprintf(stderr, "trellion-cli find: cannot write the list to standard output\n");
         return 1;

@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -173,6 +174,9 @@ void MarkPoints(CScreen& screen, CFrame* frame) {
             if ((v->blank != 0) != blanked)
                 return;
             screen.TransformPoint(v);
+            // As the renderer's edges: what is not finite in eye space has no place on screen.
+            if (!std::isfinite(v->view_x) || !std::isfinite(v->view_y) || !std::isfinite(v->view_z))
+                return;
             screen.ComputeOutcode(v);
             if (v->clip_flags != 0)
                 return;

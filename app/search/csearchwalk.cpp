@@ -1,13 +1,13 @@
 #include "app/search/csearchwalk.h"
 
 #include <QCoreApplication>
-#include <QFile>
 #include <QThread>
 
 #include <dirent.h>
 #include <fcntl.h>
 #include <unistd.h>
 
+#include "app/search/filenamecodec.h"
 #include "app/search/tlmdsearchfilegrep.h"
 
 namespace {
@@ -89,7 +89,7 @@ CSearchWalk::CSearchWalk(TLMDSearchFileGrep& owner, const bool& destroyed)
 }
 
 void CSearchWalk::WalkStart(const QString& directory) {
-    Walk(QFile::encodeName(directory).toStdString(), true, 0);
+    Walk(EncodeFileName(directory), true, 0);
 }
 
 void CSearchWalk::Walk(std::string path, bool isStart, dev_t parentDevice) {
@@ -110,7 +110,7 @@ void CSearchWalk::Walk(std::string path, bool isStart, dev_t parentDevice) {
         if (destroyed_)
             return;
     }
-    const QString directoryText = QFile::decodeName(QByteArray::fromStdString(path));
+    const QString directoryText = DecodeFileName(path);
     if (owner_.OnDirChange) {
         const auto handler = owner_.OnDirChange;
         handler(&owner_, directoryText);
@@ -156,7 +156,7 @@ void CSearchWalk::Walk(std::string path, bool isStart, dev_t parentDevice) {
 
 void CSearchWalk::ReportEntry(const CDirectory& directory, const QString& directoryText,
                               const CDirectory::Entry& entry) {
-    const QString name = QFile::decodeName(QByteArray::fromStdString(entry.name));
+    const QString name = DecodeFileName(entry.name);
     if (owner_.OnFileChange) {
         const auto handler = owner_.OnFileChange;
         handler(&owner_, name);

@@ -37,6 +37,10 @@ class CSearchWalk;
 // component lives in: Execute returns at once and the walk starts when control is back in the
 // event loop, so it needs a running event loop. An unthreaded run walks inside Execute.
 //
+// Paths and names, in the properties and in every notification, are text made by
+// DecodeFileName (app/search/filenamecodec.h), so a name that is not valid UTF-8 keeps its bytes:
+// EncodeFileName gives back the path as the file system knows it.
+//
 // Linux specifics: symbolic links are reported like any entry but never followed; no
 // directory is entered twice in one run (by device and inode); directories on the kernel's
 // pseudo file systems (proc, sysfs, devtmpfs, cgroup...) are passed over when the walk reaches

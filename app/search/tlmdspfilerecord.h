@@ -8,7 +8,8 @@
 
 // One entry accepted by the file search, handed to OnFound. The search resets the record for
 // every accepted entry and fills only the fields its ResultValues select; the others stay at
-// their defaults.
+// their defaults. Names are the file system's bytes as DecodeFileName gives them, so
+// EncodeFileName(dir + fileName) is the entry's path to open, whatever the name's encoding.
 struct TLMDSPFileRecord {
     // srsDir: the directory the entry is in, ending in "/".
     QString dir;

@@ -398,6 +398,32 @@ TEST_F(IldaCommandsTest, ResaveToATargetThatCannotBeWrittenNamesTheTarget) {
     EXPECT_EQ(r.err, "trellion-cli resave: " + out.string() + ": Cannot open Ilda file.\n");
 }
 
+// File names are bytes: a Latin-1 name is read and written as the file system has it, and
+// named in the messages as given, whatever the locale.
+TEST_F(IldaCommandsTest, NamesThatAreNotUtf8AreReadAndWrittenAsTheirBytes) {
+    const fs::path in = dir_ / "caf\xe9.ild";
+    Put(in, Sample().Data());
+    const fs::path out = dir_ / "copie \xe9t\xe9.ild";
+    for (const char* locale : {"C.UTF-8", "C"}) {
+        SCOPED_TRACE(locale);
+        ::setenv("LC_ALL", locale, 1);
+        const CliResult info = Run({"info", in.string()});
+        EXPECT_EQ(info.status, 0) << info.err;
+        EXPECT_EQ(info.out.rfind(in.string() + ": 190 bytes\n", 0), 0u) << info.out;
+
+        fs::remove(out);
+        const CliResult resave = Run({"resave", in.string(), "-o", out.string()});
+        EXPECT_EQ(resave.status, 0) << resave.err;
+        EXPECT_EQ(Read(out).size(), 152u);
+
+        const fs::path missing = dir_ / "absent\xe9.ild";
+        const CliResult failed = Run({"info", missing.string()});
+        EXPECT_EQ(failed.err,
+                  "trellion-cli info: " + missing.string() + ": Cannot open Ilda file.\n");
+    }
+    ::unsetenv("LC_ALL");
+}
+
 TEST_F(IldaCommandsTest, UsageErrorsAndHelp) {
     struct Row {
         const char* name;

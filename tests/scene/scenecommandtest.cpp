@@ -146,6 +146,18 @@ TEST_F(SceneCommandTest, ConvertWritesTheWorkflowsSceneFileForEachInput) {
     EXPECT_EQ(ReadText(dir_ / "out" / "laser.scn"), ReadText(dir_ / "here.scn"));
 }
 
+// File names are bytes: a Latin-1 name gives a scene file of the same bytes, also in an output
+// directory so named.
+TEST_F(SceneCommandTest, ConvertKeepsNamesThatAreNotUtf8) {
+    const fs::path latin = WriteIlda("caf\xe9.ild", 2, 5);
+    const fs::path out = dir_ / "Sc\xe8nes";
+    fs::create_directory(out);
+    const Result r = Run({"convert", latin.string(), "-o", out.string()});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, latin.string() + " -> " + (out / "caf\xe9.scn").string() + " (2 frames)\n");
+    EXPECT_EQ(Read(out / "caf\xe9.scn")->FirstChannel()->FrameCount(), 2);
+}
+
 TEST_F(SceneCommandTest, UnreadableInputIsReportedAndNotConverted) {
     const fs::path good = WriteIlda("good.ild", 1, 3);
     fs::create_directory(dir_ / "folder.ild");

@@ -1,5 +1,13 @@
 // Runs the built trellion-cli binary.
+#include <fcntl.h>
+#include <filesystem>
 #include <fstream>
+#include <iterator>
+#include <string>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
 
 #include <QDir>
 #include <QJsonArray>
@@ -30,6 +38,34 @@ Result RunCli(const QStringList& arguments) {
     return result;
 }
 
+// Runs find with arguments given as bytes under a locale; returns the exit status and the raw
+// bytes of standard output.
+std::pair<int, std::string> RunCliBytes(const std::vector<std::string>& arguments,
+                                        const std::string& locale, const std::string& outFile) {
+    const pid_t child = ::fork();
+    if (child == 0) {
+        const int out = ::open(outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        ::dup2(out, 1);
+        std::string program = TRELLION_CLI;
+        std::string command = "find";
+        std::vector<std::string> copies = arguments;
+        std::vector<char*> argv = {program.data(), command.data()};
+        for (std::string& argument : copies)
+            argv.push_back(argument.data());
+        argv.push_back(nullptr);
+        std::string lang = "LANG=" + locale;
+        std::string all = "LC_ALL=" + locale;
+        char* env[] = {lang.data(), all.data(), nullptr};
+        ::execve(program.c_str(), argv.data(), env);
+        ::_exit(127);
+    }
+    int status = 0;
+    const bool ended = child > 0 && ::waitpid(child, &status, 0) == child && WIFEXITED(status);
+    std::ifstream in(outFile, std::ios::binary);
+    return {ended ? WEXITSTATUS(status) : -1,
+            std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>())};
+}
+
 class FindCommand : public testing::Test {
 protected:
     void SetUp() override {
@@ -41,6 +77,9 @@ protected:
             std::ofstream out((root_ + "/" + name).toStdString());
         }
     }
+
+    // QTemporaryDir cannot remove names that are not UTF-8.
+    void TearDown() override { std::filesystem::remove_all(root_.toStdString()); }
 
     QTemporaryDir dir_;
     QString root_;
@@ -114,6 +153,44 @@ TEST_F(FindCommand, MissingDirectoryIsNoError) {
     EXPECT_EQ(result.status, 0);
     EXPECT_TRUE(result.lines.isEmpty());
     EXPECT_TRUE(result.errors.isEmpty());
+}
+
+// Names from older disks are often Latin-1: the list must hold the bytes the file system gave,
+// for the file and for a start directory so named, whatever the locale says.
+TEST_F(FindCommand, NamesThatAreNotUtf8AreWrittenAsTheirBytes) {
+    const std::string root = root_.toStdString();
+    const std::string latin = root + "/Sh\xf6ws";
+    ASSERT_EQ(::mkdir(latin.c_str(), 0755), 0);
+    std::ofstream(root + "/caf\xe9.ild").put('x');
+    std::ofstream(latin + "/\xe9t\xe9.ild").put('x');
+    const std::string outFile = root + "/find.out";
+    for (const char* locale : {"C.UTF-8", "C"}) {
+        for (const bool sorted : {false, true}) {
+            SCOPED_TRACE(std::string(locale) + (sorted ? " sorted" : " unsorted"));
+            std::vector<std::string> arguments = {latin, root + "/sub/deeper"};
+            if (sorted)
+                arguments.insert(arguments.begin(), "--sorted");
+            const auto [status, out] = RunCliBytes(arguments, locale, outFile);
+            EXPECT_EQ(status, 0);
+            EXPECT_EQ(out, latin + "/\xe9t\xe9.ild\n" + root + "/sub/deeper/m.ild\n");
+
+            const auto [allStatus, all] =
+                RunCliBytes({"--masks", "caf?.ild", root}, locale, outFile);
+            EXPECT_EQ(allStatus, 0);
+            EXPECT_EQ(all, root + "/caf\xe9.ild\n");
+        }
+    }
+
+    // The JSON list shows the name as text and gives its bytes beside it.
+    const auto [status, out] = RunCliBytes({"--json", latin}, "C.UTF-8", outFile);
+    EXPECT_EQ(status, 0);
+    const QJsonArray found =
+        QJsonDocument::fromJson(QByteArray::fromStdString(out)).object()["found"].toArray();
+    ASSERT_EQ(found.size(), 1);
+    const QJsonObject entry = found[0].toObject();
+    EXPECT_EQ(entry["path"].toString(), root_ + "/Sh\ufffdws/\ufffdt\ufffd.ild");
+    EXPECT_EQ(QByteArray::fromBase64(entry["path_base64"].toString().toLatin1()).toStdString(),
+              latin + "/\xe9t\xe9.ild");
 }
 
 TEST(FindCommandUsage, WrongArgumentsGiveStatusTwoAndOneClearLine) {

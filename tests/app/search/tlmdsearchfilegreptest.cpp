@@ -1,7 +1,10 @@
 #include "app/search/tlmdsearchfilegrep.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <fstream>
+#include <iterator>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -19,6 +22,7 @@
 #include <unistd.h>
 
 #include "app/search/cfilemask.h"
+#include "app/search/filenamecodec.h"
 
 namespace {
 
@@ -753,6 +757,59 @@ TEST(SearchRecord, DefaultRecordHoldsOnlyDirectoryAndName) {
     EXPECT_EQ(record.size, 0);
     EXPECT_TRUE(record.attrLetters.isEmpty());
     EXPECT_FALSE(record.lastModifiedTime.isValid());
+}
+
+// Names from older disks are often Latin-1, not UTF-8: what the search reports must lead back
+// to the very bytes, for the file itself and for the directories on its way.
+TEST(SearchRecord, NamesThatAreNotUtf8KeepTheirBytes) {
+    TempTree tree;
+    const std::string root = EncodeFileName(tree.Root());
+    // QTemporaryDir cannot remove what it cannot name.
+    struct RemoveAtEnd {
+        ~RemoveAtEnd() { std::filesystem::remove_all(path); }
+        std::string path;
+    } removeAtEnd{root};
+    struct Entry {
+        std::string relative;
+        std::string contents;
+    };
+    const Entry entries[] = {{"caf\xe9.ild", "latin-1 file"},
+                             {"\xc3\xa9t\xc3\xa9.ild", "utf-8 file"},
+                             {"Sh\xf6ws/x\xe9.ild", "in a latin-1 directory"}};
+    ASSERT_EQ(::mkdir((root + "/Sh\xf6ws").c_str(), 0755), 0);
+    for (const Entry& entry : entries) {
+        std::ofstream out(root + "/" + entry.relative, std::ios::binary);
+        out << entry.contents;
+    }
+    const auto readFound = [](const TLMDSPFileRecord& record) {
+        std::ifstream in(EncodeFileName(record.dir + record.fileName), std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    };
+
+    const auto search = [&](const QString& dirs) {
+        TLMDSearchFileGrep engine;
+        Recorder recorder(engine, tree.Root());
+        engine.SetDirs(dirs);
+        engine.SetFileMasks("*.ild");
+        engine.SetThreadedSearch(false);
+        engine.Execute();
+        return recorder.records;
+    };
+
+    // Each found path, and what reading it gives.
+    std::map<std::string, std::string> found;
+    for (const TLMDSPFileRecord& record : search(tree.Root()))
+        found[EncodeFileName(record.dir + record.fileName)] = readFound(record);
+    std::map<std::string, std::string> expected;
+    for (const Entry& entry : entries)
+        expected[root + "/" + entry.relative] = entry.contents;
+    EXPECT_EQ(found, expected);
+
+    // A start directory whose own name is not UTF-8.
+    const std::vector<TLMDSPFileRecord> inner = search(DecodeFileName(root + "/Sh\xf6ws"));
+    ASSERT_EQ(inner.size(), 1u);
+    EXPECT_EQ(EncodeFileName(inner[0].dir), root + "/Sh\xf6ws/");
+    EXPECT_EQ(readFound(inner[0]), "in a latin-1 directory");
 }
 
 TEST(SearchFilters, DefaultsLetEverythingThroughAndFiltersSelect) {

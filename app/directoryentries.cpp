@@ -1,0 +1,46 @@
+#include "app/directoryentries.h"
+
+#include <string>
+#include <vector>
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+
+#include "app/search/cdirectory.h"
+#include "app/search/filenamecodec.h"
+
+QStringList DirectoryEntries(const QString& directory, TEntryKind kind) {
+    CDirectory dir;
+    if (!dir.Open(EncodeFileName(directory), true))
+        return {};
+    std::vector<CDirectory::Entry> entries;
+    dir.ReadEntries(entries);
+    QStringList names;
+    for (const CDirectory::Entry& entry : entries) {
+        if (entry.name.empty() || entry.name.front() == '.')
+            continue;
+        // readdir tells the type of most entries; links and file systems that do not say are
+        // asked.
+        mode_t type = DTTOIF(entry.type);
+        if (entry.type == DT_LNK || entry.type == DT_UNKNOWN) {
+            struct stat st {};
+            if (::fstatat(dir.Fd(), entry.name.c_str(), &st, 0) != 0)
+                continue;
+            type = st.st_mode & S_IFMT;
+        }
+        if (type == (kind == TEntryKind::Files ? S_IFREG : S_IFDIR))
+            names.append(DecodeFileName(entry.name));
+    }
+    return names;
+}
+
+bool PathExists(const QString& path) {
+    struct stat st {};
+    return ::lstat(EncodeFileName(path).c_str(), &st) == 0;
+}
+
+bool IsDirectoryPath(const QString& path) {
+    struct stat st {};
+    return ::stat(EncodeFileName(path).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
