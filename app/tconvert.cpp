@@ -1,7 +1,6 @@
 #include "app/tconvert.h"
 
 #include <QCoreApplication>
-#include <QDir>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
@@ -9,8 +8,15 @@
 #include <QScreen>
 #include <QTimer>
 
+#include <climits>
+#include <string_view>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include "app/einouterror.h"
 #include "app/qtuserdialogs.h"
+#include "app/search/filenamecodec.h"
 #include "app/search/tlmdsearchfilegrep.h"
 #include "app/tdirectorylistbox.h"
 #include "app/tdrivecombobox.h"
@@ -36,6 +42,18 @@ QString WithTrailingSeparator(const QString& dir) {
     return dir.endsWith(u'/') ? dir : dir + u'/';
 }
 
+// The executable's directory as the file system names it: Qt's own answer loses a name that is
+// not valid UTF-8, and the working directories would then be made in a directory that does not
+// exist.
+QString ExecutableDirectory() {
+    char path[PATH_MAX];
+    const ssize_t length = ::readlink("/proc/self/exe", path, sizeof path);
+    if (length <= 0 || static_cast<size_t>(length) >= sizeof path)
+        return QCoreApplication::applicationDirPath();
+    const std::string_view file(path, static_cast<size_t>(length));
+    return DecodeFileName(file.substr(0, file.rfind('/')));
+}
+
 } // namespace
 
 TConvert::THookBinding::THookBinding(IUserDialogs& dialogs)
@@ -52,14 +70,13 @@ TConvert::TConvert(IUserDialogs* given, const QString& baseDir, QWidget* owner)
       dialogs(given ? given : ownDialogs.get()), hookBinding(*dialogs), SaveDialog1(*dialogs) {
     BuildLayout();
 
-    const QString base =
-        WithTrailingSeparator(baseDir.isEmpty() ? QCoreApplication::applicationDirPath() : baseDir);
+    const QString base = WithTrailingSeparator(baseDir.isEmpty() ? ExecutableDirectory() : baseDir);
     ildaDirectory = base + IldaDirectoryName();
     sceneDirectory = base + SceneDirectoryName();
     // Failures are not reported here: a directory that is missing afterwards makes the
     // directory lists raise below.
-    QDir().mkdir(ildaDirectory);
-    QDir().mkdir(sceneDirectory);
+    (void)::mkdir(EncodeFileName(ildaDirectory).c_str(), 0777);
+    (void)::mkdir(EncodeFileName(sceneDirectory).c_str(), 0777);
 
     MyTimer1->stop();
 
