@@ -2,8 +2,6 @@
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
@@ -11,8 +9,15 @@
 #include <QScreen>
 #include <QTimer>
 
+#include <climits>
+#include <string_view>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include "app/einouterror.h"
 #include "app/qtuserdialogs.h"
+#include "app/search/filenamecodec.h"
 #include "app/search/tlmdsearchfilegrep.h"
 #include "app/tdirectorylistbox.h"
 #include "app/tdrivecombobox.h"
@@ -47,6 +52,18 @@ std::string WorkingDirectoriesMissingMessage(const std::string& problem) {
            "\nsaving to the ILDA Files directory fails until one of these places can be written.";
 }
 
+// The executable's directory as the file system names it: Qt's own answer loses a name that is
+// not valid UTF-8, and the working directories would then be made in a directory that does not
+// exist.
+QString ExecutableDirectory() {
+    char path[PATH_MAX];
+    const ssize_t length = ::readlink("/proc/self/exe", path, sizeof path);
+    if (length <= 0 || static_cast<size_t>(length) >= sizeof path)
+        return QCoreApplication::applicationDirPath();
+    const std::string_view file(path, static_cast<size_t>(length));
+    return DecodeFileName(file.substr(0, file.rfind('/')));
+}
+
 } // namespace
 
 TConvert::THookBinding::THookBinding(IUserDialogs& dialogs)
@@ -64,12 +81,9 @@ TConvert::TConvert(IUserDialogs* given, const QString& baseDir, QWidget* owner)
     BuildLayout();
 
     const TWorkingDirectories place = PlaceWorkingDirectories(
-        QFile::encodeName(baseDir.isEmpty() ? QCoreApplication::applicationDirPath() : baseDir)
-            .toStdString(),
-        DataDirectory(),
-        {QFile::encodeName(IldaDirectoryName()).toStdString(),
-         QFile::encodeName(SceneDirectoryName()).toStdString()});
-    const QString base = QFile::decodeName(place.base.c_str());
+        EncodeFileName(baseDir.isEmpty() ? ExecutableDirectory() : baseDir), DataDirectory(),
+        {EncodeFileName(IldaDirectoryName()), EncodeFileName(SceneDirectoryName())});
+    const QString base = DecodeFileName(place.base);
     ildaDirectory = base + IldaDirectoryName();
     sceneDirectory = base + SceneDirectoryName();
     if (!place.ready)
@@ -106,14 +120,14 @@ TConvert::TConvert(IUserDialogs* given, const QString& baseDir, QWidget* owner)
 TConvert::~TConvert() = default;
 
 void TConvert::ShowWorkingDirectory(TDirectoryListBox* list, const QString& dir) {
-    if (QFileInfo(dir).isDir()) {
+    struct stat info {};
+    if (::stat(EncodeFileName(dir).c_str(), &info) == 0 && S_ISDIR(info.st_mode)) {
         list->SetDirectory(dir);
         return;
     }
     // Reported once at start; the list keeps what it shows, or starts at the home directory.
     if (list->Directory().isEmpty())
-        list->SetDirectory(QFileInfo(QDir::homePath()).isDir() ? QDir::homePath()
-                                                               : QDir::rootPath());
+        list->SetDirectory(QDir(QDir::homePath()).exists() ? QDir::homePath() : QDir::rootPath());
 }
 
 void TConvert::ShowConvertMode() {
