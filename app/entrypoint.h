@@ -7,8 +7,9 @@ class TApplication;
 
 // The program's entry after the application object exists: sets the application title
 // "Trellion", creates the main window (its working directories beside baseDir, the
-// executable's directory when empty) and runs the event loop until the application
-// terminates. A window that cannot be created is not shown: the error goes to the standard
-// exception display and the entry ends. Returns the exit code, always 0.
+// executable's directory when empty, or in the user's data directory; see TConvert) and runs
+// the event loop until the application terminates. A window that cannot be created is not shown:
+// the error goes to the standard exception display and the entry ends. Returns the exit code,
+// always 0.
 int RunTrellion(TApplication& app, IUserDialogs* dialogs = nullptr,
                 const QString& baseDir = QString());

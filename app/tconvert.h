@@ -89,16 +89,17 @@ class TConvert : public QWidget {
     THookBinding hookBinding;
 
 public:
-    // Builds the window in welcome mode. baseDir is the directory the working directories are
-    // created in (default: the executable's directory); dialogs defaults to the desktop's.
-    // Throws EInOutError when a working directory does not exist after its creation; no
-    // window results then.
+    // Builds the window in welcome mode; dialogs defaults to the desktop's. The working
+    // directories are created in baseDir (default: the executable's directory) when it can be
+    // written, otherwise in $XDG_DATA_HOME/trellion (PlaceWorkingDirectories). When neither
+    // place will do, one themed warning says so and the window goes on without them: the
+    // directory lists start at the home directory.
     explicit TConvert(IUserDialogs* dialogs = nullptr, const QString& baseDir = QString(),
                       QWidget* owner = nullptr);
     ~TConvert() override;
 
     [[nodiscard]] IUserDialogs& Dialogs() const { return *dialogs; }
-    // baseDir followed by " ILDA Files" / " SCENE Files".
+    // The chosen place followed by " ILDA Files" / " SCENE Files".
     [[nodiscard]] const QString& IldaDirectory() const { return ildaDirectory; }
     [[nodiscard]] const QString& SceneDirectory() const { return sceneDirectory; }
 
@@ -275,6 +276,9 @@ private:
     void BuildPreviewPanel();
     void BuildWelcomePanel();
     void ConnectHandlers();
+    // Points a directory list at a working directory; when that does not exist (reported at
+    // start) the list keeps its directory, or starts at the home directory.
+    void ShowWorkingDirectory(TDirectoryListBox* list, const QString& dir);
 
     // The preview's steps: show the surface's picture on the drawing area at once; step to the
     // next or previous frame (a tick or a button); report a file that failed while previewed.

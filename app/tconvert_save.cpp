@@ -135,7 +135,7 @@ void TConvert::SaveToIldaDirectory() {
                 const int palette = RzRadioGroup1->ItemIndex();
                 const bool loaded = file.reader->Load(EncodeFileName(path), file.channel, palette);
                 name = FileNamePart(path);
-                DirectoryListBox1->SetDirectory(ildaDirectory);
+                ShowWorkingDirectory(DirectoryListBox1, ildaDirectory);
                 // A file that could not be opened has been reported by the reader; its one
                 // empty frame must not replace a file of that name.
                 if (loaded)

@@ -184,7 +184,7 @@ void TConvert::RzBitBtn3Click() {
 }
 
 void TConvert::RzBitBtn4Click() {
-    DirectoryListBox1->SetDirectory(ildaDirectory);
+    ShowWorkingDirectory(DirectoryListBox1, ildaDirectory);
     PC1->show();
     PS1->hide();
     // No search runs on the idle panel: the run Execute makes walks nothing and ends with the

@@ -16,6 +16,7 @@
 #include "app/tapplication.h"
 #include "app/tglyphbutton.h"
 #include "tests/app/windowfixture.h"
+#include "tests/platform/scopedenvironment.h"
 
 namespace {
 
@@ -207,11 +208,25 @@ TEST_F(EventLoopTest, AnExceptionLeavingAHandlerIsShownAndTheLoopGoesOn) {
               (std::vector<QString>{QStringLiteral("I/O error 32"), QString()}));
 }
 
+// Dialogs whose themed box fails, as a toolkit error would: the window's start-up warning
+// then leaves its constructor.
+class FailingThemedDialogs : public ScriptedUserDialogs {
+public:
+    int ThemedMessage(const std::string& text, int type, unsigned buttons) override {
+        ScriptedUserDialogs::ThemedMessage(text, type, buttons);
+        throw std::runtime_error("the message box cannot be shown");
+    }
+};
+
 TEST(Entry, WindowThatCannotBeCreatedIsReportedAndTheEntryEnds) {
     QTemporaryDir temp;
     ASSERT_TRUE(temp.isValid());
     const QString previousCurrent = QDir::currentPath();
-    ScriptedUserDialogs dialogs;
+    // Neither working directory place can be made, so the window warns at start.
+    QFile file(temp.path() + QStringLiteral("/file"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    const ScopedEnvironment dataHome("XDG_DATA_HOME", (temp.path() + "/file/data").toStdString());
+    FailingThemedDialogs dialogs;
     App().SetDialogs(&dialogs);
     bool loopRan = false;
     QTimer::singleShot(0, [&] {
@@ -222,8 +237,9 @@ TEST(Entry, WindowThatCannotBeCreatedIsReportedAndTheEntryEnds) {
     App().SetDialogs(nullptr);
     EXPECT_EQ(code, 0);
     EXPECT_FALSE(loopRan);
-    ASSERT_EQ(dialogs.Count(Kind::Error), 1);
-    EXPECT_TRUE(dialogs.Texts(Kind::Error)[0].contains(QStringLiteral(" ILDA Files")));
+    EXPECT_EQ(dialogs.Count(Kind::Themed), 1);
+    EXPECT_EQ(dialogs.Texts(Kind::Error),
+              std::vector<QString>{QStringLiteral("the message box cannot be shown")});
     for (QWidget* top : QApplication::topLevelWidgets())
         EXPECT_EQ(qobject_cast<TConvert*>(top), nullptr);
     EXPECT_EQ(QApplication::applicationDisplayName(), QStringLiteral("Trellion"));
