@@ -8,12 +8,16 @@
 #include "app/tconvert.h"
 
 int RunTrellion(TApplication& app, IUserDialogs* dialogs, const QString& baseDir) {
-    QApplication::setApplicationDisplayName(QStringLiteral("Trellion"));
+    // The application's title names the task bar entry and the message boxes. It is the
+    // application name, not a display name: the window system would append a display name to
+    // every caption.
+    QApplication::setApplicationName(QStringLiteral("Trellion"));
     // Under a file size limit a write that reaches it fails, and the workflow reports that,
     // instead of the whole window being killed.
     std::signal(SIGXFSZ, SIG_IGN);
     try {
         const auto window = std::make_unique<TConvert>(dialogs, baseDir);
+        window->setWindowIconText(QApplication::applicationName());
         window->show();
         QApplication::exec();
     } catch (const std::exception& error) {

@@ -6,10 +6,10 @@ class IUserDialogs;
 class TApplication;
 
 // The program's entry after the application object exists: sets the application title
-// "Trellion", ignores SIGXFSZ (a file size limit then fails the write, which is reported), creates
-// the main window (its working directories beside baseDir, the executable's directory when empty)
-// and runs the event loop until the application terminates. A window that cannot be created is not
-// shown: the error goes to the standard exception display and the entry ends. Returns the exit
-// code, always 0.
+// "Trellion", ignores SIGXFSZ (a file size limit then fails the write, which is reported),
+// creates the main window (its working directories beside baseDir, the executable's directory
+// when empty, or in the user's data directory; see TConvert) and runs the event loop until the
+// application terminates. A window that cannot be created is not shown: the error goes to the
+// standard exception display and the entry ends. Returns the exit code, always 0.
 int RunTrellion(TApplication& app, IUserDialogs* dialogs = nullptr,
                 const QString& baseDir = QString());

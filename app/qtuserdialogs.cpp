@@ -1,5 +1,6 @@
 #include "app/qtuserdialogs.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QDesktopServices>
 #include <QFileDialog>
@@ -43,21 +44,23 @@ void QtUserDialogs::ShowError(const QString& message) {
     box.exec();
 }
 
-TAnswer QtUserDialogs::Confirm(const QString& text, TConfirmButtons buttons) {
-    const bool withCancel = buttons == TConfirmButtons::YesNoCancel;
-    QMessageBox::StandardButtons set = QMessageBox::Yes | QMessageBox::No;
-    if (withCancel)
-        set |= QMessageBox::Cancel;
-    QMessageBox box(QMessageBox::Question, BoxTitle(), text, set, DialogParent());
-    box.setEscapeButton(withCancel ? QMessageBox::Cancel : QMessageBox::No);
-    switch (box.exec()) {
-    case QMessageBox::Yes:
+TAnswer QtUserDialogs::Confirm(const QString& text, TConfirmButtons buttons,
+                               TAnswer defaultButton) {
+    QMessageBox box(QMessageBox::Question, BoxTitle(), text, QMessageBox::Yes | QMessageBox::No,
+                    DialogParent());
+    box.setDefaultButton(defaultButton == TAnswer::No ? QMessageBox::No : QMessageBox::Yes);
+    // Escape and the close box give no answer of Yes or No. A Yes/No box has no Cancel button
+    // to show for that, so an unseen one takes those keys.
+    QAbstractButton* cancel = box.addButton(QMessageBox::Cancel);
+    if (buttons == TConfirmButtons::YesNo)
+        cancel->hide();
+    box.setEscapeButton(cancel);
+    box.exec();
+    if (box.clickedButton() == box.button(QMessageBox::Yes))
         return TAnswer::Yes;
-    case QMessageBox::No:
+    if (box.clickedButton() == box.button(QMessageBox::No))
         return TAnswer::No;
-    default:
-        return withCancel ? TAnswer::Cancel : TAnswer::No;
-    }
+    return TAnswer::Cancel;
 }
 
 int QtUserDialogs::ThemedMessage(const std::string& text, int type, unsigned buttons) {

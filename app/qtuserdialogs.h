@@ -8,7 +8,8 @@ class QtUserDialogs : public IUserDialogs {
 public:
     void Information(const QString& text) override;
     void ShowError(const QString& message) override;
-    [[nodiscard]] TAnswer Confirm(const QString& text, TConfirmButtons buttons) override;
+    [[nodiscard]] TAnswer Confirm(const QString& text, TConfirmButtons buttons,
+                                  TAnswer defaultButton) override;
     int ThemedMessage(const std::string& text, int type, unsigned buttons) override;
     [[nodiscard]] std::optional<QString> SaveFileName(const TSaveFileRequest& request) override;
     void OpenUrl(const QString& address) override;

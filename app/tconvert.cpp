@@ -1,5 +1,7 @@
 #include "app/tconvert.h"
 
+#include <QAbstractItemView>
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
 #include <QGuiApplication>
@@ -9,8 +11,15 @@
 #include <QScreen>
 #include <QTimer>
 
+#include <climits>
+#include <string_view>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include "app/einouterror.h"
 #include "app/qtuserdialogs.h"
+#include "app/search/filenamecodec.h"
 #include "app/search/tlmdsearchfilegrep.h"
 #include "app/tdirectorylistbox.h"
 #include "app/tdrivecombobox.h"
@@ -25,22 +34,43 @@
 #include "ilda/cilda.h"
 #include "model/cscene.h"
 #include "model/geometry.h"
+#include "platform/userdirectories.h"
+#include "platform/workingdirectories.h"
 #include "render/cscreen.h"
 #include "scene/settings.h"
 
 namespace {
 
-// The executable's directory "including its last separator": the working directories are
-// formed by plain concatenation, so their names keep their leading space.
-QString WithTrailingSeparator(const QString& dir) {
-    return dir.endsWith(u'/') ? dir : dir + u'/';
+// An installed copy's working directories: $XDG_DATA_HOME/trellion.
+std::string DataDirectory() {
+    const std::string data = UserDataDirectory();
+    return data.empty() ? data : data + "/trellion";
+}
+
+std::string WorkingDirectoriesMissingMessage(const std::string& problem) {
+    return "The working directories \"" + IldaDirectoryName().toStdString() + "\" and \"" +
+           SceneDirectoryName().toStdString() + "\" could not be created:\n\n" + problem +
+           "\nFiles can still be searched, previewed and converted in directories you choose;"
+           "\nsaving to the ILDA Files directory fails until one of these places can be written.";
+}
+
+// The executable's directory as the file system names it: Qt's own answer loses a name that is
+// not valid UTF-8, and the working directories would then be made in a directory that does not
+// exist.
+QString ExecutableDirectory() {
+    char path[PATH_MAX];
+    const ssize_t length = ::readlink("/proc/self/exe", path, sizeof path);
+    if (length <= 0 || static_cast<size_t>(length) >= sizeof path)
+        return QCoreApplication::applicationDirPath();
+    const std::string_view file(path, static_cast<size_t>(length));
+    return DecodeFileName(file.substr(0, file.rfind('/')));
 }
 
 } // namespace
 
-TConvert::THookBinding::THookBinding(IUserDialogs& dialogs)
-    : previous(SetMessageHook([&dialogs](const std::string& text, int type, unsigned buttons) {
-          return dialogs.ThemedMessage(text, type, buttons);
+TConvert::THookBinding::THookBinding(TConvert& window)
+    : previous(SetMessageHook([&window](const std::string& text, int type, unsigned buttons) {
+          return window.FileCodeMessage(text, type, buttons);
       })) {}
 
 TConvert::THookBinding::~THookBinding() {
@@ -49,17 +79,18 @@ TConvert::THookBinding::~THookBinding() {
 
 TConvert::TConvert(IUserDialogs* given, const QString& baseDir, QWidget* owner)
     : QWidget(owner), ownDialogs(given ? nullptr : std::make_unique<QtUserDialogs>()),
-      dialogs(given ? given : ownDialogs.get()), hookBinding(*dialogs), SaveDialog1(*dialogs) {
+      dialogs(given ? given : ownDialogs.get()), hookBinding(*this), SaveDialog1(*dialogs) {
     BuildLayout();
 
-    const QString base =
-        WithTrailingSeparator(baseDir.isEmpty() ? QCoreApplication::applicationDirPath() : baseDir);
+    const TWorkingDirectories place = PlaceWorkingDirectories(
+        EncodeFileName(baseDir.isEmpty() ? ExecutableDirectory() : baseDir), DataDirectory(),
+        {EncodeFileName(IldaDirectoryName()), EncodeFileName(SceneDirectoryName())});
+    const QString base = DecodeFileName(place.base);
     ildaDirectory = base + IldaDirectoryName();
     sceneDirectory = base + SceneDirectoryName();
-    // Failures are not reported here: a directory that is missing afterwards makes the
-    // directory lists raise below.
-    QDir().mkdir(ildaDirectory);
-    QDir().mkdir(sceneDirectory);
+    if (!place.ready)
+        (void)dialogs->ThemedMessage(WorkingDirectoriesMissingMessage(place.problem), mtWarning,
+                                     mbOK);
 
     MyTimer1->stop();
 
@@ -77,8 +108,8 @@ TConvert::TConvert(IUserDialogs* given, const QString& baseDir, QWidget* owner)
                             static_cast<QWidget*>(RzBitBtn5), static_cast<QWidget*>(RzBitBtn6)})
         button->setEnabled(false);
 
-    DirectoryListBox1->SetDirectory(ildaDirectory);
-    DirectoryListBox2->SetDirectory(sceneDirectory);
+    ShowWorkingDirectory(DirectoryListBox1, ildaDirectory);
+    ShowWorkingDirectory(DirectoryListBox2, sceneDirectory);
 
     Label2->setText(QStringLiteral("Destination Directory For Scene Files"));
 
@@ -89,6 +120,17 @@ TConvert::TConvert(IUserDialogs* given, const QString& baseDir, QWidget* owner)
 }
 
 TConvert::~TConvert() = default;
+
+void TConvert::ShowWorkingDirectory(TDirectoryListBox* list, const QString& dir) {
+    struct stat info {};
+    if (::stat(EncodeFileName(dir).c_str(), &info) == 0 && S_ISDIR(info.st_mode)) {
+        list->SetDirectory(dir);
+        return;
+    }
+    // Reported once at start; the list keeps what it shows, or starts at the home directory.
+    if (list->Directory().isEmpty())
+        list->SetDirectory(QDir(QDir::homePath()).exists() ? QDir::homePath() : QDir::rootPath());
+}
 
 void TConvert::ShowConvertMode() {
     fl->hide();
@@ -120,7 +162,7 @@ void TConvert::ShowConvertMode() {
 }
 
 void TConvert::PreviewClose2() {
-    DirectoryListBox1->SetDirectory(ildaDirectory);
+    ShowWorkingDirectory(DirectoryListBox1, ildaDirectory);
     RzPanel3->hide();
     ThPanel1->hide();
     MyTimer1->stop();
@@ -167,8 +209,14 @@ void TConvert::RzBitBtn12Click() {
 void TConvert::keyPressEvent(QKeyEvent* event) {
     const int key = event->key();
     const bool plain = (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
-    if (plain && (key == Qt::Key_Return || key == Qt::Key_Enter) && BitBtn2->isVisible() &&
-        BitBtn2->isEnabled()) {
+    const bool enter = key == Qt::Key_Return || key == Qt::Key_Enter;
+    // A list uses Enter itself (it opens a directory or chooses an item); Qt's item views
+    // activate the item and then pass the key on, which must not reach the default button.
+    if (enter && qobject_cast<QAbstractItemView*>(QApplication::focusWidget())) {
+        event->accept();
+        return;
+    }
+    if (plain && enter && BitBtn2->isVisible() && BitBtn2->isEnabled()) {
         BitBtn2->click();
         return;
     }

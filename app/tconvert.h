@@ -4,7 +4,9 @@
 #include <QString>
 #include <QWidget>
 
+#include <functional>
 #include <memory>
+#include <string>
 
 #include "app/tsavedialog.h"
 #include "app/userdialogs.h"
@@ -72,7 +74,7 @@ class TConvert : public QWidget {
     // including a construction that fails part way.
     class THookBinding {
     public:
-        explicit THookBinding(IUserDialogs& dialogs);
+        explicit THookBinding(TConvert& window);
         ~THookBinding();
         THookBinding(const THookBinding&) = delete;
         THookBinding& operator=(const THookBinding&) = delete;
@@ -87,16 +89,17 @@ class TConvert : public QWidget {
     THookBinding hookBinding;
 
 public:
-    // Builds the window in welcome mode. baseDir is the directory the working directories are
-    // created in (default: the executable's directory); dialogs defaults to the desktop's.
-    // Throws EInOutError when a working directory does not exist after its creation; no
-    // window results then.
+    // Builds the window in welcome mode; dialogs defaults to the desktop's. The working
+    // directories are created in baseDir (default: the executable's directory) when it can be
+    // written, otherwise in $XDG_DATA_HOME/trellion (PlaceWorkingDirectories). When neither
+    // place will do, one themed warning says so and the window goes on without them: the
+    // directory lists start at the home directory.
     explicit TConvert(IUserDialogs* dialogs = nullptr, const QString& baseDir = QString(),
                       QWidget* owner = nullptr);
     ~TConvert() override;
 
     [[nodiscard]] IUserDialogs& Dialogs() const { return *dialogs; }
-    // baseDir followed by " ILDA Files" / " SCENE Files".
+    // The chosen place followed by " ILDA Files" / " SCENE Files".
     [[nodiscard]] const QString& IldaDirectory() const { return ildaDirectory; }
     [[nodiscard]] const QString& SceneDirectory() const { return sceneDirectory; }
 
@@ -253,6 +256,10 @@ public:
     bool stopRequested = false;
     // The preview's drawing surface, sized to PaintBox.
     std::unique_ptr<CScreen> screen;
+    // While a search runs, the status texts and the found-file list are painted, and the caption
+    // set, at most once per this many milliseconds (see the search workflow).
+    static constexpr qint64 searchPaintInterval = 20;
+
     // The file being previewed: its scene, the channel and shown frame inside it, its reader.
     std::unique_ptr<CScene> previewScene;
     CChannel* previewChannel = nullptr;
@@ -261,7 +268,7 @@ public:
 
 protected:
     // Enter clicks BitBtn2 and Escape clicks BitBtn3, each while visible and enabled, when the
-    // focused control leaves the key to the window.
+    // focused control leaves the key to the window. A focused list keeps Enter for itself.
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
@@ -269,6 +276,9 @@ private:
     void BuildPreviewPanel();
     void BuildWelcomePanel();
     void ConnectHandlers();
+    // Points a directory list at a working directory; when that does not exist (reported at
+    // start) the list keeps its directory, or starts at the home directory.
+    void ShowWorkingDirectory(TDirectoryListBox* list, const QString& dir);
 
     // The preview's steps: show the surface's picture on the drawing area at once; step to the
     // next or previous frame (a tick or a button); report a file that failed while previewed
@@ -292,6 +302,16 @@ private:
     // Set while LoadPreviewFile runs, so that a paint or tick during a message box it shows does
     // not load or step a file being replaced.
     bool previewLoading = false;
+    // Set while a paint of the drawing area that is not the preview's own runs. A message
+    // raised then (by a load the paint started) is shown once the window has finished painting:
+    // a modal box opened inside the paint would stand over a half-drawn window.
+    bool inSystemPaint = false;
+    // The file code's reporting hook: the window's themed message box, after the paint when
+    // inSystemPaint is set.
+    int FileCodeMessage(const std::string& text, int type, unsigned buttons);
+    // Runs report now, or once the window has finished painting when inSystemPaint is set.
+    void ReportAfterPaint(std::function<void()> report);
+
     // Set when the last load failed (the file could not be opened or raised an error): paints
     // then show the empty picture instead of loading and reporting again, until another file,
     // a palette or Preview is chosen.

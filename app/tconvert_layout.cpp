@@ -267,6 +267,9 @@ void TConvert::BuildLayout() {
                              Qt::AlignHCenter | Qt::AlignTop);
         RzLabel21->setFont(arial9);
         SetTextColour(RzLabel21, Qt::black);
+        // A search changes this text at every directory; at a fixed size a new text does not
+        // ask the panel to lay its children out again each time.
+        RzLabel21->setFixedSize(RzLabel21->size());
         ps.Finish();
     }
 
@@ -357,6 +360,7 @@ void TConvert::BuildPreviewPanel() {
     TrackBar1->setValue(10);
     TrackBar1->setTickInterval(1);
     TrackBar1->setTickPosition(QSlider::TicksBelow);
+    TrackBar1->SetThumbLength(15);
     SetHint(TrackBar1, "Frames Per Second for Replaying Graphic when Play Enabled.");
     RzBitBtn11 = p1.Button("RzBitBtn11", QRect(344, 48, 73, 24), TGlyph::Search, "Search",
                            "Close Preview and Go to File Searching.");

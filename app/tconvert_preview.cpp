@@ -114,7 +114,27 @@ void TConvert::PaintBoxPaint() {
         return;
     // The paint in progress shows the canvas once the load has drawn on it.
     TFlagScope painting(previewPainting);
+    TFlagScope systemPaint(inSystemPaint);
     LoadPreviewFile();
+}
+
+int TConvert::FileCodeMessage(const std::string& text, int type, unsigned buttons) {
+    if (!inSystemPaint)
+        return dialogs->ThemedMessage(text, type, buttons);
+    // The file code reports with an OK button alone and goes on whatever the answer, so the
+    // answer it gets now is OK.
+    ReportAfterPaint([this, text, type, buttons] { dialogs->ThemedMessage(text, type, buttons); });
+    return mrOk;
+}
+
+void TConvert::ReportAfterPaint(std::function<void()> report) {
+    if (!inSystemPaint) {
+        report();
+        return;
+    }
+    // Posted events are handled once the paint event, and with it the window's painting, has
+    // ended.
+    QMetaObject::invokeMethod(this, std::move(report), Qt::QueuedConnection);
 }
 
 void TConvert::LoadPreviewFile() {
@@ -155,10 +175,11 @@ void TConvert::LoadPreviewFile() {
         previewScene.reset();
         previewReader.reset();
         previewLoadFailed = true;
-        ReportPreviewFailure(NotEnoughMemoryMessage("load", path));
+        ReportAfterPaint(
+            [this, path] { ReportPreviewFailure(NotEnoughMemoryMessage("load", path)); });
     } catch (const std::exception&) {
         previewLoadFailed = true;
-        ReportPreviewFailure(CorruptPreviewMessage(path));
+        ReportAfterPaint([this, path] { ReportPreviewFailure(CorruptPreviewMessage(path)); });
     }
 }
 

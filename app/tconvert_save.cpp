@@ -136,7 +136,7 @@ void TConvert::SaveToIldaDirectory() {
                 const int palette = RzRadioGroup1->ItemIndex();
                 const bool loaded = file.reader->Load(EncodeFileName(path), file.channel, palette);
                 name = FileNamePart(path);
-                DirectoryListBox1->SetDirectory(ildaDirectory);
+                ShowWorkingDirectory(DirectoryListBox1, ildaDirectory);
                 // A file that could not be opened has been reported by the reader; its one
                 // empty frame must not replace a file of that name.
                 saving = loaded;
@@ -226,8 +226,8 @@ void TConvert::SaveToChosenDirectories() {
                     const QString target = QFileInfo(chosen).absolutePath() + u'/' + name;
                     const bool replaceAsked = QDir::cleanPath(target) == chosen;
                     if (replaceAsked || !PathExists(target) ||
-                        dialogs->Confirm(ReplaceQuestion(target), TConfirmButtons::YesNo) ==
-                            TAnswer::Yes) {
+                        dialogs->Confirm(ReplaceQuestion(target), TConfirmButtons::YesNo,
+                                         TAnswer::No) == TAnswer::Yes) {
                         savingTo = target;
                         (void)file.reader->Save(EncodeFileName(target), file.channel, palette);
                     }

@@ -30,13 +30,14 @@ namespace {
 // The height of the directory list and the found-file list while the search panel shows.
 constexpr int searchListHeight = 281;
 
-// A walk enters thousands of directories a second, and painting the status text, the status
-// panel and the found-file list at every one of them costs several times the walk itself. While
-// a search runs those three are painted at once at most every this many milliseconds, in
-// between their paints are held; the texts themselves change at every notification. A directory
-// entered within the interval after a paint is therefore shown only at the next paint, at the
-// entry of a later directory or at the end of the run.
-constexpr qint64 searchPaintInterval = 20;
+// TConvert::searchPaintInterval: a walk enters thousands of directories a second, and painting the
+// status text, the status panel and the found-file list at every one of them costs several times
+// the walk itself. While a search runs those three are painted at once at most every this many
+// milliseconds, in between their paints are held; their texts change at every notification. The
+// caption goes the same way: the window system draws it, and handing it a new one costs it a round
+// of requests and notifications, so the caption is set at each of those paints, to the directory
+// being entered then. A directory entered within the interval after a paint is therefore shown only
+// at the next paint, at the entry of a later directory, or not at all when the run ends first.
 
 const QString laterStartQuestion = QStringLiteral(
     "            Please Follow the Instructions Below\n \nYES :: Search Current Drive and "
@@ -183,7 +184,7 @@ void TConvert::RzBitBtn3Click() {
 }
 
 void TConvert::RzBitBtn4Click() {
-    DirectoryListBox1->SetDirectory(ildaDirectory);
+    ShowWorkingDirectory(DirectoryListBox1, ildaDirectory);
     PC1->show();
     PS1->hide();
     // No search runs on the idle panel: the run Execute makes walks nothing and ends with the
@@ -209,9 +210,9 @@ void TConvert::RzBitBtn15Click() {
 
 void TConvert::lfDirChange(QObject*, const QString& dir) {
     const QString shown = DisplayedFileName(dir);
-    setWindowTitle(QStringLiteral("  Searching for Files  ") + shown);
     ShowStatus(RzLabel21, Qt::red, QStringLiteral(" \n Searching Directories :: \n ") + shown);
     if (!searchPaintClock.isValid() || searchPaintClock.elapsed() >= searchPaintInterval) {
+        setWindowTitle(QStringLiteral("  Searching for Files  ") + shown);
         // The walk goes on into this directory before any event is processed again, so the
         // status text is painted here and now, with what the list and the panel have gathered.
         HoldPaints({RzLabel21, sp1, fl}, false);

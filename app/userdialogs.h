@@ -5,7 +5,8 @@
 #include <optional>
 #include <string>
 
-// Answers of a confirmation box. Closing a Yes/No/Cancel box without a button answers Cancel.
+// Answers of a confirmation box. Closing a box without a button (Escape or the close box)
+// answers Cancel, also when the box offers only Yes and No.
 enum class TAnswer { Yes, No, Cancel };
 
 // The button sets a confirmation box offers.
@@ -38,8 +39,10 @@ public:
     // The application's standard exception display: a box with the message and an OK button.
     virtual void ShowError(const QString& message) = 0;
 
-    // A confirmation box with the question icon and the given buttons.
-    [[nodiscard]] virtual TAnswer Confirm(const QString& text, TConfirmButtons buttons) = 0;
+    // A confirmation box with the question icon and the given buttons; Enter presses the
+    // default button (Yes or No).
+    [[nodiscard]] virtual TAnswer Confirm(const QString& text, TConfirmButtons buttons,
+                                          TAnswer defaultButton = TAnswer::Yes) = 0;
 
     // The file code's themed message box (TMsgDlgType type, TMsgDlgBtn bits); returns the
     // TModalResult of the pressed button. The window binds ShowThemedMessage to this while it

@@ -69,7 +69,7 @@ class TSilentDialogs : public IUserDialogs {
 public:
     void Information(const QString&) override { ++asked; }
     void ShowError(const QString&) override { ++asked; }
-    TAnswer Confirm(const QString&, TConfirmButtons) override {
+    TAnswer Confirm(const QString&, TConfirmButtons, TAnswer) override {
         ++asked;
         return TAnswer::Cancel;
     }

@@ -1,10 +1,7 @@
 #include "scene/settings.h"
 
-#include <cstdlib>
-#include <pwd.h>
-#include <unistd.h>
-
 #include "platform/profilefile.h"
+#include "platform/userdirectories.h"
 #include "scene/settingkeys.h"
 #include "scene/settingreaders.h"
 
@@ -41,18 +38,10 @@ constexpr TSettings DefaultSettings() {
 constinit TSettings Settings = DefaultSettings();
 
 std::string DefaultSettingsPath() {
-    std::string home;
-    if (const char* env = std::getenv("HOME"); env != nullptr && env[0] != '\0') {
-        home = env;
-    } else if (const passwd* entry = ::getpwuid(::getuid());
-               entry != nullptr && entry->pw_dir != nullptr && entry->pw_dir[0] != '\0') {
-        home = entry->pw_dir;
-    } else {
+    const std::string prefix = WinePrefix();
+    if (prefix.empty())
         return {};
-    }
-    if (home.back() != '/')
-        home += '/';
-    return home + ".wine/drive_c/windows/Tarvexa.ini";
+    return (prefix == "/" ? "" : prefix) + "/drive_c/windows/Tarvexa.ini";
 }
 
 void LoadSettings() {

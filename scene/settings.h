@@ -678,10 +678,9 @@ struct TSettings {
 // The process-wide record; holds the defaults until LoadSettings() runs.
 extern TSettings Settings;
 
-// Where the settings file is looked up: "<home>/.wine/drive_c/windows/Tarvexa.ini", the
-// Windows directory of the default Wine prefix, where the show software run under Wine keeps
-// it. <home> is $HOME, or the account's home directory when HOME is unset or empty; with
-// neither the result is empty, which reads as a missing file.
+// Where the settings file is looked up: "<prefix>/drive_c/windows/Tarvexa.ini", the Windows
+// directory of the Wine prefix the show software runs in ($WINEPREFIX, else ~/.wine; see
+// WinePrefix). Without a prefix or a home the result is empty, which reads as a missing file.
 [[nodiscard]] std::string DefaultSettingsPath();
 
 // Loads `Settings` from DefaultSettingsPath().

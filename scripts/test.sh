@@ -11,20 +11,20 @@ export QT_QPA_PLATFORM=offscreen
 export CTEST_OUTPUT_ON_FAILURE=1
 
 echo "== normal build"
-cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTRELLION_WERROR=ON
 cmake --build build/release -j "$jobs"
 ctest --test-dir build/release -j "$jobs" --timeout 600
 
 echo "== AddressSanitizer + UndefinedBehaviorSanitizer build"
-cmake -S . -B build/asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTRELLION_SANITIZE=ON \
-    -DTRELLION_BENCH=OFF -DCMAKE_CXX_FLAGS="-O1"
+cmake -S . -B build/asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTRELLION_WERROR=ON \
+    -DTRELLION_SANITIZE=ON -DTRELLION_BENCH=OFF -DCMAKE_CXX_FLAGS="-O1"
 cmake --build build/asan -j "$jobs"
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
     ctest --test-dir build/asan -j "$jobs" --timeout 1200
 
 echo "== fuzz targets"
-cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTRELLION_FUZZ=ON \
-    -DTRELLION_SANITIZE=ON -DTRELLION_BENCH=OFF \
+cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTRELLION_WERROR=ON \
+    -DTRELLION_FUZZ=ON -DTRELLION_SANITIZE=ON -DTRELLION_BENCH=OFF \
     -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_C_COMPILER=clang
 targets=$(ls fuzz/corpus 2>/dev/null || true)
 for t in $targets; do

@@ -57,7 +57,12 @@ template <class T> std::string Show(const char* name, const T& value) {
     if constexpr (std::is_same_v<T, bool>) {
         return value ? "true" : "false";
     } else if constexpr (std::is_array_v<T>) {
-        return "\"" + std::string(value) + "\"";
+        // Appended in place: GCC 12 at -O3 misreads the inlined operator+ chain as an
+        // overlapping copy (-Wrestrict).
+        std::string quoted(1, '"');
+        quoted.append(value);
+        quoted.push_back('"');
+        return quoted;
     } else if constexpr (std::is_floating_point_v<T>) {
         std::snprintf(text, sizeof text, "%g", double(value));
     } else if constexpr (std::is_unsigned_v<T> && sizeof(T) == 4) {

@@ -51,7 +51,7 @@ int CDirectory::Fd() const {
 
 bool CDirectory::IsDirectoryEntry(const std::string& name) const {
     struct stat st {};
-    if (dir_ == nullptr || ::fstatat(::dirfd(dir_), name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0)
+    if (dir_ == nullptr || ::fstatat(::dirfd(dir_), name.c_str(), &st, 0) != 0)
         return false;
     return S_ISDIR(st.st_mode);
 }

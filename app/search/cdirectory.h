@@ -37,8 +37,8 @@ public:
     [[nodiscard]] dev_t Device() const { return device_; }
     [[nodiscard]] ino_t Inode() const { return inode_; }
 
-    // Whether the named entry is a directory (not following a symbolic link); for entries whose
-    // type readdir left unknown.
+    // Whether the named entry is a directory or a symbolic link to one; for entries whose type
+    // readdir left unknown or gave as a link.
     [[nodiscard]] bool IsDirectoryEntry(const std::string& name) const;
 
 private:

@@ -97,7 +97,9 @@ void CSearchWalk::Walk(std::string path, bool isStart, dev_t parentDevice) {
         path.push_back('/');
 
     CDirectory directory;
-    if (directory.Open(path, isStart)) {
+    // Symbolic links to directories are followed like the directories themselves; the set of
+    // directories entered keeps a link back up the tree from walking in circles.
+    if (directory.Open(path, true)) {
         if (!isStart && directory.Device() != parentDevice &&
             pseudo_.IsPseudo(directory.Fd(), directory.Device()))
             return;
@@ -135,14 +137,15 @@ void CSearchWalk::Walk(std::string path, bool isStart, dev_t parentDevice) {
 
     if (Stop() || !recurse_)
         return;
-    // Settle the entries whose type readdir left open while the directory is still open;
+    // Settle the entries whose type readdir left open, and where links lead, while the
+    // directory is still open;
     // it is closed before descending so that deep trees do not pile up descriptors.
     std::vector<const CDirectory::Entry*> subdirectories;
     for (const CDirectory::Entry& entry : entries) {
         if (IsDotName(entry.name))
             continue;
-        if (entry.type == DT_DIR ||
-            (entry.type == DT_UNKNOWN && directory.IsDirectoryEntry(entry.name)))
+        if (entry.type == DT_DIR || ((entry.type == DT_UNKNOWN || entry.type == DT_LNK) &&
+                                     directory.IsDirectoryEntry(entry.name)))
             subdirectories.push_back(&entry);
     }
     const dev_t device = directory.IsOpen() ? directory.Device() : parentDevice;

@@ -31,8 +31,9 @@ public:
     // The content template holds nothing but wildcards.
     [[nodiscard]] bool TemplateInvalid() const { return content_ && !content_->IsValid(); }
 
-    // Walks one start directory and everything below it; a start directory that is a symbolic
-    // link is followed, links met on the way are not.
+    // Walks one start directory and everything below it, following symbolic links to
+    // directories; no directory is entered twice in one run, so links that lead back up the
+    // tree end.
     void WalkStart(const QString& directory);
 
 private:

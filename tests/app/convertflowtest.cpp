@@ -171,7 +171,7 @@ TEST_F(ConvertFlowTest, WhileAFileIsConvertedTheStatusShowsItAndOnlyStopAndClose
         EXPECT_FALSE(window->DriveComboBox2->isEnabled());
         EXPECT_FALSE(window->DirectoryListBox1->isEnabled());
         EXPECT_FALSE(window->DirectoryListBox2->isEnabled());
-        EXPECT_TRUE(window->grab().save(QStringLiteral("/tmp/batch-converting.png")));
+        EXPECT_TRUE(window->grab().save(temp.filePath(QStringLiteral("batch-converting.png"))));
     });
     window->BitBtn1->click();
     EXPECT_EQ(looked, 1);

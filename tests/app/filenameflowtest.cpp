@@ -244,4 +244,28 @@ TEST_F(FileNameFlowTest, ConversionWritesTheSceneFileUnderTheSameBytes) {
               QStringList({QStringLiteral("caf\ufffd.scn"), QStringLiteral("\u00e9t\u00e9.scn")}));
 }
 
+// The working directories are made beside the executable: installed in a directory whose name
+// is not UTF-8, the window still starts and works in them.
+TEST(FileNameWindow, WorkingDirectoriesAreMadeInADirectoryWhoseNameIsNotUtf8) {
+    QTemporaryDir temp;
+    // The window makes its directory the current one. QTemporaryDir cannot remove what it
+    // cannot name.
+    struct RemoveAtEnd {
+        ~RemoveAtEnd() {
+            QDir::setCurrent(previousCurrent);
+            std::filesystem::remove_all(path);
+        }
+        std::string path;
+        QString previousCurrent;
+    } removeAtEnd{EncodeFileName(temp.path()), QDir::currentPath()};
+    const std::string base = EncodeFileName(temp.path()) + "/Programm\xe9/";
+    ASSERT_TRUE(std::filesystem::create_directory(base));
+    ScriptedUserDialogs dialogs;
+    TConvert window(&dialogs, DecodeFileName(base));
+    EXPECT_TRUE(std::filesystem::is_directory(base + " ILDA Files"));
+    EXPECT_TRUE(std::filesystem::is_directory(base + " SCENE Files"));
+    EXPECT_EQ(EncodeFileName(window.DirectoryListBox1->Directory()), base + " ILDA Files");
+    EXPECT_EQ(EncodeFileName(window.DirectoryListBox2->Directory()), base + " SCENE Files");
+}
+
 } // namespace

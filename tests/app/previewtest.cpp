@@ -422,9 +422,10 @@ TEST_F(PreviewTest, FramesOfATwoFrameFileDifferAndMatchTheRenderCommandsPicture)
     }
 }
 
-// A paint the system asks for (the area uncovered) loads the file afresh and shows frame 1;
-// our own pictures do not.
-TEST_F(PreviewTest, UncoveringTheDrawingAreaLoadsTheFileAgain) {
+// A paint of the drawing area that is not the preview's own (here one the test asks for with
+// update(); the window system asks for one when the area is shown or resized) loads the file
+// afresh and shows frame 1; our own pictures do not.
+TEST_F(PreviewTest, APaintNotOfThePreviewsOwnLoadsTheFileAgain) {
     const QString path =
         Write(QStringLiteral("three.ild"), IldaFile({Star(), Square(), Triangle()}));
     SearchIldaDirectory();
@@ -747,6 +748,30 @@ TEST_F(PreviewTest, MemoryRunningOutInALoadIsReportedOnceAndStopsPlaying) {
     EXPECT_EQ(DifferingPixels(Shown(), ExpectedPicture(small, 1, 1)), 0);
 }
 
+// The reader's message for a file that cannot be opened comes once the window has finished
+// painting: what the screen holds of the window while the box is up is the whole window as it
+// is left, not one with the preview panel half drawn over the search panel.
+TEST_F(PreviewTest, TheMessageOfTheFirstPaintComesOverAFinishedWindow) {
+    const QString path = Write(QStringLiteral("gone.ild"), IldaFile({Star(), Square()}));
+    Write(QStringLiteral("other.ild"), IldaFile({Square()}));
+    SearchIldaDirectory();
+    window->fl->SetSelected(Row(path), true);
+    ASSERT_TRUE(QFile::remove(path));
+    QImage underTheBox;
+    dialogs.onAsked = [&](const ScriptedUserDialogs::Asked&) {
+        underTheBox = window->QWidget::screen()->grabWindow(window->winId()).toImage();
+    };
+    PreviewSelected();
+    for (int i = 0; i < 3; ++i)
+        QCoreApplication::processEvents();
+    dialogs.onAsked = nullptr;
+    ASSERT_EQ(dialogs.Texts(ScriptedUserDialogs::Kind::Themed),
+              std::vector<QString>{QStringLiteral("Cannot open Ilda file.")});
+    const QImage finished = window->QWidget::screen()->grabWindow(window->winId()).toImage();
+    EXPECT_EQ(DifferingPixels(underTheBox, finished), 0);
+    EXPECT_TRUE(window->ThPanel1->isVisible());
+}
+
 // A picture of the window previewing a star, to be looked at.
 TEST_F(PreviewTest, GrabOfThePreview) {
     Write(QStringLiteral("star.ild"), IldaFile({Star(), Square()}));
@@ -755,7 +780,7 @@ TEST_F(PreviewTest, GrabOfThePreview) {
     window->fl->SetSelected(Row(window->IldaDirectory() + QStringLiteral("/star.ild")), true);
     PreviewSelected();
     const QImage picture = window->grab().toImage();
-    EXPECT_TRUE(picture.save(QStringLiteral("/tmp/preview-window.png")));
+    EXPECT_TRUE(picture.save(temp.filePath(QStringLiteral("preview-window.png"))));
     EXPECT_GT(LitPixels(Shown()), 200);
 }
 

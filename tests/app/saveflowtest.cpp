@@ -23,6 +23,7 @@
 #include "model/cchannel.h"
 #include "model/cscene.h"
 #include "tests/app/flowfiles.h"
+#include "tests/app/modalboxkeys.h"
 #include "tests/app/windowfixture.h"
 
 namespace {
@@ -209,7 +210,7 @@ TEST_F(SaveFlowTest, WhileSavingTheStatusShowsTheFileAndTheSearchPanelIsDisabled
               static_cast<QWidget*>(window->DirectoryListBox1)}) {
             EXPECT_FALSE(control->isEnabled()) << control->objectName().toStdString();
         }
-        EXPECT_TRUE(window->grab().save(QStringLiteral("/tmp/batch-saving.png")));
+        EXPECT_TRUE(window->grab().save(temp.filePath(QStringLiteral("batch-saving.png"))));
     });
     dialogs.confirmAnswers = {TAnswer::Yes, TAnswer::Yes};
     PressSave();
@@ -459,8 +460,44 @@ INSTANTIATE_TEST_SUITE_P(
     Answers, SaveClosingTest,
     ::testing::Values(ClosingCase{"YesKeepsTheSelection", TAnswer::Yes, 2, true},
                       ClosingCase{"NoDeselectsEveryItem", TAnswer::No, 0, true},
-                      ClosingCase{"ClosedEndsNothing", TAnswer::Cancel, 2, false}),
+                      ClosingCase{"EscapeOrCloseBoxEndsNothing", TAnswer::Cancel, 2, false}),
     [](const ::testing::TestParamInfo<ClosingCase>& info) { return std::string(info.param.name); });
+
+// The same with the desktop's own boxes, answered from the keyboard: Enter takes the default
+// Yes of the destination question, and Escape on the closing question performs no ending.
+TEST_F(SaveFlowTest, EscapeOnTheRealClosingQuestionEndsNothing) {
+    window = std::make_unique<TConvert>(nullptr, baseDir);
+    window->show();
+    window->Convert->click();
+    Settle();
+    const QStringList paths = Found(3, {0, 2});
+    ModalBoxKeys keys({Qt::Key_Return, Qt::Key_Escape});
+    PressSave();
+    ASSERT_EQ(keys.seen.size(), 2u);
+    EXPECT_EQ(keys.seen[0].text, destinationQuestion);
+    EXPECT_EQ(keys.seen[1].text, selectionQuestion);
+    EXPECT_EQ(FilesIn(ildaDir), QStringList({"a.ild", "c.ild"}));
+    EXPECT_EQ(window->fl->SelectedCount(), 2);
+    EXPECT_FALSE(window->RzBitBtn2->isEnabled());
+    EXPECT_FALSE(window->DirectoryListBox1->isEnabled());
+}
+
+// Enter on the question before a file of the own name is replaced keeps the file.
+TEST_F(SaveFlowTest, EnterOnTheReplaceQuestionKeepsTheExistingFile) {
+    Found(1, {0});
+    const QString own = otherDir + QStringLiteral("/a.ild");
+    WriteFile(own, "the user's own a.ild");
+    dialogs.confirmAnswers = {TAnswer::No, TAnswer::No, TAnswer::Yes};
+    dialogs.saveAnswers = {otherDir + QStringLiteral("/typed.ild")};
+    PressSave();
+    ASSERT_EQ(dialogs.Count(Kind::Confirm), 3);
+    EXPECT_TRUE(dialogs.asked[2].text.contains(own));
+    EXPECT_EQ(dialogs.asked[2].defaultButton, TAnswer::No);
+    // The other questions keep Yes as their default.
+    EXPECT_EQ(dialogs.asked[0].defaultButton, TAnswer::Yes);
+    EXPECT_EQ(dialogs.asked[3].defaultButton, TAnswer::Yes);
+    EXPECT_EQ(ReadFile(own), "the user's own a.ild");
+}
 
 // Cancel to the destination question, or nothing selected: nothing is saved and the search
 // panel's buttons come back, Save among them.

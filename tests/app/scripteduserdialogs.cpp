@@ -4,18 +4,28 @@
 
 #include "platform/messagehook.h"
 
+void ScriptedUserDialogs::Notify() const {
+    if (onAsked)
+        onAsked(asked.back());
+}
+
 void ScriptedUserDialogs::Information(const QString& text) {
     asked.emplace_back(Kind::Information, text);
+    Notify();
 }
 
 void ScriptedUserDialogs::ShowError(const QString& message) {
     asked.emplace_back(Kind::Error, message);
+    Notify();
 }
 
-TAnswer ScriptedUserDialogs::Confirm(const QString& text, TConfirmButtons buttons) {
+TAnswer ScriptedUserDialogs::Confirm(const QString& text, TConfirmButtons buttons,
+                                     TAnswer defaultButton) {
     Asked question(Kind::Confirm, text);
     question.buttons = buttons;
+    question.defaultButton = defaultButton;
     asked.push_back(question);
+    Notify();
     if (confirmAnswers.empty()) {
         ADD_FAILURE() << "unscripted confirmation: " << text.toStdString();
         return TAnswer::Cancel;
@@ -30,6 +40,7 @@ int ScriptedUserDialogs::ThemedMessage(const std::string& text, int type, unsign
     message.themedType = type;
     message.themedButtons = buttons;
     asked.push_back(message);
+    Notify();
     if (themedAnswers.empty())
         return mrOk;
     const int answer = themedAnswers.front();
@@ -41,6 +52,7 @@ std::optional<QString> ScriptedUserDialogs::SaveFileName(const TSaveFileRequest&
     Asked dialog(Kind::SaveFile, request.title);
     dialog.request = request;
     asked.push_back(dialog);
+    Notify();
     if (saveAnswers.empty()) {
         ADD_FAILURE() << "unscripted save dialog for " << request.fileName.toStdString();
         return std::nullopt;
@@ -55,6 +67,7 @@ std::optional<QString> ScriptedUserDialogs::SaveFileName(const TSaveFileRequest&
 
 void ScriptedUserDialogs::OpenUrl(const QString& address) {
     asked.emplace_back(Kind::OpenUrl, address);
+    Notify();
 }
 
 std::vector<QString> ScriptedUserDialogs::Texts(Kind kind) const {

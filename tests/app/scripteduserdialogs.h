@@ -3,6 +3,7 @@
 #include <QString>
 
 #include <deque>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -21,6 +22,7 @@ public:
         Kind kind;
         QString text; // message, question, address, or the save dialog's title
         TConfirmButtons buttons = TConfirmButtons::YesNo;
+        TAnswer defaultButton = TAnswer::Yes;
         int themedType = 0;
         unsigned themedButtons = 0;
         TSaveFileRequest request;
@@ -30,10 +32,13 @@ public:
     std::deque<std::optional<QString>> saveAnswers;
     std::deque<int> themedAnswers;
     std::vector<Asked> asked;
+    // Called with every question or message as it is put, before it is answered.
+    std::function<void(const Asked&)> onAsked;
 
     void Information(const QString& text) override;
     void ShowError(const QString& message) override;
-    [[nodiscard]] TAnswer Confirm(const QString& text, TConfirmButtons buttons) override;
+    [[nodiscard]] TAnswer Confirm(const QString& text, TConfirmButtons buttons,
+                                  TAnswer defaultButton) override;
     int ThemedMessage(const std::string& text, int type, unsigned buttons) override;
     [[nodiscard]] std::optional<QString> SaveFileName(const TSaveFileRequest& request) override;
     void OpenUrl(const QString& address) override;
@@ -41,4 +46,7 @@ public:
     // The texts of the recorded questions of one kind, in order.
     [[nodiscard]] std::vector<QString> Texts(Kind kind) const;
     [[nodiscard]] int Count(Kind kind) const;
+
+private:
+    void Notify() const;
 };

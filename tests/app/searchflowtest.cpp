@@ -9,6 +9,7 @@
 #include <QScreen>
 #include <QTest>
 #include <QTimer>
+#include <QWindow>
 
 #include <algorithm>
 #include <initializer_list>
@@ -83,10 +84,14 @@ protected:
     }
 
     // Records what the window shows after each of its notification handlers, by wrapping the
-    // handlers the window bound.
-    void WatchNotifications() {
+    // handlers the window bound. A slow walk enters each directory after the window's paint
+    // interval has passed, as a walk through slow directories does.
+    void WatchNotifications(bool slowWalk = false) {
         TLMDSearchFileGrep& lf = *window->lf;
-        lf.OnDirChange = [this, bound = lf.OnDirChange](QObject* sender, const QString& dir) {
+        lf.OnDirChange = [this, slowWalk, bound = lf.OnDirChange](QObject* sender,
+                                                                  const QString& dir) {
+            if (slowWalk)
+                QTest::qSleep(static_cast<int>(TConvert::searchPaintInterval) + 5);
             bound(sender, dir);
             dirs.push_back(dir);
             titles.push_back(window->windowTitle());
@@ -173,6 +178,33 @@ TEST_F(SearchFlowTest, ListsEveryMatchWithItsFullPathInTheListsSortedOrder) {
     EXPECT_TRUE(std::is_sorted(expected.begin(), expected.end(), &FoundOrderLess));
 }
 
+// A fast walk: every directory changes the status text, while the window system is handed a
+// new caption only at the window's paint pace, each naming the directory entered then.
+TEST_F(SearchFlowTest, AFastWalkHandsTheCaptionToTheWindowSystemAtThePaintPace) {
+    for (int i = 0; i < 600; ++i)
+        ASSERT_TRUE(QDir().mkpath(shows + QStringLiteral("/d%1/e").arg(i)));
+    WatchNotifications();
+    std::vector<QString> handed;
+    QObject::connect(window->windowHandle(), &QWindow::windowTitleChanged,
+                     [&](const QString& title) { handed.push_back(title); });
+    FirstSearchOf(shows);
+
+    ASSERT_EQ(dirs.size(), 1201u);
+    for (size_t i = 0; i < dirs.size(); ++i)
+        ASSERT_EQ(statusTexts[i], " \n Searching Directories :: \n " + dirs[i]);
+    ASSERT_GE(handed.size(), 3u);
+    EXPECT_LT(handed.size(), dirs.size() / 4);
+    EXPECT_EQ(handed.front(), QStringLiteral("File Searching Started."));
+    EXPECT_EQ(handed.back(), StandardTitle());
+    for (size_t i = 1; i + 1 < handed.size(); ++i) {
+        ASSERT_TRUE(handed[i].startsWith(QStringLiteral("  Searching for Files  ")));
+        const QString dir = handed[i].mid(23);
+        EXPECT_NE(std::find(dirs.begin(), dirs.end(), dir), dirs.end()) << dir.toStdString();
+    }
+    // The first directory is named at once.
+    EXPECT_EQ(titles.front(), "  Searching for Files  " + dirs.front());
+}
+
 TEST_F(SearchFlowTest, CaseVariantsOfOneNameListLowerCaseFirst) {
     MakeTree(shows, {"Laser.ild", "laser.ild", "LASER.ILD", "zoom.ild"});
     FirstSearchOf(shows);
@@ -182,7 +214,7 @@ TEST_F(SearchFlowTest, CaseVariantsOfOneNameListLowerCaseFirst) {
 
 TEST_F(SearchFlowTest, WhileSearchingTheCaptionAndStatusNameTheDirectoryEntered) {
     MakeTree(shows, {"top.ild", "a/mid.ild", "a/b/low.ild"});
-    WatchNotifications();
+    WatchNotifications(true);
     FirstSearchOf(shows);
 
     const std::vector<QString> entered = {shows + "/", shows + "/a/", shows + "/a/b/"};
@@ -416,33 +448,47 @@ TEST_F(SearchFlowTest, WebPromptCancelEndsTheApplication) {
     EXPECT_EQ(dialogs.Count(Kind::OpenUrl), 0);
 }
 
-// Pictures of the search panel while a search runs and after it, for looking at: written only
-// when TRELLION_WINDOW_GRABS names a directory.
+// Red pixels (the searching status text) in the part of a picture of the window that the
+// control covers.
+int RedPixelsOver(const QImage& picture, const QWidget& control, const QWidget& window) {
+    const QRect area(control.mapTo(&window, QPoint(0, 0)) * picture.devicePixelRatio(),
+                     control.size() * picture.devicePixelRatio());
+    int red = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x) {
+            const QColor c = picture.pixelColor(x, y);
+            red += c.red() > 160 && c.green() < 90 && c.blue() < 90;
+        }
+    return red;
+}
+
+// The search panel as the screen shows it while a search runs (the red status text naming a
+// directory) and after it (the hint in black), each picture kept in the test's own directory.
 TEST_F(SearchFlowTest, PicturesDuringAndAfterASearch) {
-    const QString directory = qEnvironmentVariable("TRELLION_WINDOW_GRABS");
-    if (directory.isEmpty())
-        GTEST_SKIP() << "TRELLION_WINDOW_GRABS not set";
     MakeTree(shows, {"Intro.ild", "beams.ild", "Tour 2024/Opening/Wave.ILD",
                      "Tour 2024/Opening/Finale/fan.ild", "Tour 2024/Opening/Finale/fan2.ild"});
-    bool grabbed = false;
+    QImage searching;
     TLMDSearchFileGrep& lf = *window->lf;
     lf.OnDirChange = [&, bound = lf.OnDirChange](QObject* sender, const QString& dir) {
         bound(sender, dir);
-        if (!grabbed && dir.endsWith(QStringLiteral("/Finale/"))) {
-            grabbed = true;
+        if (searching.isNull() && dir.endsWith(QStringLiteral("/Finale/"))) {
             // What the screen shows: the window's backing store. (Rendering the window afresh
             // would leave out the controls whose paints the search holds between its paced
             // paints.)
-            EXPECT_TRUE(window->QWidget::screen()
-                            ->grabWindow(window->winId())
-                            .save(QDir(directory).filePath("searchflow-searching.png")));
+            searching = window->QWidget::screen()->grabWindow(window->winId()).toImage();
         }
     };
     FirstSearchOf(shows);
-    EXPECT_TRUE(grabbed);
+    ASSERT_FALSE(searching.isNull());
+    EXPECT_TRUE(searching.save(temp.filePath(QStringLiteral("searchflow-searching.png"))));
+    EXPECT_GT(RedPixelsOver(searching, *window->RzLabel21, *window), 50);
+
     window->fl->SetSelected(1, true);
     QCoreApplication::processEvents();
-    EXPECT_TRUE(window->grab().save(QDir(directory).filePath("searchflow-idle.png")));
+    const QImage idle = window->grab().toImage();
+    EXPECT_TRUE(idle.save(temp.filePath(QStringLiteral("searchflow-idle.png"))));
+    EXPECT_EQ(RedPixelsOver(idle, *window->RzLabel21, *window), 0);
+    EXPECT_EQ(window->fl->Count(), 5);
 }
 
 } // namespace

@@ -22,6 +22,7 @@
 #include "platform/messagehook.h"
 #include "render/cscreen.h"
 #include "tests/app/windowfixture.h"
+#include "tests/platform/scopedenvironment.h"
 
 namespace {
 
@@ -139,17 +140,68 @@ TEST_F(WindowTest, FileCodeMessagesGoToTheWindowsDialogsWhileItLives) {
     EXPECT_EQ(dialogs.Count(Kind::Themed), 1);
 }
 
-TEST(WindowConstruction, MissingWorkingDirectoryRaisesAndRestoresTheMessageHook) {
+// A program directory where nothing can be made (its parent does not exist; as for an
+// installed copy in a read-only prefix, but so for root too): the working directories go to
+// the user's data directory.
+TEST(WindowConstruction, UnusableProgramDirectoryPutsThemInTheDataDirectory) {
     QTemporaryDir temp;
     ASSERT_TRUE(temp.isValid());
     const QString previousCurrent = QDir::currentPath();
-    // The working directories cannot be made: their parent does not exist.
+    const ScopedEnvironment dataHome("XDG_DATA_HOME", (temp.path() + "/data home").toStdString());
+    const QString base = temp.path() + QStringLiteral("/missing/");
+    const QString data = temp.path() + QStringLiteral("/data home/trellion/");
+    ScriptedUserDialogs dialogs;
+    {
+        TConvert window(&dialogs, base);
+        EXPECT_EQ(window.IldaDirectory(), data + QStringLiteral(" ILDA Files"));
+        EXPECT_EQ(window.SceneDirectory(), data + QStringLiteral(" SCENE Files"));
+        EXPECT_EQ(window.DirectoryListBox1->Directory(), QDir::cleanPath(window.IldaDirectory()));
+        EXPECT_EQ(window.DirectoryListBox2->Directory(), QDir::cleanPath(window.SceneDirectory()));
+        EXPECT_TRUE(QFileInfo(window.IldaDirectory()).isDir());
+        EXPECT_TRUE(QFileInfo(window.SceneDirectory()).isDir());
+    }
+    EXPECT_FALSE(QFileInfo::exists(base));
+    EXPECT_TRUE(dialogs.asked.empty());
+    QDir::setCurrent(previousCurrent);
+}
+
+// Neither place can be made: one themed warning names both, and the window works on, its
+// directory lists at the home directory; the hook is released with the window as usual.
+TEST(WindowConstruction, NeitherPlaceWarnsOnceAndTheWindowGoesOn) {
+    QTemporaryDir temp;
+    ASSERT_TRUE(temp.isValid());
+    const QString previousCurrent = QDir::currentPath();
+    Touch(temp.path() + QStringLiteral("/file"));
+    const ScopedEnvironment dataHome("XDG_DATA_HOME", (temp.path() + "/file/data").toStdString());
+    const ScopedEnvironment home("HOME", temp.path().toStdString());
     const QString base = temp.path() + QStringLiteral("/missing/");
     ScriptedUserDialogs dialogs;
-    EXPECT_THROW(TConvert(&dialogs, base), EInOutError);
+    {
+        TConvert window(&dialogs, base);
+        ASSERT_EQ(dialogs.asked.size(), 1u);
+        const auto& warning = dialogs.asked[0];
+        EXPECT_EQ(warning.kind, Kind::Themed);
+        EXPECT_EQ(warning.themedType, mtWarning);
+        EXPECT_EQ(warning.themedButtons, unsigned(mbOK));
+        EXPECT_TRUE(warning.text.contains(base + QStringLiteral(" ILDA Files")))
+            << warning.text.toStdString();
+        EXPECT_TRUE(warning.text.contains(temp.path() + QStringLiteral("/file")))
+            << warning.text.toStdString();
+        EXPECT_EQ(window.DirectoryListBox1->Directory(), QDir::cleanPath(temp.path()));
+        EXPECT_EQ(window.DirectoryListBox2->Directory(), QDir::cleanPath(temp.path()));
+
+        // Convert mode points the left list at the ILDA directory: it stays where it is, and
+        // nothing is raised or asked again.
+        ASSERT_TRUE(QDir(temp.path()).mkdir(QStringLiteral("shows")));
+        window.DirectoryListBox1->SetDirectory(temp.path() + QStringLiteral("/shows"));
+        window.Convert->click();
+        EXPECT_EQ(window.DirectoryListBox1->Directory(), temp.path() + QStringLiteral("/shows"));
+        EXPECT_TRUE(window.BitBtn1->isEnabled());
+        EXPECT_EQ(dialogs.asked.size(), 1u);
+    }
+    ShowThemedMessage("after the window", mtError, mbOK);
+    EXPECT_EQ(dialogs.asked.size(), 1u);
     EXPECT_FALSE(QFileInfo::exists(base));
-    ShowThemedMessage("after the failed window", mtError, mbOK);
-    EXPECT_EQ(dialogs.Count(ScriptedUserDialogs::Kind::Themed), 0);
     QDir::setCurrent(previousCurrent);
 }
 

@@ -20,6 +20,7 @@
 
 #include "scene/settingkeys.h"
 #include "scene/settings.h"
+#include "tests/platform/scopedenvironment.h"
 #include "tests/platform/unprivileged.h"
 
 namespace fs = std::filesystem;
@@ -596,38 +597,61 @@ TEST_F(LoadSettingsTest, UnreadableFileGivesEveryDefault) {
 
 class SettingsPathTest : public LoadSettingsTest {
 protected:
-    void SetUp() override {
-        LoadSettingsTest::SetUp();
-        if (const char* home = std::getenv("HOME"))
-            savedHome_ = home;
+    ScopedEnvironment home_{"HOME", "/home/operator"};
+    ScopedEnvironment winePrefix_{"WINEPREFIX", std::nullopt};
+
+    // A settings file whose only value tells it apart, in <prefix>/drive_c/windows.
+    void WriteInPrefix(const std::string& prefix, int scanSpeed) {
+        fs::create_directories(dir_ + "/" + prefix + "/drive_c/windows");
+        Write("[CHANNEL]\nlaser_scan_speed=" + std::to_string(scanSpeed) + "\n",
+              prefix + "/drive_c/windows/Tarvexa.ini");
     }
-    void TearDown() override {
-        if (savedHome_)
-            ::setenv("HOME", savedHome_->c_str(), 1);
-        else
-            ::unsetenv("HOME");
-        LoadSettingsTest::TearDown();
-    }
-    std::optional<std::string> savedHome_;
 };
 
-TEST_F(SettingsPathTest, LooksInTheWineWindowsDirectoryOfHome) {
-    ::setenv("HOME", "/home/operator", 1);
-    EXPECT_EQ(DefaultSettingsPath(), "/home/operator/.wine/drive_c/windows/Tarvexa.ini");
-    ::setenv("HOME", "/home/operator/", 1);
-    EXPECT_EQ(DefaultSettingsPath(), "/home/operator/.wine/drive_c/windows/Tarvexa.ini");
+// The show software runs under Wine: its Windows directory is in $WINEPREFIX, or in the
+// default prefix ~/.wine when that is unset or empty.
+TEST_F(SettingsPathTest, LooksInTheWindowsDirectoryOfTheWinePrefix) {
+    struct Case {
+        std::optional<std::string> home, winePrefix;
+        std::string path;
+    };
+    const Case cases[] = {
+        {"/home/operator", std::nullopt, "/home/operator/.wine/drive_c/windows/Tarvexa.ini"},
+        {"/home/operator/", std::nullopt, "/home/operator/.wine/drive_c/windows/Tarvexa.ini"},
+        {"/home/operator", "", "/home/operator/.wine/drive_c/windows/Tarvexa.ini"},
+        {"/home/operator", "/srv/show-wine", "/srv/show-wine/drive_c/windows/Tarvexa.ini"},
+        {"/home/operator", "/srv/show wine/", "/srv/show wine/drive_c/windows/Tarvexa.ini"},
+        {std::nullopt, "/srv/show-wine", "/srv/show-wine/drive_c/windows/Tarvexa.ini"},
+        {"/", std::nullopt, "/.wine/drive_c/windows/Tarvexa.ini"},
+    };
+    for (const Case& c : cases) {
+        home_.Set(c.home);
+        winePrefix_.Set(c.winePrefix);
+        EXPECT_EQ(DefaultSettingsPath(), c.path)
+            << "HOME=" << c.home.value_or("(unset)")
+            << " WINEPREFIX=" << c.winePrefix.value_or("(unset)");
+    }
 }
 
-TEST_F(SettingsPathTest, LoadWithoutPathReadsThatFile) {
-    fs::create_directories(dir_ + "/.wine/drive_c/windows");
-    Write("[CHANNEL]\nlaser_scan_speed=21\n", ".wine/drive_c/windows/Tarvexa.ini");
-    ::setenv("HOME", dir_.c_str(), 1);
+TEST_F(SettingsPathTest, LoadWithoutPathReadsTheFileOfTheChosenPrefix) {
+    WriteInPrefix(".wine", 21);
+    WriteInPrefix("show-prefix", 33);
+    home_.Set(dir_);
+
     LoadSettings();
-    EXPECT_EQ(Settings.CHANNEL.laser_scan_speed, 21);
+    EXPECT_EQ(Settings.CHANNEL.laser_scan_speed, 21) << "the default prefix when unset";
+
+    winePrefix_.Set(dir_ + "/show-prefix");
+    LoadSettings();
+    EXPECT_EQ(Settings.CHANNEL.laser_scan_speed, 33) << "$WINEPREFIX when set";
+
+    winePrefix_.Set(dir_ + "/no-such-prefix");
+    LoadSettings();
+    EXPECT_EQ(Settings.CHANNEL.laser_scan_speed, 56) << "a prefix without the file: defaults";
 }
 
 TEST_F(SettingsPathTest, EmptyHomeFallsBackToTheAccountsHome) {
-    ::setenv("HOME", "", 1);
+    home_.Set("");
     const std::string path = DefaultSettingsPath();
     EXPECT_TRUE(path.empty() || path.ends_with("/.wine/drive_c/windows/Tarvexa.ini")) << path;
 }

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include <QDir>
+#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -146,6 +147,20 @@ TEST_F(FindCommand, MasksAndSeveralDirectories) {
 
     const Result bak = RunCli({"--masks=*.bak", root_});
     EXPECT_EQ(bak.lines, QStringList{root_ + "/c.ild.bak"});
+}
+
+// A directory linked into the tree is searched, once however many links lead to it.
+TEST_F(FindCommand, FollowsLinksToDirectoriesOnce) {
+    QTemporaryDir elsewhere;
+    ASSERT_TRUE(elsewhere.isValid());
+    std::ofstream(elsewhere.filePath("linked.ild").toStdString());
+    ASSERT_TRUE(QFile::link(elsewhere.path(), root_ + "/sub/show"));
+    ASSERT_TRUE(QFile::link(root_, root_ + "/sub/deeper/back"));
+    const Result result = RunCli({"--sorted", root_});
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.lines, (QStringList{root_ + "/a.ild", root_ + "/A.ILD", root_ + "/b.ild",
+                                         root_ + "/sub/deeper/m.ild",
+                                         root_ + "/sub/show/linked.ild", root_ + "/sub/Zed.ild"}));
 }
 
 TEST_F(FindCommand, MissingDirectoryIsNoError) {

@@ -1,0 +1,99 @@
+#!/usr/bin/env bash
+# Installs the build into a temporary prefix and checks what an installed copy gives its user:
+# the desktop entry, AppStream metadata and file type pass their validators, the icons and
+# manual pages are in place, and the installed trellion-cli reports its version and converts.
+#   installtest.sh BUILD_DIR VERSION
+set -euo pipefail
+build=$1
+version=$2
+id=uk.co.halvorn.Trellion
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+prefix=$work/prefix
+fail() {
+    echo "FAIL: $*" >&2
+    exit 1
+}
+
+cmake --install "$build" --prefix "$prefix" >/dev/null
+
+for f in bin/trellion bin/trellion-cli \
+    share/applications/$id.desktop share/metainfo/$id.metainfo.xml \
+    share/mime/packages/$id.xml \
+    share/icons/hicolor/scalable/apps/$id.svg share/icons/hicolor/256x256/apps/$id.png \
+    share/man/man1/trellion.1 share/man/man1/trellion-cli.1 \
+    share/bash-completion/completions/trellion-cli; do
+    [ -s "$prefix/$f" ] || fail "$f is not installed"
+done
+[ -x "$prefix/bin/trellion" ] && [ -x "$prefix/bin/trellion-cli" ] || fail "programs not executable"
+
+echo "-- validators"
+desktop-file-validate "$prefix/share/applications/$id.desktop"
+appstreamcli validate --no-net "$prefix/share/metainfo/$id.metainfo.xml"
+grep -q "<release version=\"$version\"" "$prefix/share/metainfo/$id.metainfo.xml" ||
+    fail "the metadata does not name release $version"
+xmllint --noout "$prefix/share/mime/packages/$id.xml" "$prefix/share/icons/hicolor/scalable/apps/$id.svg"
+
+# The file type as the desktop sees it once the database is built: glob and magic.
+out=$(update-mime-database "$prefix/share/mime" 2>&1) || fail "update-mime-database: $out"
+grep -qx '50:application/x-ilda:\*\.ild' "$prefix/share/mime/globs2" ||
+    fail "no glob *.ild in the MIME database"
+grep -qa 'application/x-ilda' "$prefix/share/mime/magic" && grep -qa 'ILDA' "$prefix/share/mime/magic" ||
+    fail "no magic ILDA in the MIME database"
+
+# 256 x 256 pixels: the PNG header's width and height.
+size=$(od -An -tu1 -j16 -N8 "$prefix/share/icons/hicolor/256x256/apps/$id.png" | tr -s ' ')
+[ "$size" = " 0 0 1 0 0 0 1 0" ] || fail "the PNG icon is not 256 x 256 ($size)"
+
+echo "-- the installed trellion-cli"
+cli=$prefix/bin/trellion-cli
+[ "$("$cli" --version)" = "trellion-cli $version" ] || fail "trellion-cli --version"
+[ "$("$cli" convert --version)" = "trellion-cli $version" ] || fail "trellion-cli convert --version"
+
+# Every command the program lists has its section in the manual page.
+commands=$("$cli" --help | sed -n 's/^  \([a-z][a-z0-9-]*\)  .*/\1/p')
+[ -n "$commands" ] || fail "trellion-cli --help lists no commands"
+for c in $commands; do
+    grep -qx ".SS ${c//-/\\\\-}" "$prefix/share/man/man1/trellion-cli.1" ||
+        fail "the manual page has no section for $c"
+done
+grep -q "trellion\\\\-cli $version" "$prefix/share/man/man1/trellion-cli.1" || fail "man page version"
+
+# A two-point ILDA file (format 0) with its closing header, converted by the installed copy.
+export HOME=$work/home
+unset WINEPREFIX XDG_DATA_HOME
+mkdir -p "$HOME" "$work/scenes"
+header() { printf 'ILDA\0\0\0\0beam\0\0\0\0test\0\0\0\0\0'"$1"'\0\0\0\1\0\0'; }
+{
+    header '\2'
+    printf '\0\0\0\0\0\0\0\1\1\0\1\0\0\0\200\1' # the second point is the last
+    header '\0'
+} >"$work/beam.ild"
+"$cli" convert "$work/beam.ild" -o "$work/scenes" >/dev/null
+[ "$(head -c4 "$work/scenes/beam.scn")" = SCN7 ] || fail "the conversion wrote no scene file"
+
+echo "-- shell completion"
+bash -n "$prefix/share/bash-completion/completions/trellion-cli"
+completions=$(
+    PATH=$prefix/bin:$PATH
+    _init_completion() {
+        cur=${COMP_WORDS[COMP_CWORD]} prev=${COMP_WORDS[COMP_CWORD - 1]}
+        words=("${COMP_WORDS[@]}") cword=$COMP_CWORD
+    }
+    _filedir() { COMPREPLY=("files:${1:-any}"); }
+    source "$prefix/share/bash-completion/completions/trellion-cli"
+    complete_words() {
+        COMP_WORDS=("$@") COMP_CWORD=$(($# - 1))
+        _trellion_cli
+        echo "${COMPREPLY[*]}"
+    }
+    complete_words trellion-cli conv
+    complete_words trellion-cli convert --pal
+    complete_words trellion-cli resave --palette x
+    complete_words trellion-cli scene-info ''
+)
+[ "$completions" = $'convert\n--palette\nx29\nfiles:scn' ] ||
+    fail "completions: $(printf '%q' "$completions")"
+
+echo "install test passed"
