@@ -66,8 +66,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             // A lit point's colour is stored as the palette's nearest entry and read back as
             // that entry's colour; a blanked point has colour 0 either way.
             const uint32_t expected =
-                a.blank != 0 ? 0u
-                             : PaletteColour(palette, NearestColourIndex(palette, a.colour));
+                a.blank != 0 ? 0u : PaletteColour(palette, NearestColourIndex(palette, a.colour));
             if (b.colour != expected)
                 std::abort();
         }
