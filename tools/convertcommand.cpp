@@ -17,6 +17,7 @@
 #include "scene/settings.h"
 #include "tools/channelsummary.h"
 #include "tools/commandregistry.h"
+#include "tools/filebatch.h"
 #include "tools/messagecollector.h"
 #include "tools/outofmemory.h"
 #include "tools/paletteoption.h"
@@ -176,23 +177,15 @@ int RunConvert(int argc, char** argv) {
     FillAngleTables();
 
     MessageCollector messages;
-    ProgressLine progress(stderr, static_cast<int>(inputs.size()));
-    TargetClaims claims;
-    long long points = 0;
-    int failed = 0;
-    int n = 0;
-    for (const std::string& source : inputs) {
-        progress.Show(++n, source, points);
-        const std::string target = outputDir + "/" + SceneFileName(BaseName(source));
-        if (!claims.Claim(target, source, "convert", progress)) {
-            ++failed;
-            continue;
-        }
-        if (!ConvertFile(source, target, paletteIndex, messages, progress, &points))
-            ++failed;
-    }
-    progress.Clear();
-    return failed == 0 ? 0 : 1;
+    return RunFileBatch(
+        inputs, "convert",
+        [&](const std::string& source) {
+            return outputDir + "/" + SceneFileName(BaseName(source));
+        },
+        [&](const std::string& source, const std::string& target, ProgressLine& progress,
+            long long* points) {
+            return ConvertFile(source, target, paletteIndex, messages, progress, points);
+        });
 }
 
 const CommandRegistration registration("convert", "convert ILDA files into scene files (.scn)",

@@ -12,6 +12,7 @@
 #include "platform/messagehook.h"
 #include "tools/channelsummary.h"
 #include "tools/commandregistry.h"
+#include "tools/filebatch.h"
 #include "tools/outofmemory.h"
 #include "tools/paletteoption.h"
 #include "tools/progressline.h"
@@ -145,24 +146,14 @@ int RunResave(int argc, char** argv) {
     }
 
     FillAngleTables();
-    ProgressLine progress(stderr, static_cast<int>(inputs.size()));
-    TargetClaims claims;
-    long long points = 0;
-    int failed = 0;
-    int n = 0;
-    for (const std::string& input : inputs) {
-        progress.Show(++n, input, points);
-        const std::string target =
-            intoDirectory ? std::string(output) + "/" + BaseName(input) : std::string(output);
-        if (!claims.Claim(target, input, "resave", progress)) {
-            ++failed;
-            continue;
-        }
-        if (!ResaveFile(input, target, palette, progress, &points))
-            ++failed;
-    }
-    progress.Clear();
-    return failed == 0 ? 0 : 1;
+    return RunFileBatch(
+        inputs, "resave",
+        [&](const std::string& source) {
+            return intoDirectory ? std::string(output) + "/" + BaseName(source)
+                                 : std::string(output);
+        },
+        [&](const std::string& source, const std::string& target, ProgressLine& progress,
+            long long* points) { return ResaveFile(source, target, palette, progress, points); });
 }
 
 const CommandRegistration registration("resave", "load ILDA files and save them again", &RunResave);
