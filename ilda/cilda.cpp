@@ -181,32 +181,19 @@ bool CIlda::Parse(CChannel* channel) {
 }
 
 bool CIlda::ParseSection3D(CChannel* channel) {
-    return ParseSection(channel, 0);
+    return ParseSectionOf<0>(channel);
 }
 
 bool CIlda::ParseSection2D(CChannel* channel) {
-    return ParseSection(channel, 1);
+    return ParseSectionOf<1>(channel);
 }
 
 bool CIlda::ParseSectionTrueColour3D(CChannel* channel) {
-    return ParseSection(channel, 4);
+    return ParseSectionOf<4>(channel);
 }
 
 bool CIlda::ParseSectionTrueColour2D(CChannel* channel) {
-    return ParseSection(channel, 5);
-}
-
-bool CIlda::ParseSection(CChannel* channel, int formatCode) {
-    switch (formatCode) {
-    case 0:
-        return ParseSectionOf<0>(channel);
-    case 1:
-        return ParseSectionOf<1>(channel);
-    case 4:
-        return ParseSectionOf<4>(channel);
-    default:
-        return ParseSectionOf<5>(channel);
-    }
+    return ParseSectionOf<5>(channel);
 }
 
 // One loop per format, so that the record layout is fixed inside it: a section is thousands of

@@ -83,7 +83,6 @@ public:
     int32_t palette = 0;
 
 private:
-    bool ParseSection(CChannel* channel, int formatCode);
     template <int Format> bool ParseSectionOf(CChannel* channel);
     bool StepOverPaletteSection();
     void CloseInput();
