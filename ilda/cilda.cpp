@@ -16,6 +16,7 @@
 #include "model/cpoly.h"
 #include "model/cthing.h"
 #include "model/cvector.h"
+#include "model/vertexpool.h"
 #include "platform/inputfile.h"
 #include "platform/messagehook.h"
 #include "platform/outputfile.h"
@@ -223,7 +224,11 @@ template <int Format> bool CIlda::ParseSectionOf(CChannel* channel) {
         return false;
 
     // The records the data holds whole; a count beyond them ends the parse at the cut record.
-    const size_t whole = std::min<size_t>(count, static_cast<size_t>(end - records) / recordSize);
+    const size_t recordsLeft = static_cast<size_t>(end - records) / recordSize;
+    const size_t whole = std::min<size_t>(count, recordsLeft);
+    // The rest of the file holds at most that many points of this format: the vertex pool
+    // prepares their memory ahead while this section is parsed.
+    VertexPoolExpect(recordsLeft);
     const std::array<uint32_t, 256>& colours = PaletteColours(palette);
     const NearestColourTable* nearest = trueColour ? &NearestColourTable::Of(palette) : nullptr;
     uint32_t lastFileColour = 0; // black is never looked up

@@ -19,6 +19,8 @@
 
 #if TRELLION_VERTEX_POOL && defined(__linux__)
 #include <sys/mman.h>
+
+#include "model/pagepopulator.h"
 #define TRELLION_VERTEX_POOL_MMAP 1
 #else
 #define TRELLION_VERTEX_POOL_MMAP 0
@@ -49,6 +51,9 @@ constexpr std::size_t kMaxHeapBlockSlots = ((std::size_t(1) << 20) - 64) / kSlot
 // worth of address space beyond what the vertices need.
 constexpr std::size_t kMappedBlockBytes = std::size_t(2) << 20;
 constexpr std::size_t kMappedBlockSlots = (kMappedBlockBytes - kBlockHeaderSize) / kSlotSize;
+
+// Mapped blocks prepared ahead of the one being filled, while more vertices are expected.
+constexpr int kBlocksAhead = 2;
 
 struct BlockHeader {
     BlockHeader* next;
@@ -96,12 +101,40 @@ void* MapBlock() noexcept {
 void UnmapBlock(void* block) noexcept {
     ::munmap(block, kMappedBlockBytes);
 }
+
+// Queues a block that will be needed soon for population on another thread; false when it
+// could not be queued.
+bool PopulateAhead(void* block) noexcept {
+    try {
+        return PagePopulator::Instance().Populate(block, kMappedBlockBytes);
+    } catch (...) {
+        return false;
+    }
+}
+
+// Before the pool writes a block it queued.
+void ClaimPopulated(void* block) noexcept {
+    PagePopulator::Instance().Claim(block);
+}
+
+// Before blocks that were queued may be unmapped.
+void CancelPopulating() noexcept {
+    PagePopulator::Instance().Cancel();
+}
 #else
 void* MapBlock() noexcept {
     return nullptr;
 }
 
 void UnmapBlock(void*) noexcept {}
+
+bool PopulateAhead(void*) noexcept {
+    return false;
+}
+
+void ClaimPopulated(void*) noexcept {}
+
+void CancelPopulating() noexcept {}
 #endif
 
 class Pool {
@@ -119,8 +152,11 @@ public:
             bump_ += kSlotSize;
         }
         ++live_;
+        expected_ -= expected_ != 0;
         return slot;
     }
+
+    void Expect(std::size_t vertices) noexcept { expected_ = vertices; }
 
     void Free(void* slot) noexcept {
         *static_cast<void**>(slot) = freeList_;
@@ -148,7 +184,7 @@ private:
         std::size_t slots = 0;
         bool mapped = false;
         if (nextBlockSlots_ > kMaxHeapBlockSlots) {
-            memory = static_cast<unsigned char*>(MapBlock());
+            memory = TakeMappedBlock();
             if (memory) {
                 slots = kMappedBlockSlots;
                 mapped = true;
@@ -168,9 +204,53 @@ private:
         nextBlockSlots_ = slots * 2;
     }
 
+    // The next mapped block: one prepared ahead when there is one, else a fresh mapping. While
+    // the vertices expected need more than this block holds, up to kBlocksAhead further blocks
+    // are mapped and populated on another thread, so that their pages are ready when the
+    // parse reaches them; beyond what was expected nothing is prepared, so a file's vertices
+    // cost no more memory than they did.
+    unsigned char* TakeMappedBlock() {
+        void* block = nullptr;
+        if (aheadCount_ > 0) {
+            block = ahead_[0];
+            for (int i = 1; i < aheadCount_; ++i)
+                ahead_[i - 1] = ahead_[i];
+            --aheadCount_;
+            heldBytes_ -= kMappedBlockBytes;
+            ClaimPopulated(block);
+        } else {
+            block = MapBlock();
+        }
+        if (block == nullptr)
+            return nullptr;
+        const std::size_t beyond =
+            expected_ > kMappedBlockSlots ? expected_ - kMappedBlockSlots : 0;
+        while (aheadCount_ < kBlocksAhead && beyond > aheadCount_ * kMappedBlockSlots) {
+            void* next = MapBlock();
+            if (next == nullptr)
+                break;
+            if (!PopulateAhead(next)) {
+                UnmapBlock(next);
+                break;
+            }
+            populating_ = true;
+            ahead_[aheadCount_++] = next;
+            heldBytes_ += kMappedBlockBytes;
+        }
+        return static_cast<unsigned char*>(block);
+    }
+
     // With no vertex alive every slot is free, so the blocks can go back as a whole; this is
     // what happens each time a workflow deletes the scene of the file it has finished.
     void ReleaseBlocks() noexcept {
+        if (populating_) {
+            CancelPopulating();
+            populating_ = false;
+        }
+        for (int i = 0; i < aheadCount_; ++i)
+            UnmapBlock(ahead_[i]);
+        aheadCount_ = 0;
+        expected_ = 0;
         while (blocks_) {
             BlockHeader* next = blocks_->next;
             if (blocks_->bytes == kMappedBlockBytes) {
@@ -188,6 +268,10 @@ private:
     }
 
     BlockHeader* blocks_ = nullptr;
+    void* ahead_[kBlocksAhead] = {}; // mapped blocks queued for population, not yet in blocks_
+    int aheadCount_ = 0;
+    bool populating_ = false;  // blocks were queued since the last release
+    std::size_t expected_ = 0; // vertices still expected (VertexPoolExpect)
     void* freeList_ = nullptr;
     unsigned char* bump_ = nullptr;
     unsigned char* bumpEnd_ = nullptr;
@@ -220,6 +304,10 @@ bool VertexPoolReleaseAll(std::size_t count) noexcept {
     return ThePool().ReleaseAll(count);
 }
 
+void VertexPoolExpect(std::size_t vertices) noexcept {
+    ThePool().Expect(vertices);
+}
+
 std::size_t VertexPoolLiveCount() noexcept {
     return ThePool().Live();
 }
@@ -250,6 +338,8 @@ void VertexPoolFree(void* slot) noexcept {
 bool VertexPoolReleaseAll(std::size_t) noexcept {
     return false;
 }
+
+void VertexPoolExpect(std::size_t) noexcept {}
 
 std::size_t VertexPoolLiveCount() noexcept {
     return sanitizedLive;

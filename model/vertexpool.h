@@ -30,6 +30,13 @@ void VertexPoolFree(void* slot) noexcept;
 // without touching them: it is for the owner of a whole model that is going away.
 bool VertexPoolReleaseAll(std::size_t count) noexcept;
 
+// About this many vertices are about to be made, one after another (an upper bound will do;
+// a later call replaces an earlier one). While that many are still to come, the pool maps the
+// blocks they will need a little ahead and has another thread fault them in (see
+// model/pagepopulator.h), so that the kernel's zeroing of fresh pages overlaps the caller's
+// work. Without it nothing is prepared ahead.
+void VertexPoolExpect(std::size_t vertices) noexcept;
+
 // Vertices currently allocated from the pool.
 [[nodiscard]] std::size_t VertexPoolLiveCount() noexcept;
 
