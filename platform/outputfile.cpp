@@ -4,13 +4,17 @@
 #include <atomic>
 #include <cerrno>
 #include <climits>
+#include <condition_variable>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <fcntl.h>
+#include <mutex>
 #include <sys/stat.h>
+#include <system_error>
+#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -107,6 +111,20 @@ mode_t DefaultFileMode() {
 
 } // namespace
 
+// The second buffer and the thread that writes it.
+struct COutputFile::Background {
+    std::vector<unsigned char> buffer;
+    std::thread thread;
+    std::mutex mutex;
+    std::condition_variable wake;
+    std::condition_variable done;
+    size_t size = 0;
+    uint64_t offset = 0;
+    bool pending = false; // `buffer` holds bytes the thread has not finished writing
+    bool stop = false;
+    bool failed = false;
+};
+
 COutputFile::COutputFile(std::string target, size_t bufferSize)
     : target_(std::move(target)), capacity_(bufferSize == 0 ? 1 : bufferSize) {}
 
@@ -185,16 +203,104 @@ bool COutputFile::WriteAll(const void* data, size_t size, uint64_t offset) {
     return true;
 }
 
+bool COutputFile::WriteRange(const void* data, size_t size, uint64_t offset) {
+    if (!WriteAll(data, size, offset))
+        return false;
+    // A replacing file is forced to disk before its rename; starting on each block now lets the
+    // disk work while the rest is formatted. Only a hint: Commit's fsync decides.
+    if (replacing_)
+        (void)::sync_file_range(fd_, static_cast<off_t>(offset), static_cast<off_t>(size),
+                                SYNC_FILE_RANGE_WRITE);
+    return true;
+}
+
 bool COutputFile::FlushBuffer() {
     if (used_ == 0)
         return true;
-    if (!WriteAll(buffer_.data(), used_, flushed_)) {
+    if (HandOver())
+        return !failed_;
+    if (failed_ || !WaitForBackground() || !WriteRange(buffer_.data(), used_, flushed_)) {
         failed_ = true;
         return false;
     }
     flushed_ += used_;
     used_ = 0;
     return true;
+}
+
+bool COutputFile::HandOver() {
+    if (backgroundUnavailable_)
+        return false;
+    if (!background_) {
+        try {
+            auto background = std::make_unique<Background>();
+            background->buffer.resize(capacity_);
+            background->thread = std::thread(&COutputFile::RunBackground, this, background.get());
+            background_ = std::move(background);
+        } catch (const std::exception&) {
+            // No thread or no second buffer: the caller writes for itself.
+            backgroundUnavailable_ = true;
+            return false;
+        }
+    }
+    Background& b = *background_;
+    std::unique_lock<std::mutex> lock(b.mutex);
+    b.done.wait(lock, [&b] { return !b.pending; });
+    if (b.failed) {
+        failed_ = true;
+        return true;
+    }
+    buffer_.swap(b.buffer);
+    b.size = used_;
+    b.offset = flushed_;
+    b.pending = true;
+    lock.unlock();
+    b.wake.notify_one();
+    flushed_ += used_;
+    used_ = 0;
+    return true;
+}
+
+bool COutputFile::WaitForBackground() {
+    if (!background_)
+        return true;
+    Background& b = *background_;
+    std::unique_lock<std::mutex> lock(b.mutex);
+    b.done.wait(lock, [&b] { return !b.pending; });
+    if (b.failed)
+        failed_ = true;
+    return !b.failed;
+}
+
+void COutputFile::StopBackground() {
+    if (!background_)
+        return;
+    {
+        std::lock_guard<std::mutex> lock(background_->mutex);
+        background_->stop = true;
+    }
+    background_->wake.notify_one();
+    background_->thread.join();
+    background_.reset();
+}
+
+void COutputFile::RunBackground(Background* background) {
+    Background& b = *background;
+    std::unique_lock<std::mutex> lock(b.mutex);
+    for (;;) {
+        b.wake.wait(lock, [&b] { return b.pending || b.stop; });
+        // Stopped with a block still to write: the file is being dropped.
+        if (b.stop)
+            return;
+        const size_t size = b.size;
+        const uint64_t offset = b.offset;
+        lock.unlock();
+        const bool ok = WriteRange(b.buffer.data(), size, offset);
+        lock.lock();
+        b.pending = false;
+        b.failed = b.failed || !ok;
+        b.done.notify_all();
+    }
 }
 
 bool COutputFile::Write(const void* data, size_t size) {
@@ -206,7 +312,7 @@ bool COutputFile::Write(const void* data, size_t size) {
         if (!FlushBuffer())
             return false;
         if (size >= capacity_) {
-            if (!WriteAll(data, size, flushed_)) {
+            if (!WriteRange(data, size, flushed_)) {
                 failed_ = true;
                 return false;
             }
@@ -238,7 +344,10 @@ bool COutputFile::WriteAt(uint64_t offset, const void* data, size_t size) {
         return false;
     }
     const auto* bytes = static_cast<const unsigned char*>(data);
-    // The part below the buffer is already in the file; the rest is patched in the buffer.
+    // The part below the buffer is in the file, or on its way there: the patch must land after
+    // the block it falls in. The rest is patched in the buffer.
+    if (offset < flushed_ && !WaitForBackground())
+        return false;
     if (offset < flushed_) {
         const size_t inFile = static_cast<size_t>(std::min<uint64_t>(size, flushed_ - offset));
         if (!WriteAll(bytes, inFile, offset)) {
@@ -257,8 +366,10 @@ bool COutputFile::WriteAt(uint64_t offset, const void* data, size_t size) {
 bool COutputFile::Commit() {
     // The bytes reach the disk before they replace a file, so a crash cannot leave an empty
     // file where the old one was.
-    if (fd_ < 0 || failed_ || !FlushBuffer() || (replacing_ && ::fsync(fd_) != 0) ||
-        !PutInPlace()) {
+    const bool written =
+        fd_ >= 0 && !failed_ && WaitForBackground() && FlushBuffer() && WaitForBackground();
+    StopBackground();
+    if (!written || (replacing_ && ::fsync(fd_) != 0) || !PutInPlace()) {
         failed_ = true;
         Abort();
         return false;
@@ -332,6 +443,8 @@ void COutputFile::ForgetTemporary() {
 }
 
 void COutputFile::Abort() {
+    // The thread may be writing to fd_: it is stopped before the descriptor goes.
+    StopBackground();
     if (fd_ >= 0) {
         ::close(fd_);
         fd_ = -1;

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -21,7 +22,14 @@
 //
 // When the target exists, Commit forces the new bytes to disk before they replace it and the
 // directory after, so that a crash leaves the old file or the new one, never an empty file. A
-// new file is not forced: there is nothing to lose, and batch conversions stay fast.
+// new file is not forced: there is nothing to lose, and batch conversions stay fast. The disk
+// is set to work on a replacing file's bytes as each block is written, so that little is left
+// for Commit to wait for.
+//
+// A file larger than the buffer is written by a thread of the file's own: a full buffer goes
+// to it while the caller fills a second one, so that formatting and the kernel's copying of
+// the bytes overlap. A failed background write is seen by the next call that hands over or
+// waits (Write, Append, WriteAt, Commit), which then fails as the write itself would have.
 class COutputFile {
 public:
     explicit COutputFile(std::string target, size_t bufferSize = 1 << 20);
@@ -70,8 +78,15 @@ public:
     static void SetUnnamedTemporaries(bool use);
 
 private:
+    struct Background;
+
     bool FlushBuffer();
+    bool HandOver();
+    bool WaitForBackground();
+    void StopBackground();
+    void RunBackground(Background* background);
     bool WriteAll(const void* data, size_t size, uint64_t offset);
+    bool WriteRange(const void* data, size_t size, uint64_t offset);
     bool OpenNamedTemporary(const std::string& directory, const std::string& base);
     bool PutInPlace();
     bool LinkUnnamed(const std::string& name);
@@ -87,5 +102,7 @@ private:
     int fd_ = -1;
     int cleanupSlot_ = -1; // the named temporary's entry in the termination cleanup table
     bool failed_ = false;
-    bool replacing_ = false; // the target existed when the file was opened
+    bool replacing_ = false;                 // the target existed when the file was opened
+    std::unique_ptr<Background> background_; // from the first hand-over until Commit or Abort
+    bool backgroundUnavailable_ = false;     // no thread could be started
 };

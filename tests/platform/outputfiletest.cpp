@@ -129,6 +129,70 @@ TEST_P(OutputFileTest, AppendedRoomLandsInOrderWithWritesAndPatches) {
     EXPECT_FALSE(fs::exists(dir_ / "large"));
 }
 
+// Files larger than the buffer are written by the file's own thread while the caller fills the
+// next buffer. A long mixed run of writes, appended room, large direct writes and patches of
+// bytes that may still be on their way to the file must land exactly as a plain string built
+// the same way, for a new file and for one that replaces another.
+TEST_P(OutputFileTest, WritesHandedToTheBackgroundLandInOrderWithEveryPatch) {
+    struct Case {
+        const char* name;
+        size_t buffer;
+        bool replacing;
+    };
+    const Case cases[] = {
+        {"new file, 64-byte buffer", 64, false},
+        {"replacing, 64-byte buffer", 64, true},
+        {"replacing, 4 KiB buffer", 4096, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const fs::path target = dir_ / "mixed.scn";
+        std::error_code ec;
+        fs::remove(target, ec);
+        if (c.replacing)
+            Put(target, "old");
+        COutputFile out(target.string(), c.buffer);
+        ASSERT_TRUE(out.Open());
+        std::string expected;
+        unsigned seed = 12345;
+        const auto next = [&seed](unsigned range) {
+            seed = seed * 1103515245u + 12345u;
+            return (seed >> 8) % range;
+        };
+        for (int step = 0; step < 3000; ++step) {
+            const unsigned kind = next(10);
+            if (kind < 5) {
+                const std::string piece(1 + next(unsigned(c.buffer / 2)), char('a' + next(26)));
+                ASSERT_TRUE(out.Write(piece.data(), piece.size()));
+                expected += piece;
+            } else if (kind < 7) {
+                const size_t size = 1 + next(unsigned(c.buffer));
+                unsigned char* room = out.Append(size);
+                ASSERT_NE(room, nullptr);
+                for (size_t i = 0; i < size; ++i)
+                    room[i] = static_cast<unsigned char>('A' + (step + i) % 26);
+                for (size_t i = 0; i < size; ++i)
+                    expected += char('A' + (step + i) % 26);
+            } else if (kind < 8) {
+                const std::string large(c.buffer + next(unsigned(c.buffer)), char('0' + step % 10));
+                ASSERT_TRUE(out.Write(large.data(), large.size()));
+                expected += large;
+            } else if (!expected.empty()) {
+                // Anywhere in what was written: long in the file, on its way, or buffered.
+                const size_t length = 1 + next(8);
+                const size_t at = next(unsigned(expected.size()));
+                const std::string patch(std::min(length, expected.size() - at), '#');
+                ASSERT_TRUE(out.WriteAt(at, patch.data(), patch.size()));
+                expected.replace(at, patch.size(), patch);
+            }
+        }
+        ASSERT_EQ(out.Tell(), expected.size());
+        ASSERT_TRUE(out.Commit());
+        EXPECT_EQ(Read(target), expected);
+        EXPECT_EQ(EntryCount(), 1u);
+    }
+}
+
 TEST_P(OutputFileTest, AbortAndDestructionLeaveTargetAndNoTemporary) {
     const fs::path target = dir_ / "keep.ild";
     Put(target, "precious");
