@@ -54,10 +54,12 @@ constexpr std::size_t kMappedBlockSlots = (kMappedBlockBytes - kBlockHeaderSize)
 
 // Mapped blocks prepared ahead of the one being filled, while more vertices are expected.
 constexpr int kBlocksAhead = 2;
+// The most address space reserved at once for the blocks expected vertices will fill.
+constexpr std::size_t kMaxReservedBlocks = 512;
 
 struct BlockHeader {
     BlockHeader* next;
-    // The block's whole size, header included; kMappedBlockBytes for a block from MapBlock(),
+    // The block's whole size, header included; kMappedBlockBytes for a block from MapBlocks(),
     // which no block from operator new reaches.
     std::size_t bytes;
 };
@@ -66,19 +68,20 @@ static_assert(kBlockHeaderSize + kMaxHeapBlockSlots * kSlotSize < kMappedBlockBy
 static_assert(kBlockHeaderSize % alignof(CVector) == 0);
 
 #if TRELLION_VERTEX_POOL_MMAP
-// A fresh 2 MiB-aligned anonymous mapping of kMappedBlockBytes, or null. The kernel usually
-// places a mapping of a whole number of huge pages on a huge-page boundary already; when it
-// does not, a mapping of twice the size is trimmed to the aligned part.
-void* MapBlock() noexcept {
+// A fresh 2 MiB-aligned anonymous mapping of `count` blocks, or null. The kernel usually places
+// a mapping of a whole number of huge pages on a huge-page boundary already; when it does not,
+// a mapping one block larger is trimmed to the aligned part.
+void* MapBlocks(std::size_t count) noexcept {
     constexpr int kProtection = PROT_READ | PROT_WRITE;
     constexpr int kFlags = MAP_PRIVATE | MAP_ANONYMOUS;
     constexpr std::uintptr_t kAlignMask = kMappedBlockBytes - 1;
-    void* memory = ::mmap(nullptr, kMappedBlockBytes, kProtection, kFlags, -1, 0);
+    const std::size_t bytes = count * kMappedBlockBytes;
+    void* memory = ::mmap(nullptr, bytes, kProtection, kFlags, -1, 0);
     if (memory == MAP_FAILED)
         return nullptr;
     if ((reinterpret_cast<std::uintptr_t>(memory) & kAlignMask) != 0) {
-        ::munmap(memory, kMappedBlockBytes);
-        const std::size_t wide = 2 * kMappedBlockBytes;
+        ::munmap(memory, bytes);
+        const std::size_t wide = bytes + kMappedBlockBytes;
         memory = ::mmap(nullptr, wide, kProtection, kFlags, -1, 0);
         if (memory == MAP_FAILED)
             return nullptr;
@@ -87,19 +90,23 @@ void* MapBlock() noexcept {
         auto* const aligned = start + ((kMappedBlockBytes - (address & kAlignMask)) & kAlignMask);
         if (aligned > start)
             ::munmap(start, std::size_t(aligned - start));
-        auto* const end = aligned + kMappedBlockBytes;
+        auto* const end = aligned + bytes;
         if (end < start + wide)
             ::munmap(end, std::size_t(start + wide - end));
         memory = aligned;
     }
-    // Without huge pages (not configured, or the advice refused) the block is still good
+    // Without huge pages (not configured, or the advice refused) the blocks are still good
     // memory, only slower to fault in.
-    ::madvise(memory, kMappedBlockBytes, MADV_HUGEPAGE);
+    ::madvise(memory, bytes, MADV_HUGEPAGE);
     return memory;
 }
 
+void UnmapBlocks(void* start, std::size_t count) noexcept {
+    ::munmap(start, count * kMappedBlockBytes);
+}
+
 void UnmapBlock(void* block) noexcept {
-    ::munmap(block, kMappedBlockBytes);
+    UnmapBlocks(block, 1);
 }
 
 // Queues a block that will be needed soon for population on another thread; false when it
@@ -122,9 +129,11 @@ void CancelPopulating() noexcept {
     PagePopulator::Instance().Cancel();
 }
 #else
-void* MapBlock() noexcept {
+void* MapBlocks(std::size_t) noexcept {
     return nullptr;
 }
+
+void UnmapBlocks(void*, std::size_t) noexcept {}
 
 void UnmapBlock(void*) noexcept {}
 
@@ -219,14 +228,14 @@ private:
             heldBytes_ -= kMappedBlockBytes;
             ClaimPopulated(block);
         } else {
-            block = MapBlock();
+            block = NextMapping();
         }
         if (block == nullptr)
             return nullptr;
         const std::size_t beyond =
             expected_ > kMappedBlockSlots ? expected_ - kMappedBlockSlots : 0;
         while (aheadCount_ < kBlocksAhead && beyond > aheadCount_ * kMappedBlockSlots) {
-            void* next = MapBlock();
+            void* next = NextMapping();
             if (next == nullptr)
                 break;
             if (!PopulateAhead(next)) {
@@ -240,6 +249,27 @@ private:
         return static_cast<unsigned char*>(block);
     }
 
+    // A fresh block: the next one of the address space reserved for the expected vertices, or a
+    // mapping of its own. Mapping as the parse goes would stop it at every block while the
+    // populator holds the address space for reading; one reservation up front, untouched until
+    // its blocks are used, costs no memory.
+    void* NextMapping() noexcept {
+        if (reserved_ == reservedEnd_) {
+            reserved_ = reservedEnd_ = nullptr;
+            const std::size_t wanted = std::min(
+                kMaxReservedBlocks, (expected_ + kMappedBlockSlots - 1) / kMappedBlockSlots);
+            if (wanted <= 1)
+                return MapBlocks(1);
+            reserved_ = static_cast<unsigned char*>(MapBlocks(wanted));
+            if (reserved_ == nullptr)
+                return MapBlocks(1);
+            reservedEnd_ = reserved_ + wanted * kMappedBlockBytes;
+        }
+        void* block = reserved_;
+        reserved_ += kMappedBlockBytes;
+        return block;
+    }
+
     // With no vertex alive every slot is free, so the blocks can go back as a whole; this is
     // what happens each time a workflow deletes the scene of the file it has finished.
     void ReleaseBlocks() noexcept {
@@ -250,6 +280,9 @@ private:
         for (int i = 0; i < aheadCount_; ++i)
             UnmapBlock(ahead_[i]);
         aheadCount_ = 0;
+        if (reserved_ != reservedEnd_)
+            UnmapBlocks(reserved_, std::size_t(reservedEnd_ - reserved_) / kMappedBlockBytes);
+        reserved_ = reservedEnd_ = nullptr;
         expected_ = 0;
         while (blocks_) {
             BlockHeader* next = blocks_->next;
@@ -270,6 +303,9 @@ private:
     BlockHeader* blocks_ = nullptr;
     void* ahead_[kBlocksAhead] = {}; // mapped blocks queued for population, not yet in blocks_
     int aheadCount_ = 0;
+    unsigned char* reserved_ = nullptr;    // reserved blocks not yet handed out, up to
+    unsigned char* reservedEnd_ = nullptr; // reservedEnd_
+
     bool populating_ = false;  // blocks were queued since the last release
     std::size_t expected_ = 0; // vertices still expected (VertexPoolExpect)
     void* freeList_ = nullptr;
