@@ -3,12 +3,13 @@
 // The input: the benchmarks' 2,000 format-0 frames of 2,000 points each (bench/bigildafile.h,
 // 32,064,032 bytes), generated once as /tmp/trellion-convertfloorbench-2000x2000.ild; its scene
 // file is 84,122,642 bytes. Each round measures, one after the other so that the machine's load
-// falls on all alike (the figures are medians over the rounds, each in wall-clock time and in the
-// thread's CPU time, user and system, which a machine shared with other work disturbs less):
+// falls on all alike (the figures are medians over the rounds, each in wall-clock time and in
+// CPU time of the whole process, every thread's user and system time, which a machine shared
+// with other work disturbs less):
 //   io_floor     reading the input with one read call into freshly allocated memory, and
 //                writing the scene file's size in 1 MiB blocks to a temporary file that is
-//                then closed and renamed over the target (what the atomic output file does,
-//                with nothing to format);
+//                then closed and renamed to the target, which does not exist (what the atomic
+//                output file does for a new file, with nothing to format);
 //   touch        mapping the model's memory for the file (sizeof(CVector) bytes a point,
 //                advised for huge pages as the vertex pool's blocks are), writing one byte
 //                in every 4 KiB and unmapping it again;
@@ -20,9 +21,17 @@
 //                does, the memory unmapped (reported, not part of the floors);
 //   convert      what `trellion-cli convert` and the batch do per file: a fresh scene and
 //                channel, CIlda::Load, channel type 1, SaveSceneFile, then the reader and the
-//                scene destroyed.
+//                scene destroyed, into a target that does not exist (as the floor's); also
+//                split into its load, save and release;
+//   convert_unpopulated  the same with the vertex pool's helper thread turned off, so that
+//                every page is faulted in by the parse itself;
+//   replace      the conversion again over the scene file it wrote: the output file then
+//                forces the new bytes to disk before they replace the old ones; against
+//   replace_floor  the I/O floor written the same durable way (synced before the rename over
+//                the floor's own earlier file, the directory synced after), plus the touch.
 // Ratios: convert_over_model = convert / model_floor, convert_over_io = convert / io_floor,
-// each round's own figures divided, then the median; *_cpu the same in CPU time.
+// replace_over_floor = replace / replace_floor, unpopulated_over_convert, each round's own
+// figures divided, then the median; *_cpu the same in CPU time.
 //
 // Memory: `trellion-cli convert` of the same file as a child process, its peak resident size
 // as the kernel reports it (ru_maxrss); peak_bytes_per_point is that peak less the input's
@@ -50,11 +59,12 @@
 #include "model/cthing.h"
 #include "model/cvector.h"
 #include "model/geometry.h"
+#include "model/pagepopulator.h"
 #include "scene/scenefile.h"
 
 namespace {
 
-constexpr int kRounds = 5;
+constexpr int kRounds = 9;
 constexpr size_t kPoints = size_t(kBigIldaFrames) * kBigIldaPoints;
 constexpr size_t kSceneSize =
     269 + 373 + size_t(kBigIldaFrames) * (61 + 21 * size_t(kBigIldaPoints));
@@ -128,15 +138,33 @@ bool BuildModelMemory() {
     return ::munmap(memory, kModelBytes) == 0;
 }
 
-bool Convert() {
+constexpr clockid_t kCpu = CLOCK_PROCESS_CPUTIME_ID;
+
+// The conversion's three steps.
+struct Phases {
+    Clock load;
+    Clock save;
+    Clock release;
+};
+
+bool Convert(Phases* phases = nullptr) {
+    Phases spent;
+    Clock start = Now(kCpu);
     auto scene = std::make_unique<CScene>();
     CChannel* channel = scene->AddChannel();
     auto reader = std::make_unique<CIlda>();
     bool ok = reader->Load(kInput, channel, 1);
     channel->type = 1;
+    spent.load = Since(start, kCpu);
+    start = Now(kCpu);
     ok = SaveSceneFile(scene.get(), kOutput) && ok;
+    spent.save = Since(start, kCpu);
+    start = Now(kCpu);
     reader.reset();
     scene.reset();
+    spent.release = Since(start, kCpu);
+    if (phases != nullptr)
+        *phases = spent;
     return ok;
 }
 
@@ -148,6 +176,18 @@ double ToolPeakBytes() {
     return double(usage.ru_maxrss) * 1024;
 }
 
+// Median of one of two figures divided, round by round.
+struct Ratio {
+    Figure figure;
+    void Add(const Clock& over, const Clock& under) {
+        figure.Add(over.wall / under.wall, over.cpu / under.cpu);
+    }
+};
+
+Clock Plus(const Clock& a, const Clock& b) {
+    return {a.wall + b.wall, a.cpu + b.cpu};
+}
+
 void BM_ConvertAgainstFloors(benchmark::State& state) {
     ::mkdir(kOutputDir, 0755);
     if (!MakeBigIldaFile(kInput)) {
@@ -157,34 +197,62 @@ void BM_ConvertAgainstFloors(benchmark::State& state) {
     FillAngleTables();
     const std::vector<uint8_t> block(1 << 20, 0x5A);
     bool ok = ReadInput() && Convert(); // the input into the page cache, the code paths warm
-    Figure io, touch, build, model, convert, overModel, overIo;
+    Figure io, touch, build, model, convert, load, save, release, unpopulated, replace,
+        replaceFloor;
+    Ratio overModel, overIo, replaceOverFloor, unpopulatedOverConvert;
+    const auto add = [](Figure& figure, const Clock& clock) { figure.Add(clock.wall, clock.cpu); };
     for (auto _ : state) {
         for (int round = 0; round < kRounds && ok; ++round) {
-            Clock start = Now();
+            ::unlink(kFloorOutput.c_str());
+            Clock start = Now(kCpu);
             ok = ReadInput() && WriteFileFloor(kFloorOutput, kSceneSize, block) && ok;
-            const Clock ioTime = Since(start);
+            const Clock ioTime = Since(start, kCpu);
 
-            start = Now();
+            start = Now(kCpu);
             ok = TouchModelMemory() && ok;
-            const Clock touchTime = Since(start);
+            const Clock touchTime = Since(start, kCpu);
 
-            start = Now();
+            start = Now(kCpu);
             ok = BuildModelMemory() && ok;
-            const Clock buildTime = Since(start);
+            const Clock buildTime = Since(start, kCpu);
 
-            start = Now();
-            ok = Convert() && ok;
-            const Clock convertTime = Since(start);
+            ::unlink(kOutput.c_str());
+            Phases phases;
+            start = Now(kCpu);
+            ok = Convert(&phases) && ok;
+            const Clock convertTime = Since(start, kCpu);
             ok = SizeOf(kOutput) == off_t(kSceneSize) && ok;
 
-            io.Add(ioTime.wall, ioTime.cpu);
-            touch.Add(touchTime.wall, touchTime.cpu);
-            build.Add(buildTime.wall, buildTime.cpu);
-            model.Add(ioTime.wall + touchTime.wall, ioTime.cpu + touchTime.cpu);
-            convert.Add(convertTime.wall, convertTime.cpu);
-            overModel.Add(convertTime.wall / (ioTime.wall + touchTime.wall),
-                          convertTime.cpu / (ioTime.cpu + touchTime.cpu));
-            overIo.Add(convertTime.wall / ioTime.wall, convertTime.cpu / ioTime.cpu);
+            ::unlink(kOutput.c_str());
+            PagePopulator::Instance().SetEnabled(false);
+            start = Now(kCpu);
+            ok = Convert() && ok;
+            const Clock unpopulatedTime = Since(start, kCpu);
+            PagePopulator::Instance().SetEnabled(true);
+
+            start = Now(kCpu);
+            ok = ReadInput() && WriteFileFloor(kFloorOutput, kSceneSize, block, true) && ok;
+            const Clock replaceFloorTime = Plus(Since(start, kCpu), touchTime);
+
+            start = Now(kCpu);
+            ok = Convert() && ok;
+            const Clock replaceTime = Since(start, kCpu);
+
+            add(io, ioTime);
+            add(touch, touchTime);
+            add(build, buildTime);
+            add(model, Plus(ioTime, touchTime));
+            add(convert, convertTime);
+            add(load, phases.load);
+            add(save, phases.save);
+            add(release, phases.release);
+            add(unpopulated, unpopulatedTime);
+            add(replaceFloor, replaceFloorTime);
+            add(replace, replaceTime);
+            overModel.Add(convertTime, Plus(ioTime, touchTime));
+            overIo.Add(convertTime, ioTime);
+            unpopulatedOverConvert.Add(unpopulatedTime, convertTime);
+            replaceOverFloor.Add(replaceTime, replaceFloorTime);
         }
     }
     const double peak = ok ? ToolPeakBytes() : -1;
@@ -193,25 +261,43 @@ void BM_ConvertAgainstFloors(benchmark::State& state) {
         return;
     }
     const double perPoint = (peak - double(kBigIldaFileSize)) / double(kPoints);
-    state.counters["io_floor_ms"] = Median(io.wall) / 1e6;
-    state.counters["touch_ms"] = Median(touch.wall) / 1e6;
-    state.counters["model_floor_ms"] = Median(model.wall) / 1e6;
-    state.counters["build_ms"] = Median(build.wall) / 1e6;
-    state.counters["convert_ms"] = Median(convert.wall) / 1e6;
-    state.counters["convert_over_model"] = Median(overModel.wall);
-    state.counters["convert_over_io"] = Median(overIo.wall);
-    state.counters["convert_over_model_cpu"] = Median(overModel.cpu);
-    state.counters["convert_over_io_cpu"] = Median(overIo.cpu);
+    const auto ms = [](const Figure& f) { return Median(f.wall) / 1e6; };
+    state.counters["io_floor_ms"] = ms(io);
+    state.counters["touch_ms"] = ms(touch);
+    state.counters["model_floor_ms"] = ms(model);
+    state.counters["build_ms"] = ms(build);
+    state.counters["convert_ms"] = ms(convert);
+    state.counters["load_ms"] = ms(load);
+    state.counters["save_ms"] = ms(save);
+    state.counters["release_ms"] = ms(release);
+    state.counters["convert_unpopulated_ms"] = ms(unpopulated);
+    state.counters["replace_ms"] = ms(replace);
+    state.counters["replace_floor_ms"] = ms(replaceFloor);
+    state.counters["convert_over_model"] = Median(overModel.figure.wall);
+    state.counters["convert_over_io"] = Median(overIo.figure.wall);
+    state.counters["replace_over_floor"] = Median(replaceOverFloor.figure.wall);
+    state.counters["unpopulated_over_convert"] = Median(unpopulatedOverConvert.figure.wall);
+    state.counters["convert_over_model_cpu"] = Median(overModel.figure.cpu);
+    state.counters["convert_over_io_cpu"] = Median(overIo.figure.cpu);
     state.counters["peak_MB"] = peak / 1e6;
     state.counters["peak_bytes_per_point"] = perPoint;
     for (const bool cpu : {false, true}) {
-        const auto pick = [cpu](const Figure& f) { return Median(cpu ? f.cpu : f.wall); };
+        const auto pick = [cpu](const Figure& f) { return Median(cpu ? f.cpu : f.wall) / 1e6; };
+        const auto ratio = [cpu](const Ratio& r) {
+            return Median(cpu ? r.figure.cpu : r.figure.wall);
+        };
         std::printf("%s, medians of %d rounds: I/O floor %.1f ms, model floor %.1f ms (touch "
-                    "%.1f ms), conversion %.1f ms; conversion / model floor %.2f, conversion / "
-                    "I/O floor %.2f; building and walking the model alone %.1f ms\n",
-                    cpu ? "CPU time  " : "wall clock", kRounds, pick(io) / 1e6, pick(model) / 1e6,
-                    pick(touch) / 1e6, pick(convert) / 1e6, pick(overModel), pick(overIo),
-                    pick(build) / 1e6);
+                    "%.1f ms), conversion %.1f ms (load %.1f, save %.1f, release %.1f); "
+                    "conversion / model floor %.2f, conversion / I/O floor %.2f; building and "
+                    "walking the model alone %.1f ms\n",
+                    cpu ? "CPU time  " : "wall clock", kRounds, pick(io), pick(model), pick(touch),
+                    pick(convert), pick(load), pick(save), pick(release), ratio(overModel),
+                    ratio(overIo), pick(build));
+        std::printf("%s  without the helper thread %.1f ms (%.2f times the conversion); "
+                    "replacing the scene file %.1f ms against its durable floor %.1f ms (%.2f)\n",
+                    cpu ? "          " : "          ", pick(unpopulated),
+                    ratio(unpopulatedOverConvert), pick(replace), pick(replaceFloor),
+                    ratio(replaceOverFloor));
     }
     std::printf("trellion-cli convert peak resident %.1f MB, %.1f bytes a point beyond the file\n",
                 peak / 1e6, perPoint);

@@ -31,9 +31,10 @@ inline bool ReadFileFloor(const char* path, size_t size) {
 }
 
 // Creates a temporary file beside path, writes `size` bytes to it in blocks of `block`, closes
-// it and renames it over path.
-inline bool WriteFileFloor(const std::string& path, size_t size,
-                           const std::vector<uint8_t>& block) {
+// it and renames it over path. Durable, the bytes are forced to disk before the rename and the
+// directory after it, as a file that replaces another must be.
+inline bool WriteFileFloor(const std::string& path, size_t size, const std::vector<uint8_t>& block,
+                           bool durable = false) {
     std::string name = path + ".XXXXXX";
     const int fd = ::mkostemp(name.data(), O_CLOEXEC);
     if (fd < 0)
@@ -44,6 +45,15 @@ inline bool WriteFileFloor(const std::string& path, size_t size,
         ok = ::write(fd, block.data(), n) == ssize_t(n);
         done += n;
     }
+    ok = (!durable || ::fsync(fd) == 0) && ok;
     ok = ::close(fd) == 0 && ok;
-    return ::rename(name.c_str(), path.c_str()) == 0 && ok;
+    ok = ::rename(name.c_str(), path.c_str()) == 0 && ok;
+    if (durable) {
+        const std::string directory = path.substr(0, path.find_last_of('/') + 1) + ".";
+        const int dir = ::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        ok = dir >= 0 && ::fsync(dir) == 0 && ok;
+        if (dir >= 0)
+            ::close(dir);
+    }
+    return ok;
 }
