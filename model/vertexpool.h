@@ -13,9 +13,10 @@
 // plus less than one block.
 //
 // Like the whole model, the pool belongs to one thread at a time and takes no lock: a lock
-// taken and released for every vertex made and freed cost more than the pool's own work. In
-// sanitizer builds the pool forwards to the global allocator, so that use-after-free of a
-// vertex is still caught.
+// taken and released for every vertex made and freed cost more than the pool's own work. The
+// one other thread it deals with is the populator's (model/pagepopulator.h), once per 2 MiB
+// block, and only while a caller has said how many vertices to expect. In sanitizer builds the
+// pool forwards to the global allocator, so that use-after-free of a vertex is still caught.
 
 // A slot for one CVector; throws std::bad_alloc when no block can be obtained.
 [[nodiscard]] void* VertexPoolAllocate();
