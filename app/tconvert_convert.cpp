@@ -164,6 +164,7 @@ void TConvert::BitBtn1Click() {
             memoryFile = source;
             const bool loaded =
                 file.reader->Load(EncodeFileName(source), file.channel, RzRadioGroup1->ItemIndex());
+            file.reader->ReleaseInput();
             name = SceneFileName(name);
             // A file the reader could not open has been reported by it; writing its one
             // empty frame would replace a scene file of that name with nothing.

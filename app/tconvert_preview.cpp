@@ -166,6 +166,8 @@ void TConvert::LoadPreviewFile() {
         // one empty frame, which is shown.
         if (!previewReader->Load(EncodeFileName(path), previewChannel, RzRadioGroup1->ItemIndex()))
             previewLoadFailed = true;
+        // The preview steps through the model; the file's bytes are not needed again.
+        previewReader->ReleaseInput();
         currentFrame = previewChannel->FirstFrame();
         DrawCurrentFrame();
     } catch (const std::bad_alloc&) {

@@ -95,6 +95,11 @@ bool CIlda::Load(const std::string& name, CChannel* channel, int32_t paletteInde
     return true;
 }
 
+void CIlda::ReleaseInput() {
+    buffer.reset();
+    cursor = end = nullptr;
+}
+
 bool CIlda::LoadBytes(const uint8_t* data, size_t size, CChannel* channel, int32_t paletteIndex) {
     (void)channel->AddFrame();
     buffer.reset();

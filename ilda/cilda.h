@@ -38,6 +38,11 @@ public:
     // the file's bytes or for the model) std::bad_alloc is thrown and nothing is reported.
     [[nodiscard]] bool Load(const std::string& name, CChannel* channel, int32_t paletteIndex);
 
+    // Lets go of the file's bytes that Load keeps (for a listing of its sections); the model
+    // holds everything loaded from them. A conversion calls it before it writes, so that the
+    // file's bytes are not held beside the model while the scene file is written.
+    void ReleaseInput();
+
     // Load over bytes in memory: the same steps without the file. The bytes are parsed in
     // place and must stay valid while this object's `cursor` and `end` are used. Always true.
     bool LoadBytes(const uint8_t* data, size_t size, CChannel* channel, int32_t paletteIndex);

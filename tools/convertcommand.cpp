@@ -79,6 +79,7 @@ bool ConvertFile(const std::string& source, const std::string& target, int palet
                          messages.Take("cannot read the file").c_str());
             return false;
         }
+        reader.ReleaseInput();
         const long long loaded = PointTotal(*channel);
         if (loaded == 0) {
             // Still converted, as the window's batch does, but not in silence.
