@@ -57,6 +57,7 @@
 #include "ilda/cilda.h"
 #include "model/cchannel.h"
 #include "model/cscene.h"
+#include "platform/allocatortuning.h"
 #include "scene/scenefile.h"
 #include "tests/ilda/ildabuilder.h"
 
@@ -301,6 +302,8 @@ BENCHMARK(BM_ConvertBigFile_WindowAgainstCli)
     ->UseRealTime();
 
 int main(int argc, char** argv) {
+    // As the window's own start does.
+    TuneAllocatorForBatches();
     if (std::getenv("QT_QPA_PLATFORM") == nullptr)
         ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
     QApplication app(argc, argv);

@@ -113,7 +113,7 @@ mode_t DefaultFileMode() {
 
 // The second buffer and the thread that writes it.
 struct COutputFile::Background {
-    std::vector<unsigned char> buffer;
+    std::unique_ptr<unsigned char[]> buffer; // capacity_ bytes
     std::thread thread;
     std::mutex mutex;
     std::condition_variable wake;
@@ -169,7 +169,9 @@ bool COutputFile::Open() {
     resolvedTarget_ = resolved;
     replacing_ = exists;
     ::fchmod(fd_, exists ? (existing.st_mode & 07777) : DefaultFileMode());
-    buffer_.resize(capacity_);
+    // Left uninitialised: only the part a small file uses is ever touched.
+    if (!buffer_)
+        buffer_.reset(new unsigned char[capacity_]);
     return true;
 }
 
@@ -214,12 +216,12 @@ bool COutputFile::WriteRange(const void* data, size_t size, uint64_t offset) {
     return true;
 }
 
-bool COutputFile::FlushBuffer() {
+bool COutputFile::FlushBuffer(bool handOver) {
     if (used_ == 0)
         return true;
-    if (HandOver())
+    if (handOver && HandOver())
         return !failed_;
-    if (failed_ || !WaitForBackground() || !WriteRange(buffer_.data(), used_, flushed_)) {
+    if (failed_ || !WaitForBackground() || !WriteRange(buffer_.get(), used_, flushed_)) {
         failed_ = true;
         return false;
     }
@@ -234,7 +236,7 @@ bool COutputFile::HandOver() {
     if (!background_) {
         try {
             auto background = std::make_unique<Background>();
-            background->buffer.resize(capacity_);
+            background->buffer.reset(new unsigned char[capacity_]);
             background->thread = std::thread(&COutputFile::RunBackground, this, background.get());
             background_ = std::move(background);
         } catch (const std::exception&) {
@@ -295,7 +297,7 @@ void COutputFile::RunBackground(Background* background) {
         const size_t size = b.size;
         const uint64_t offset = b.offset;
         lock.unlock();
-        const bool ok = WriteRange(b.buffer.data(), size, offset);
+        const bool ok = WriteRange(b.buffer.get(), size, offset);
         lock.lock();
         b.pending = false;
         b.failed = b.failed || !ok;
@@ -321,7 +323,7 @@ bool COutputFile::Write(const void* data, size_t size) {
         }
     }
     if (size > 0)
-        std::memcpy(buffer_.data() + used_, data, size);
+        std::memcpy(buffer_.get() + used_, data, size);
     used_ += size;
     return true;
 }
@@ -333,7 +335,7 @@ unsigned char* COutputFile::Append(size_t size) {
     }
     if (used_ + size > capacity_ && !FlushBuffer())
         return nullptr;
-    unsigned char* room = buffer_.data() + used_;
+    unsigned char* room = buffer_.get() + used_;
     used_ += size;
     return room;
 }
@@ -359,15 +361,15 @@ bool COutputFile::WriteAt(uint64_t offset, const void* data, size_t size) {
         offset += inFile;
     }
     if (size > 0)
-        std::memcpy(buffer_.data() + (offset - flushed_), bytes, size);
+        std::memcpy(buffer_.get() + (offset - flushed_), bytes, size);
     return true;
 }
 
 bool COutputFile::Commit() {
     // The bytes reach the disk before they replace a file, so a crash cannot leave an empty
     // file where the old one was.
-    const bool written =
-        fd_ >= 0 && !failed_ && WaitForBackground() && FlushBuffer() && WaitForBackground();
+    // The last bytes are written here: there is nothing left to overlap them with.
+    const bool written = fd_ >= 0 && !failed_ && WaitForBackground() && FlushBuffer(false);
     StopBackground();
     if (!written || (replacing_ && ::fsync(fd_) != 0) || !PutInPlace()) {
         failed_ = true;

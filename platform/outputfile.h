@@ -80,7 +80,8 @@ public:
 private:
     struct Background;
 
-    bool FlushBuffer();
+    // Writes what the buffer holds, handing it to the background thread when `handOver`.
+    bool FlushBuffer(bool handOver = true);
     bool HandOver();
     bool WaitForBackground();
     void StopBackground();
@@ -95,7 +96,7 @@ private:
     std::string target_;
     std::string resolvedTarget_;
     std::string temporary_;
-    std::vector<unsigned char> buffer_; // capacity_ bytes once open, used_ of them written
+    std::unique_ptr<unsigned char[]> buffer_; // capacity_ bytes once open, used_ of them written
     size_t used_ = 0;
     size_t capacity_;
     uint64_t flushed_ = 0;

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <new>
 
+#include "platform/allocatortuning.h"
 #include "platform/outputfile.h"
 #include "tools/commandregistry.h"
 
@@ -32,6 +33,7 @@ bool AsksForVersion(int argc, char** argv) {
 } // namespace
 
 int main(int argc, char** argv) {
+    TuneAllocatorForBatches();
     if (argc < 2) {
         PrintUsage(stderr);
         return 2;
