@@ -8,7 +8,7 @@
 
 void TuneAllocatorForBatches() {
 #if defined(__GLIBC__)
-    (void)::mallopt(M_MMAP_THRESHOLD, 4 << 20);
+    (void)::mallopt(M_MMAP_THRESHOLD, 32 << 20);
     (void)::mallopt(M_TRIM_THRESHOLD, 64 << 20);
 #endif
 }
