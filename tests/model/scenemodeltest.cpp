@@ -15,6 +15,7 @@
 #include "model/cvector.h"
 #include "model/geometry.h"
 #include "model/vertexpool.h"
+#include "tests/model/vertexpoolactive.h"
 
 // Records the order in which heap objects are freed, so that the destruction order of the
 // model's lists can be seen from outside. Allocation goes through malloc so that the record
@@ -61,18 +62,6 @@ void operator delete[](void* p, std::size_t) noexcept {
 }
 
 namespace {
-
-#if defined(__SANITIZE_ADDRESS__)
-constexpr bool kVertexPoolActive = false;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-constexpr bool kVertexPoolActive = false;
-#else
-constexpr bool kVertexPoolActive = true;
-#endif
-#else
-constexpr bool kVertexPoolActive = true;
-#endif
 
 class SceneModelTest : public ::testing::Test {
 protected:

@@ -14,20 +14,9 @@
 #include "model/cvector.h"
 #include "model/pagepopulator.h"
 #include "model/vertexpool.h"
+#include "tests/model/vertexpoolactive.h"
 
 namespace {
-
-#if defined(__SANITIZE_ADDRESS__)
-constexpr bool kVertexPoolActive = false;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-constexpr bool kVertexPoolActive = false;
-#else
-constexpr bool kVertexPoolActive = true;
-#endif
-#else
-constexpr bool kVertexPoolActive = true;
-#endif
 
 constexpr size_t kBlock = size_t(2) << 20;
 // Vertices that fill the pool's first heap blocks and then several of its 2 MiB blocks.
