@@ -3,6 +3,7 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
@@ -53,6 +54,17 @@ bool PopulatedBeyond(size_t before) {
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
     return true;
+}
+
+void* PageOf(const void* address) {
+    const auto page = uintptr_t(::sysconf(_SC_PAGESIZE));
+    return reinterpret_cast<void*>(reinterpret_cast<uintptr_t>(address) & ~(page - 1));
+}
+
+// Whether the page at `page` is mapped in this process at all.
+bool IsMapped(void* page) {
+    unsigned char resident = 0;
+    return ::mincore(page, 1, &resident) == 0 || errno != ENOMEM;
 }
 
 struct Mapping {
@@ -143,6 +155,7 @@ TEST(VertexPoolAheadTest, BlocksPreparedAheadStayWithinWhatWasExpected) {
         {"ten times the vertices made", true, 10 * kVertices, 2},
     };
     size_t filled = 0;
+    std::vector<void*> mappedPages; // pages of vertices, to be gone with the last vertex
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         PagePopulator::Instance().SetEnabled(c.populator);
@@ -166,9 +179,17 @@ TEST(VertexPoolAheadTest, BlocksPreparedAheadStayWithinWhatWasExpected) {
             }
             EXPECT_EQ(i, kVertices);
             EXPECT_EQ(wrong, 0u);
+            // Past the first heap blocks every vertex lies in a mapped block.
+            for (const CVector* v = thing.first_vertex; v != nullptr; v = v->next, --i) {
+                if (i == kVertices / 2 || i == 1)
+                    mappedPages.push_back(PageOf(v));
+            }
         }
         EXPECT_EQ(VertexPoolLiveCount(), 0u);
         EXPECT_EQ(VertexPoolHeldBytes(), 0u);
+        for (void* page : mappedPages)
+            EXPECT_FALSE(IsMapped(page)) << page;
+        mappedPages.clear();
     }
     PagePopulator::Instance().SetEnabled(true);
 }
