@@ -296,11 +296,10 @@ void BM_ConvertAgainstFloors(benchmark::State& state) {
                     cpu ? "CPU time  " : "wall clock", kRounds, pick(io), pick(model), pick(touch),
                     pick(convert), pick(load), pick(save), pick(release), ratio(overModel),
                     ratio(overIo), pick(build));
-        std::printf("%s  without the helper thread %.1f ms (%.2f times the conversion); "
+        std::printf("            without the helper thread %.1f ms (%.2f times the conversion); "
                     "replacing the scene file %.1f ms against its durable floor %.1f ms (%.2f)\n",
-                    cpu ? "          " : "          ", pick(unpopulated),
-                    ratio(unpopulatedOverConvert), pick(replace), pick(replaceFloor),
-                    ratio(replaceOverFloor));
+                    pick(unpopulated), ratio(unpopulatedOverConvert), pick(replace),
+                    pick(replaceFloor), ratio(replaceOverFloor));
     }
     std::printf("trellion-cli convert peak resident %.1f MB, %.1f bytes a point beyond the file\n",
                 peak / 1e6, perPoint);

@@ -229,12 +229,12 @@ void BM_ConvertManyFiles_WindowAgainstCli(benchmark::State& state) {
     // old directory is moved aside, not emptied, since the file system's search for a free
     // inode passes slowly over recently deleted ones.
     const QString sceneDirectory = window.SceneDirectory();
+    const std::string sceneDir = QFile::encodeName(sceneDirectory).toStdString();
     cliArguments.push_back("-o");
-    cliArguments.push_back(QFile::encodeName(sceneDirectory).toStdString());
+    cliArguments.push_back(sceneDir);
     const QString finished = QStringLiteral("Finished converting %1 of %1 files.").arg(kBatchFiles);
 
     const std::vector<std::string> sources(cliArguments.begin() + 2, cliArguments.end() - 2);
-    const std::string sceneDir = QFile::encodeName(sceneDirectory).toStdString();
     const auto bareTarget = [&sceneDir](const std::string& source) {
         const std::string name = source.substr(source.find_last_of('/') + 1);
         return sceneDir + "/" + name.substr(0, name.size() - 4) + ".scn";

@@ -221,7 +221,7 @@ bool COutputFile::FlushBuffer(bool handOver) {
         return true;
     if (handOver && HandOver())
         return !failed_;
-    if (failed_ || !WaitForBackground() || !WriteRange(buffer_.get(), used_, flushed_)) {
+    if (failed_ || !WriteRange(buffer_.get(), used_, flushed_)) {
         failed_ = true;
         return false;
     }
@@ -348,9 +348,9 @@ bool COutputFile::WriteAt(uint64_t offset, const void* data, size_t size) {
     const auto* bytes = static_cast<const unsigned char*>(data);
     // The part below the buffer is in the file, or on its way there: the patch must land after
     // the block it falls in. The rest is patched in the buffer.
-    if (offset < flushed_ && !WaitForBackground())
-        return false;
     if (offset < flushed_) {
+        if (!WaitForBackground())
+            return false;
         const size_t inFile = static_cast<size_t>(std::min<uint64_t>(size, flushed_ - offset));
         if (!WriteAll(bytes, inFile, offset)) {
             failed_ = true;

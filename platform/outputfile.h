@@ -80,7 +80,8 @@ public:
 private:
     struct Background;
 
-    // Writes what the buffer holds, handing it to the background thread when `handOver`.
+    // Writes what the buffer holds, handing it to the background thread when `handOver`; a
+    // write of its own goes to another range than the thread's, so it need not wait for it.
     bool FlushBuffer(bool handOver = true);
     bool HandOver();
     bool WaitForBackground();
