@@ -4,7 +4,7 @@
 #include "model/vertexpool.h"
 
 // One vertex per loaded point: a new member here costs megabytes per file.
-static_assert(sizeof(void*) != 8 || sizeof(CVector) == 104);
+static_assert(sizeof(void*) != 8 || sizeof(CVector) == 96);
 
 CVector::CVector(const CVector& other)
     : x(other.x), y(other.y), z(other.z), reserved(other.reserved), colour(other.colour),

@@ -41,11 +41,12 @@ public:
     float view_z = 0.0f;
     uint32_t cycle_colour = 0;
     uint32_t clip_flags = 0;
+    // Chain links (see model/chain.h). The index sits in the four bytes before the pointers,
+    // which would otherwise be padding: 8 bytes a point less than beside the other links.
+    int32_t index = 0;
     // The list holding this vertex; never owning.
     CPoly* poly = nullptr;
     CThing* thing = nullptr;
-    // Chain links (see model/chain.h).
-    int32_t index = 0;
     CVector* next = nullptr;
     CVector* prev = nullptr;
     CVector** first_slot = nullptr;
