@@ -13,6 +13,7 @@
 #include <QLineEdit>
 #include <QStringList>
 
+#include <chrono>
 #include <exception>
 #include <memory>
 #include <new>
@@ -134,6 +135,8 @@ void TConvert::BitBtn1Click() {
     sp1->SetCaption(QStringLiteral("File Conversion Started"));
     Panel1->repaint();
 
+    // Scene files written in quick succession are shown a few times a second, not one by one.
+    FileListBox2->BeginAdding(std::chrono::milliseconds(50));
     int i = 0;
     for (; i < count; ++i) {
         // A click on Close quits the application: the batch ends here like a Stop.
@@ -207,6 +210,7 @@ void TConvert::BitBtn1Click() {
     Edit1->setText(final);
     Edit1->repaint();
 
+    FileListBox2->EndAdding();
     FileListBox1->Update();
     FileListBox2->Update();
     FileListBox1->repaint();

@@ -21,6 +21,11 @@ TFileListBox::TFileListBox(QWidget* parent) : QListWidget(parent) {
     setUniformItemSizes(true);
     connect(this, &QListWidget::itemClicked, this, &TFileListBox::Chosen);
     connect(this, &QListWidget::itemActivated, this, &TFileListBox::Chosen);
+    showHeld.setSingleShot(true);
+    connect(&showHeld, &QTimer::timeout, this, [this] {
+        setUpdatesEnabled(true);
+        sinceShown.restart();
+    });
 }
 
 void TFileListBox::SetMask(const QString& value) {
@@ -83,6 +88,28 @@ void TFileListBox::AddItem(const QString& name) {
             low = middle + 1;
     }
     InsertName(low, name);
+    if (!adding)
+        return;
+    const std::chrono::milliseconds shownAgo{sinceShown.elapsed()};
+    if (shownAgo >= addingInterval) {
+        // Shown with the next paint; the interval counts from here.
+        sinceShown.restart();
+    } else if (updatesEnabled()) {
+        setUpdatesEnabled(false);
+        showHeld.start(addingInterval - shownAgo);
+    }
+}
+
+void TFileListBox::BeginAdding(std::chrono::milliseconds interval) {
+    adding = true;
+    addingInterval = interval;
+    sinceShown.start();
+}
+
+void TFileListBox::EndAdding() {
+    adding = false;
+    showHeld.stop();
+    setUpdatesEnabled(true);
 }
 
 void TFileListBox::InsertName(int row, const QString& name) {

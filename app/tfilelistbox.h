@@ -1,8 +1,12 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QListWidget>
 #include <QString>
 #include <QStringList>
+#include <QTimer>
+
+#include <chrono>
 
 class QLineEdit;
 
@@ -39,6 +43,15 @@ public:
     // Adds a name in its sorted place (it is not checked against the mask or the directory).
     void AddItem(const QString& name);
 
+    // Between the two calls names arrive one by one inside a long loop, and the list shows
+    // them at most once every `interval`: painting the whole list for every name would cost
+    // more than converting a small file, and nobody reads names at that rate. A name added
+    // within the interval of the last one shown is painted when a pass of the event loop
+    // after the interval, or EndAdding, lets the list paint again. Items and the layout are
+    // never delayed.
+    void BeginAdding(std::chrono::milliseconds interval);
+    void EndAdding();
+
     // The order of the list: names compared without regard to case; names that differ only
     // in case in code-point order.
     [[nodiscard]] static bool NameLess(const QString& a, const QString& b);
@@ -50,4 +63,11 @@ private:
     QString mask = QStringLiteral("*.*");
     QString directory;
     QLineEdit* fileEdit = nullptr;
+
+    // BeginAdding's state: whether it is in force, the least time between two showings, the
+    // time since the last one, and the timer that shows what is held back.
+    bool adding = false;
+    std::chrono::milliseconds addingInterval{0};
+    QElapsedTimer sinceShown;
+    QTimer showHeld;
 };

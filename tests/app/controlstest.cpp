@@ -15,6 +15,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 
 #include "app/einouterror.h"
 #include "app/search/foundorder.h"
@@ -113,6 +114,81 @@ TEST(FoundList, AClickOnAnItemSelectsItAndNotifies) {
     EXPECT_EQ(clicks.count(), 1);
     EXPECT_TRUE(list.IsSelected(1));
     EXPECT_FALSE(list.IsSelected(0));
+}
+
+// Counts the paints a widget receives.
+class PaintCounter : public QObject {
+public:
+    explicit PaintCounter(QWidget* widget) { widget->installEventFilter(this); }
+    int paints = 0;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Paint)
+            ++paints;
+        return false;
+    }
+};
+
+// A batch adds a name per converted file and repaints a status text after each; a repaint
+// paints every widget of the window that waits for one, so without a limit the whole list
+// would be painted once per file.
+TEST(FileList, NamesAddedInQuickSuccessionArePaintedAtMostOncePerInterval) {
+    struct Case {
+        std::chrono::milliseconds interval;
+        int paintsWhileAdding;
+    };
+    for (const Case& c : {Case{std::chrono::milliseconds(0), 12}, Case{std::chrono::hours(1), 0}}) {
+        SCOPED_TRACE(c.interval.count());
+        QWidget window;
+        window.resize(300, 200);
+        TFileListBox files(&window);
+        files.setGeometry(0, 0, 200, 120);
+        QLabel status(&window);
+        status.setGeometry(0, 150, 200, 20);
+        window.show();
+        QCoreApplication::processEvents();
+        PaintCounter counter(files.viewport());
+
+        files.BeginAdding(c.interval);
+        QStringList added;
+        for (int i = 0; i < 12; ++i) {
+            added << QStringLiteral("show%1.scn").arg(i, 2, 10, QChar('0'));
+            files.AddItem(added.back());
+            status.setText(added.back());
+            status.repaint();
+            QCoreApplication::processEvents();
+        }
+        EXPECT_EQ(counter.paints, c.paintsWhileAdding);
+        // The items themselves are never held back.
+        EXPECT_EQ(files.Items(), added);
+
+        // What was held back is painted once the adding ends.
+        files.EndAdding();
+        QCoreApplication::processEvents();
+        EXPECT_TRUE(files.updatesEnabled());
+        EXPECT_GE(counter.paints, 1);
+    }
+}
+
+TEST(FileList, ANameHeldBackIsPaintedOnceItsIntervalHasPassed) {
+    QWidget window;
+    window.resize(300, 200);
+    TFileListBox files(&window);
+    files.setGeometry(0, 0, 200, 120);
+    window.show();
+    QCoreApplication::processEvents();
+    PaintCounter counter(files.viewport());
+
+    files.BeginAdding(std::chrono::milliseconds(40));
+    files.AddItem(QStringLiteral("show.scn"));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(counter.paints, 0);
+    // No further name and no EndAdding: the pass of the event loop after the interval shows it.
+    QTest::qWait(120);
+    EXPECT_GE(counter.paints, 1);
+    EXPECT_TRUE(files.updatesEnabled());
+    files.EndAdding();
 }
 
 class FileSystemControls : public ::testing::Test {
