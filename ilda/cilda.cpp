@@ -66,6 +66,27 @@ void PutHeader(uint8_t* at, const char (&frameName)[9], uint16_t count, uint16_t
     at[31] = 0;
 }
 
+// A section's frame number and the total it gives, for frame `index` (0-based) of `frames`.
+// Both fields have 16 bits. Up to 65,535 frames they count as the standard has it. A channel
+// of more frames cannot be numbered so: counted on from 0 again, the frame that comes to say
+// total - 1 would make a reader take it for the last of its sequence and pass over the frame
+// after it. Such a file says 65,535 frames in total, counts up to 65,533 and holds the
+// number 65,534 (total - 1) back for its last frame.
+struct SectionNumber {
+    uint16_t number;
+    uint16_t total;
+};
+
+SectionNumber NumberOfSection(int index, int frames) {
+    constexpr int kMostFrames = 65535;
+    if (frames <= kMostFrames)
+        return {static_cast<uint16_t>(index), static_cast<uint16_t>(frames)};
+    if (index >= frames - 1)
+        return {static_cast<uint16_t>(index == frames - 1 ? kMostFrames - 1 : kMostFrames),
+                kMostFrames};
+    return {static_cast<uint16_t>(std::min(index, kMostFrames - 2)), kMostFrames};
+}
+
 } // namespace
 
 CIlda::CIlda() = default;
@@ -394,9 +415,9 @@ void CIlda::WriteFrame(CChannel* channel, CFrame* frame) {
     const int count = frame->PointCount();
     section_.resize(kIldaHeaderSize);
     section_.reserve(kIldaHeaderSize + kRecordSize3D * static_cast<size_t>(count > 0 ? count : 0));
-    PutHeader(section_.data(), "FRAME   ", static_cast<uint16_t>(count),
-              static_cast<uint16_t>(frame->Index() - 1),
-              static_cast<uint16_t>(channel->FrameCount()));
+    const SectionNumber numbered = NumberOfSection(frame->Index() - 1, channel->FrameCount());
+    PutHeader(section_.data(), "FRAME   ", static_cast<uint16_t>(count), numbered.number,
+              numbered.total);
     for (CThing* thing = frame->FirstThing(); thing != nullptr; thing = thing->Next(false)) {
         for (CPoly* poly = thing->FirstPoly(); poly != nullptr; poly = poly->Next(false)) {
             const CVector* first = poly->FirstVertex();
@@ -433,7 +454,9 @@ void CIlda::WriteEndSection(CChannel* channel) {
     if (!output && memoryOutput_ == nullptr)
         return;
     uint8_t header[kIldaHeaderSize];
-    const auto frames = static_cast<uint16_t>(channel->FrameCount());
-    PutHeader(header, "END     ", 0, frames, frames);
+    // The closing section comes after the last frame: numbered as the frame after it.
+    const int frames = channel->FrameCount();
+    const SectionNumber numbered = NumberOfSection(frames, frames);
+    PutHeader(header, "END     ", 0, numbered.number, numbered.total);
     Emit(header, sizeof header);
 }

@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <linux/fs.h>
+#include <set>
 #include <sys/ioctl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -207,6 +208,46 @@ TEST_F(IldaWriterTest, LoadSaveLoadKeepsFramesPointsAndBlanking) {
         CIlda third;
         ASSERT_TRUE(third.Save((dir_ / "again.ild").string(), second, palette));
         EXPECT_EQ(Read(dir_ / "again.ild"), Read(dir_ / "out.ild"));
+    }
+}
+
+// A frame number has 16 bits. Numbered on from 0 again, the frame of a longer channel that
+// says total - 1 looks like the end of its sequence, and a reader passes over the one after it.
+TEST_F(IldaWriterTest, ChannelsOfMoreFramesThanANumberHoldsAreReadBackWhole) {
+    struct Case {
+        int frames;
+        uint16_t lastNumber;
+        uint16_t total;
+    };
+    for (const Case& c :
+         {Case{65535, 65534, 65535}, Case{65536, 65534, 65535}, Case{70000, 65534, 65535}}) {
+        SCOPED_TRACE(c.frames);
+        CChannel* channel = NewChannel();
+        for (int f = 0; f < c.frames; ++f)
+            (void)channel->AddFrame()->AddThing()->AddVertex(float(f % 100), 0, 0, 0, 0);
+        CIlda writer;
+        const std::vector<uint8_t> bytes = writer.SaveBytes(channel, 1);
+        constexpr size_t kSection = 32 + 8;
+        ASSERT_EQ(bytes.size(), kSection * size_t(c.frames) + 32);
+        const auto word = [&bytes](size_t at) { return uint16_t(bytes[at] << 8 | bytes[at + 1]); };
+        const size_t last = kSection * size_t(c.frames - 1);
+        EXPECT_EQ(word(last + 26), c.lastNumber);
+        EXPECT_EQ(word(last + 28), c.total);
+        // No earlier frame says total - 1.
+        for (int f = 0; f + 1 < c.frames; ++f)
+            ASSERT_NE(word(kSection * size_t(f) + 26), uint16_t(c.total - 1)) << "frame " << f;
+
+        CChannel* again = NewChannel();
+        CIlda reader;
+        ASSERT_TRUE(reader.LoadBytes(bytes.data(), bytes.size(), again, 1));
+        ASSERT_EQ(again->FrameCount(), c.frames);
+        // Frames in their order, none passed over: frame f reads back as frame f % 100 does.
+        std::vector<float> xs;
+        for (CFrame* frame = again->FirstFrame(); frame != nullptr; frame = frame->next)
+            xs.push_back(frame->FirstThing()->FirstVertex()->x);
+        ASSERT_EQ(std::set<float>(xs.begin(), xs.begin() + 100).size(), 100u);
+        for (int f = 100; f < c.frames; ++f)
+            ASSERT_EQ(xs[size_t(f)], xs[size_t(f % 100)]) << "frame " << f;
     }
 }
 
