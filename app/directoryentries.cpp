@@ -7,6 +7,8 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
+#include <QFile>
+
 #include "app/search/cdirectory.h"
 #include "app/search/filenamecodec.h"
 
@@ -43,4 +45,34 @@ bool PathExists(const QString& path) {
 bool IsDirectoryPath(const QString& path) {
     struct stat st {};
     return ::stat(EncodeFileName(path).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+QString PathFromDialog(const QString& shown) {
+    const QStringList names = shown.split(u'/');
+    QString resolved = names.front(); // empty for an absolute path
+    bool matching = true;
+    for (qsizetype i = 1; i < names.size(); ++i) {
+        const QString& name = names.at(i);
+        QString found = name;
+        if (matching && !name.isEmpty() && !PathExists(resolved + u'/' + name)) {
+            // The entries of the directory so far that Qt would show as this name.
+            int alike = 0;
+            const QString directory = resolved.isEmpty() ? QStringLiteral("/") : resolved;
+            for (TEntryKind kind : {TEntryKind::Directories, TEntryKind::Files}) {
+                for (const QString& entry : DirectoryEntries(directory, kind)) {
+                    if (QFile::decodeName(QByteArray::fromStdString(EncodeFileName(entry))) ==
+                        name) {
+                        found = entry;
+                        ++alike;
+                    }
+                }
+            }
+            if (alike != 1) {
+                found = name;
+                matching = false;
+            }
+        }
+        resolved += u'/' + found;
+    }
+    return resolved;
 }

@@ -19,3 +19,11 @@ enum class TEntryKind { Files, Directories };
 // directory, symbolic links followed.
 [[nodiscard]] bool PathExists(const QString& path);
 [[nodiscard]] bool IsDirectoryPath(const QString& path);
+
+// A path as Qt's own dialogs give it back: Qt shows a name that is not valid UTF-8 with U+FFFD
+// in place of each odd byte, and returns the path so. Gives the path of the entries it stands
+// for, as text made by DecodeFileName: each name that does not exist as given is matched
+// against the entries of its directory shown the same way, and taken when exactly one matches.
+// From the first name that cannot be matched so (none, or several that look alike), the rest
+// is kept as given, and what is made of it then names nothing that exists.
+[[nodiscard]] QString PathFromDialog(const QString& shown);

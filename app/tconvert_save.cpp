@@ -222,8 +222,10 @@ void TConvert::SaveToChosenDirectories() {
                     // The file keeps its own name, byte for byte, in the directory the user
                     // confirmed. When another name was typed there, the dialog's own overwrite
                     // question was about that name, so a file of the own name is not replaced
-                    // unasked.
-                    const QString target = QFileInfo(chosen).absolutePath() + u'/' + name;
+                    // unasked. The dialog gives the path as Qt shows it: a directory whose
+                    // name is not valid UTF-8 is found again under its own bytes.
+                    const QString target =
+                        PathFromDialog(QFileInfo(chosen).absolutePath()) + u'/' + name;
                     const bool replaceAsked = QDir::cleanPath(target) == chosen;
                     if (replaceAsked || !PathExists(target) ||
                         dialogs->Confirm(ReplaceQuestion(target), TConfirmButtons::YesNo,

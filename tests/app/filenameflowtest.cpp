@@ -2,7 +2,9 @@
 // every workflow of the window: the lists show them with a replacement character, and what is
 // searched, previewed, saved and converted is the file of the very bytes the file system gave.
 
+#include <QFile>
 #include <QLineEdit>
+#include <QTemporaryDir>
 
 #include <filesystem>
 #include <fstream>
@@ -10,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "app/directoryentries.h"
 #include "app/search/filenamecodec.h"
 #include "ilda/cilda.h"
 #include "model/cchannel.h"
@@ -165,6 +168,7 @@ TEST_F(FileNameFlowTest, SavingIntoTheIldaDirectoryKeepsTheName) {
 
 struct ChosenDirectoryCase {
     const char* name;
+    const char* directory; // its bytes
     bool existing;
     std::optional<TAnswer> replaceAnswer; // none: no question expected
     bool written;
@@ -178,7 +182,7 @@ class SaveChosenNameTest : public FileNameFlowTest,
 // replaced only when the user says so.
 TEST_P(SaveChosenNameTest, TheCopyKeepsTheNameAndAnExistingOneIsReplacedOnlyWhenAsked) {
     const ChosenDirectoryCase& row = GetParam();
-    const std::string chosen = EncodeFileName(temp.path()) + "/chosen";
+    const std::string chosen = EncodeFileName(temp.path()) + "/" + row.directory;
     ASSERT_TRUE(std::filesystem::create_directories(chosen));
     if (row.existing)
         PutBytes(chosen + "/" + latinFile, "the user's own");
@@ -188,7 +192,9 @@ TEST_P(SaveChosenNameTest, TheCopyKeepsTheNameAndAnExistingOneIsReplacedOnlyWhen
     if (row.replaceAnswer)
         dialogs.confirmAnswers.push_back(*row.replaceAnswer);
     dialogs.confirmAnswers.push_back(TAnswer::Yes);
-    dialogs.saveAnswers = {DecodeFileName(chosen) + QStringLiteral("/caf\ufffd.ild")};
+    // The path as Qt's dialog gives it, every name shown as Qt shows it.
+    dialogs.saveAnswers = {QFile::decodeName(QByteArray::fromStdString(chosen)) +
+                           QStringLiteral("/caf\ufffd.ild")};
     window->RzBitBtn2->click();
 
     EXPECT_TRUE(Reports().empty()) << Reports().front().toStdString();
@@ -209,12 +215,45 @@ TEST_P(SaveChosenNameTest, TheCopyKeepsTheNameAndAnExistingOneIsReplacedOnlyWhen
 
 INSTANTIATE_TEST_SUITE_P(
     Names, SaveChosenNameTest,
-    ::testing::Values(ChosenDirectoryCase{"NewFile", false, std::nullopt, true},
-                      ChosenDirectoryCase{"ExistingKeptOnNo", true, TAnswer::No, false},
-                      ChosenDirectoryCase{"ExistingReplacedOnYes", true, TAnswer::Yes, true}),
+    ::testing::Values(ChosenDirectoryCase{"NewFile", "chosen", false, std::nullopt, true},
+                      ChosenDirectoryCase{"ExistingKeptOnNo", "chosen", true, TAnswer::No, false},
+                      ChosenDirectoryCase{"ExistingReplacedOnYes", "chosen", true, TAnswer::Yes,
+                                          true},
+                      // Qt's dialog gives "chos\ufffdn", which names no directory on its own.
+                      ChosenDirectoryCase{"LatinDirectory", "chos\xe9n", false, std::nullopt, true},
+                      ChosenDirectoryCase{"LatinDirectoryExistingKeptOnNo", "chos\xe9n", true,
+                                          TAnswer::No, false}),
     [](const ::testing::TestParamInfo<ChosenDirectoryCase>& info) {
         return std::string(info.param.name);
     });
+
+// Qt's dialogs give back each name that is not valid UTF-8 with U+FFFD for its odd bytes.
+TEST(PathFromDialog, FindsTheEntryANameShownByQtStandsForWhenOnlyOneLooksSo) {
+    QTemporaryDir temp;
+    const std::string base = EncodeFileName(temp.path());
+    for (const char* directory : {"one\xe9/in\xe9", "two\xe9", "two\xe8", "plain"})
+        ASSERT_TRUE(std::filesystem::create_directories(base + "/" + directory));
+    PutBytes(base + "/plain/f\xe9.ild", "x");
+    const QString shownBase = QFile::decodeName(QByteArray::fromStdString(base));
+    struct Case {
+        const char* shown; // below the base, as Qt shows it
+        std::string bytes; // what it is taken to name
+    };
+    for (const Case& c : {
+             Case{"/one\ufffd/in\ufffd", "/one\xe9/in\xe9"},
+             Case{"/plain/f\ufffd.ild", "/plain/f\xe9.ild"},
+             Case{"/plain", "/plain"},
+             Case{"/plain/new.ild", "/plain/new.ild"},
+             // Two directories look alike: neither is guessed, and nothing after is matched.
+             Case{"/two\ufffd", "/two\xef\xbf\xbd"},
+             Case{"/missing\ufffd/in\ufffd", "/missing\xef\xbf\xbd/in\xef\xbf\xbd"},
+         }) {
+        SCOPED_TRACE(c.shown);
+        EXPECT_EQ(EncodeFileName(PathFromDialog(shownBase + QString::fromUtf8(c.shown))),
+                  base + c.bytes);
+    }
+    std::filesystem::remove_all(base);
+}
 
 TEST_F(FileNameFlowTest, ConversionWritesTheSceneFileUnderTheSameBytes) {
     const std::string utf8File = "\xc3\xa9t\xc3\xa9.ild";
