@@ -122,10 +122,15 @@ void TConvert::BitBtn1Click() {
     stopRequested = false;
 
     sp1->show();
+    // Start gives the keyboard focus to Stop. Disabled with the focus, Start would pass it on
+    // along the tab order, into the status box below, which would show a caret and a focus
+    // frame in the progress text for the whole batch.
+    BitBtn3->setEnabled(true);
+    if (BitBtn1->hasFocus())
+        BitBtn3->setFocus(Qt::OtherFocusReason);
     RzRadioGroup1->setEnabled(false);
     BitBtn1->setEnabled(false);
     RzBitBtn1->setEnabled(false);
-    BitBtn3->setEnabled(true);
     DriveComboBox1->setEnabled(false);
     DriveComboBox2->setEnabled(false);
     DirectoryListBox1->setEnabled(false);
@@ -217,6 +222,9 @@ void TConvert::BitBtn1Click() {
     FileListBox2->repaint();
 
     BitBtn1->setEnabled(true);
+    // And Stop gives it back.
+    if (BitBtn3->hasFocus())
+        BitBtn1->setFocus(Qt::OtherFocusReason);
     BitBtn3->setEnabled(false);
     RzBitBtn1->setEnabled(true);
     RzRadioGroup1->setEnabled(true);

@@ -3,10 +3,12 @@
 // loop dispatch between files.
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QCoreApplication>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPixmap>
+#include <QTest>
 #include <QTimer>
 
 #include <fstream>
@@ -175,6 +177,25 @@ TEST_F(ConvertFlowTest, WhileAFileIsConvertedTheStatusShowsItAndOnlyStopAndClose
     });
     window->BitBtn1->click();
     EXPECT_EQ(looked, 1);
+}
+
+// Start is disabled while the batch runs; the keyboard focus it had moves to Stop, not along
+// the tab order into the status box, and comes back at the end.
+TEST_F(ConvertFlowTest, StartGivesTheFocusToStopForTheBatchAndGetsItBack) {
+    PutIldaFiles({"a.ild", "b.ild", "c.ild"});
+    MakeUnopenable(ildaDir + QStringLiteral("/b.ild"));
+    window->activateWindow();
+    window->Edit1->setFocus();
+    QCoreApplication::processEvents();
+    std::vector<std::string> focused;
+    DuringReports look([&](const std::string&) {
+        QWidget* focus = QApplication::focusWidget();
+        focused.push_back(focus ? focus->objectName().toStdString() : "none");
+    });
+    QTest::mouseClick(window->BitBtn1, Qt::LeftButton);
+    EXPECT_EQ(focused, std::vector<std::string>{"BitBtn3"});
+    ASSERT_NE(QApplication::focusWidget(), nullptr);
+    EXPECT_EQ(QApplication::focusWidget(), window->BitBtn1);
 }
 
 TEST_F(ConvertFlowTest, AnErrorOnTheThirdOfFiveNamesItAndEndsTheBatchThere) {
