@@ -64,7 +64,9 @@ void TDirectoryListBox::SetDirectory(const QString& dir) {
         }
     }
     directory = QDir::cleanPath(absolute);
-    (void)::chdir(EncodeFileName(directory).c_str());
+    // The directory becomes the current one where it can; one that cannot be entered leaves
+    // the current directory as it was, and the lists show it empty.
+    [[maybe_unused]] const bool entered = ::chdir(EncodeFileName(directory).c_str()) == 0;
     Update();
     if (fileList)
         fileList->SetDirectory(directory);

@@ -7,7 +7,7 @@ packages=(
     qt6-base-dev libgl-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     fonts-liberation fonts-dejavu-core
-    desktop-file-utils appstream shared-mime-info libxml2-utils
+    desktop-file-utils appstream shared-mime-info libxml2-utils man-db lintian dpkg-dev
 )
 
 missing=()

@@ -3,6 +3,10 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/deps.sh
+# The distribution's hardening flags, as its own packages are built with: fortified functions,
+# stack protector, read-only relocations bound at start. CMake does not read CPPFLAGS.
+eval "$(DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --export=sh)"
+export CXXFLAGS="$CXXFLAGS $CPPFLAGS"
 cmake -S . -B build/package -G Ninja -DCMAKE_BUILD_TYPE=Release \
     -DTRELLION_TESTS=OFF -DTRELLION_BENCH=OFF
 cmake --build build/package -j "$(nproc)"

@@ -22,7 +22,8 @@ for f in bin/trellion bin/trellion-cli \
     share/applications/$id.desktop share/metainfo/$id.metainfo.xml \
     share/mime/packages/$id.xml \
     share/icons/hicolor/scalable/apps/$id.svg share/icons/hicolor/256x256/apps/$id.png \
-    share/man/man1/trellion.1 share/man/man1/trellion-cli.1 \
+    share/man/man1/trellion.1.gz share/man/man1/trellion-cli.1.gz \
+    share/doc/trellion/copyright share/doc/trellion/changelog.gz \
     share/bash-completion/completions/trellion-cli; do
     [ -s "$prefix/$f" ] || fail "$f is not installed"
 done
@@ -52,13 +53,21 @@ cli=$prefix/bin/trellion-cli
 [ "$("$cli" convert --version)" = "trellion-cli $version" ] || fail "trellion-cli convert --version"
 
 # Every command the program lists has its section in the manual page.
+page=$(gzip -dc "$prefix/share/man/man1/trellion-cli.1.gz")
 commands=$("$cli" --help | sed -n 's/^  \([a-z][a-z0-9-]*\)  .*/\1/p')
 [ -n "$commands" ] || fail "trellion-cli --help lists no commands"
 for c in $commands; do
-    grep -qx ".SS ${c//-/\\\\-}" "$prefix/share/man/man1/trellion-cli.1" ||
-        fail "the manual page has no section for $c"
+    grep -qx ".SS ${c//-/\\\\-}" <<<"$page" || fail "the manual page has no section for $c"
 done
-grep -q "trellion\\\\-cli $version" "$prefix/share/man/man1/trellion-cli.1" || fail "man page version"
+grep -q "trellion\\\\-cli $version" <<<"$page" || fail "man page version"
+# Both pages as man shows them, without a warning from the formatter.
+for p in trellion trellion-cli; do
+    out=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -l "$prefix/share/man/man1/$p.1.gz" 2>&1 >/dev/null) ||
+        fail "man $p: $out"
+    [ -z "$out" ] || fail "man $p warns: $out"
+done
+gzip -dc "$prefix/share/doc/trellion/changelog.gz" | grep -q "^trellion ($version) " ||
+    fail "the changelog does not name version $version"
 
 # A two-point ILDA file (format 0) with its closing header, converted by the installed copy.
 export HOME=$work/home
