@@ -16,7 +16,8 @@
 // process, and one click on Start with all of them in the window's list. Counters, milliseconds
 // a file: batch_cli_ms_per_file, batch_window_ms_per_file, and their ratio batch_window_over_cli
 // (the same in CPU time with _cpu); batch_bare_ms_per_file is the bare conversion of the same
-// files in this process. Each of the three writes into a fresh scene directory, the one before
+// files in this process. These are medians over the rounds; the ratio is the median of each
+// round's own ratio. Each of the three writes into a fresh scene directory, the one before
 // moved aside, so that every scene file is new, and the three take turns at running first.
 //
 // Counters of the first, milliseconds a conversion: cli_ms, window_ms, bare_ms (wall clock);
@@ -42,6 +43,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <functional>
@@ -94,6 +96,14 @@ public:
 double Milliseconds(std::chrono::steady_clock::time_point start) {
     return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
         .count();
+}
+
+double Median(std::vector<double> values) {
+    if (values.empty())
+        return 0;
+    std::sort(values.begin(), values.end());
+    const size_t middle = values.size() / 2;
+    return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
 }
 
 double ProcessCpuMilliseconds() {
@@ -248,7 +258,8 @@ void BM_ConvertManyFiles_WindowAgainstCli(benchmark::State& state) {
         const std::string name = source.substr(source.find_last_of('/') + 1);
         return sceneDir + "/" + name.substr(0, name.size() - 4) + ".scn";
     };
-    double cli = 0, inWindow = 0, bare = 0, cliCpu = 0, windowCpu = 0, bareCpu = 0;
+    // Each round's milliseconds for the whole batch, wall clock and CPU.
+    std::vector<double> cli, inWindow, bare, cliCpu, windowCpu, bareCpu;
     bool ok = window.FileListBox1->Count() == kBatchFiles;
     int moved = 0;
     // Moves the scene directory aside after checking that it holds the batch's files.
@@ -264,15 +275,17 @@ void BM_ConvertManyFiles_WindowAgainstCli(benchmark::State& state) {
         const auto start = std::chrono::steady_clock::now();
         const double cpu = ProcessCpuMilliseconds();
         ClickStart(window);
-        inWindow += Milliseconds(start);
-        windowCpu += ProcessCpuMilliseconds() - cpu;
+        inWindow.push_back(Milliseconds(start));
+        windowCpu.push_back(ProcessCpuMilliseconds() - cpu);
         ok = window.Edit1->text() == finished && ok;
     };
     const auto runCli = [&] {
         ok = nextDirectory() && ok;
         const auto start = std::chrono::steady_clock::now();
-        ok = Spawn(cliArguments, cliCpu) == 0 && ok;
-        cli += Milliseconds(start);
+        double cpu = 0;
+        ok = Spawn(cliArguments, cpu) == 0 && ok;
+        cli.push_back(Milliseconds(start));
+        cliCpu.push_back(cpu);
     };
     const auto runBare = [&] {
         ok = nextDirectory() && ok;
@@ -286,8 +299,8 @@ void BM_ConvertManyFiles_WindowAgainstCli(benchmark::State& state) {
             channel->type = 1;
             ok = SaveSceneFile(&scene, bareTarget(source)) && ok;
         }
-        bare += Milliseconds(start);
-        bareCpu += ProcessCpuMilliseconds() - bareStart;
+        bare.push_back(Milliseconds(start));
+        bareCpu.push_back(ProcessCpuMilliseconds() - bareStart);
     };
     // Each side takes each place in turn: the file system gets slower or faster over a run
     // (how many recently deleted inodes a new file's inode search passes, for one), and a
@@ -305,22 +318,29 @@ void BM_ConvertManyFiles_WindowAgainstCli(benchmark::State& state) {
             break;
         }
     }
-    const double perFile = double(state.iterations()) * kBatchFiles;
-    state.counters["batch_cli_ms_per_file"] = cli / perFile;
-    state.counters["batch_window_ms_per_file"] = inWindow / perFile;
-    state.counters["batch_window_over_cli"] = inWindow / cli;
-    state.counters["batch_bare_ms_per_file"] = bare / perFile;
-    state.counters["batch_cli_cpu_ms_per_file"] = cliCpu / perFile;
-    state.counters["batch_bare_cpu_ms_per_file"] = bareCpu / perFile;
-    state.counters["batch_window_cpu_ms_per_file"] = windowCpu / perFile;
-    state.counters["batch_window_over_cli_cpu"] = windowCpu / cliCpu;
+    // Medians over the rounds, and the median of each round's own ratio: a round the machine
+    // disturbed moves neither.
+    const auto ratios = [](const std::vector<double>& a, const std::vector<double>& b) {
+        std::vector<double> r;
+        for (size_t i = 0; i < std::min(a.size(), b.size()); ++i)
+            r.push_back(a[i] / b[i]);
+        return r;
+    };
+    state.counters["batch_cli_ms_per_file"] = Median(cli) / kBatchFiles;
+    state.counters["batch_window_ms_per_file"] = Median(inWindow) / kBatchFiles;
+    state.counters["batch_window_over_cli"] = Median(ratios(inWindow, cli));
+    state.counters["batch_bare_ms_per_file"] = Median(bare) / kBatchFiles;
+    state.counters["batch_cli_cpu_ms_per_file"] = Median(cliCpu) / kBatchFiles;
+    state.counters["batch_bare_cpu_ms_per_file"] = Median(bareCpu) / kBatchFiles;
+    state.counters["batch_window_cpu_ms_per_file"] = Median(windowCpu) / kBatchFiles;
+    state.counters["batch_window_over_cli_cpu"] = Median(ratios(windowCpu, cliCpu));
 }
 
 } // namespace
 
 BENCHMARK(BM_ConvertManyFiles_WindowAgainstCli)
     ->Unit(benchmark::kMillisecond)
-    ->Iterations(6)
+    ->Iterations(15)
     ->UseRealTime();
 
 BENCHMARK(BM_ConvertBigFile_WindowAgainstCli)
