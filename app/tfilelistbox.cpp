@@ -92,7 +92,12 @@ void TFileListBox::AddItem(const QString& name) {
         return;
     const std::chrono::milliseconds shownAgo{sinceShown.elapsed()};
     if (shownAgo >= addingInterval) {
-        // Shown with the next paint; the interval counts from here.
+        // Shown with the next paint, also when names are still held because no pass of the
+        // event loop came since; the interval counts from here.
+        if (!updatesEnabled()) {
+            showHeld.stop();
+            setUpdatesEnabled(true);
+        }
         sinceShown.restart();
     } else if (updatesEnabled()) {
         setUpdatesEnabled(false);

@@ -180,13 +180,24 @@ TEST(FileList, ANameHeldBackIsPaintedOnceItsIntervalHasPassed) {
     QCoreApplication::processEvents();
     PaintCounter counter(files.viewport());
 
-    files.BeginAdding(std::chrono::milliseconds(40));
+    files.BeginAdding(std::chrono::milliseconds(200));
     files.AddItem(QStringLiteral("show.scn"));
     QCoreApplication::processEvents();
     EXPECT_EQ(counter.paints, 0);
     // No further name and no EndAdding: the pass of the event loop after the interval shows it.
-    QTest::qWait(120);
+    QTest::qWait(600);
     EXPECT_GE(counter.paints, 1);
+    EXPECT_TRUE(files.updatesEnabled());
+
+    files.EndAdding();
+
+    // Held again, and the interval passes with no pass of the event loop, as in a file that
+    // takes longer to convert: the next name is shown with the next paint all the same.
+    files.BeginAdding(std::chrono::milliseconds(200));
+    files.AddItem(QStringLiteral("show2.scn"));
+    ASSERT_FALSE(files.updatesEnabled());
+    QTest::qSleep(300);
+    files.AddItem(QStringLiteral("show3.scn"));
     EXPECT_TRUE(files.updatesEnabled());
     files.EndAdding();
 }
