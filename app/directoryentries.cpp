@@ -57,14 +57,14 @@ QString PathFromDialog(const QString& shown) {
         if (matching && !name.isEmpty() && !PathExists(resolved + u'/' + name)) {
             // The entries of the directory so far that Qt would show as this name.
             int alike = 0;
-            const QString directory = resolved.isEmpty() ? QStringLiteral("/") : resolved;
-            for (TEntryKind kind : {TEntryKind::Directories, TEntryKind::Files}) {
-                for (const QString& entry : DirectoryEntries(directory, kind)) {
-                    if (QFile::decodeName(QByteArray::fromStdString(EncodeFileName(entry))) ==
-                        name) {
-                        found = entry;
-                        ++alike;
-                    }
+            CDirectory dir;
+            std::vector<CDirectory::Entry> entries;
+            if (dir.Open(EncodeFileName(resolved.isEmpty() ? QStringLiteral("/") : resolved), true))
+                dir.ReadEntries(entries);
+            for (const CDirectory::Entry& entry : entries) {
+                if (QFile::decodeName(QByteArray::fromStdString(entry.name)) == name) {
+                    found = DecodeFileName(entry.name);
+                    ++alike;
                 }
             }
             if (alike != 1) {

@@ -53,6 +53,7 @@
 #include "bench/bigildafile.h"
 #include "bench/childprocess.h"
 #include "bench/iofloor.h"
+#include "bench/median.h"
 #include "ilda/cilda.h"
 #include "model/cchannel.h"
 #include "model/cscene.h"
@@ -83,12 +84,6 @@ struct Figure {
         cpu.push_back(cpuValue);
     }
 };
-
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    const size_t n = values.size();
-    return n % 2 == 1 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
-}
 
 off_t SizeOf(const std::string& path) {
     struct stat info {};

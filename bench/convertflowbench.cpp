@@ -58,6 +58,7 @@
 #include "app/userdialogs.h"
 #include "bench/bigildafile.h"
 #include "bench/childprocess.h"
+#include "bench/median.h"
 #include "ilda/cilda.h"
 #include "model/cchannel.h"
 #include "model/cscene.h"
@@ -96,14 +97,6 @@ public:
 double Milliseconds(std::chrono::steady_clock::time_point start) {
     return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
         .count();
-}
-
-double Median(std::vector<double> values) {
-    if (values.empty())
-        return 0;
-    std::sort(values.begin(), values.end());
-    const size_t middle = values.size() / 2;
-    return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
 }
 
 double ProcessCpuMilliseconds() {

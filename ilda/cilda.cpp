@@ -81,10 +81,11 @@ SectionNumber NumberOfSection(int index, int frames) {
     constexpr int kMostFrames = 65535;
     if (frames <= kMostFrames)
         return {static_cast<uint16_t>(index), static_cast<uint16_t>(frames)};
-    if (index >= frames - 1)
-        return {static_cast<uint16_t>(index == frames - 1 ? kMostFrames - 1 : kMostFrames),
-                kMostFrames};
-    return {static_cast<uint16_t>(std::min(index, kMostFrames - 2)), kMostFrames};
+    if (index < frames - 1)
+        return {static_cast<uint16_t>(std::min(index, kMostFrames - 2)), kMostFrames};
+    if (index == frames - 1)
+        return {kMostFrames - 1, kMostFrames};
+    return {kMostFrames, kMostFrames}; // the closing section
 }
 
 } // namespace
