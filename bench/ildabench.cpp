@@ -22,6 +22,12 @@
 //   save_MBps        CIlda::Save of the loaded channel to a file beside it, in MB (10^6
 //                    bytes) a second of the written file's size;
 //   save_ratio       the save's time over the time to read as many bytes.
+//
+// And the commands of trellion-cli on the same file, each a child process run one after the
+// other in every round (CPU time is the child's user and system time, wall the time to its exit;
+// medians over the rounds of each round's own ratio):
+//   check_over_info       `trellion-cli check FILE` over `trellion-cli info FILE` in CPU time,
+//   check_over_info_wall  the same in wall-clock time; check_ms and info_ms their medians.
 #include <benchmark/benchmark.h>
 
 #include <fcntl.h>
@@ -30,11 +36,15 @@
 #include <time.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "bench/bigildafile.h"
+#include "bench/childprocess.h"
+#include "bench/median.h"
 #include "ilda/cilda.h"
 #include "model/cscene.h"
 #include "model/geometry.h"
@@ -151,8 +161,54 @@ void BM_IldaLoadAndSave(benchmark::State& state) {
     ::unlink(kOutput);
 }
 
+struct CommandTime {
+    double cpuMs = 0;
+    double wallMs = 0;
+    bool ok = false;
+};
+
+CommandTime TimeCommand(const char* command) {
+    struct rusage usage {};
+    const auto start = std::chrono::steady_clock::now();
+    const int status = RunQuietly({TRELLION_CLI, command, kInput}, &usage);
+    const auto wall = std::chrono::steady_clock::now() - start;
+    CommandTime t;
+    t.ok = status == 0;
+    t.cpuMs = double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1e3 +
+              double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e3;
+    t.wallMs = std::chrono::duration<double, std::milli>(wall).count();
+    return t;
+}
+
+void BM_CheckAgainstInfo(benchmark::State& state) {
+    if (!MakeInput()) {
+        state.SkipWithError("cannot write the input file in /tmp");
+        return;
+    }
+    size_t bytes = 0;
+    ReadNanoseconds(kInput, &bytes); // into the page cache
+    std::vector<double> cpuRatios, wallRatios, checkMs, infoMs;
+    for (auto _ : state) {
+        const CommandTime check = TimeCommand("check");
+        const CommandTime info = TimeCommand("info");
+        if (!check.ok || !info.ok) {
+            state.SkipWithError("trellion-cli check or info failed on the input");
+            return;
+        }
+        cpuRatios.push_back(check.cpuMs / info.cpuMs);
+        wallRatios.push_back(check.wallMs / info.wallMs);
+        checkMs.push_back(check.wallMs);
+        infoMs.push_back(info.wallMs);
+    }
+    state.counters["check_over_info"] = Median(cpuRatios);
+    state.counters["check_over_info_wall"] = Median(wallRatios);
+    state.counters["check_ms"] = Median(checkMs);
+    state.counters["info_ms"] = Median(infoMs);
+}
+
 } // namespace
 
 BENCHMARK(BM_IldaLoadAndSave)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(BM_CheckAgainstInfo)->Unit(benchmark::kMillisecond)->Iterations(7);
 
 BENCHMARK_MAIN();

@@ -1,13 +1,16 @@
-// The ILDA reader over arbitrary bytes, in memory: nothing may crash, read outside the data or
-// build a model the writer would misdescribe.
+// The ILDA reader and the standard's check over arbitrary bytes, in memory: nothing may crash,
+// read outside the data or build a model the writer would misdescribe, and data the check finds
+// nothing in is what the section walk takes for whole sections closed by a closing section.
 #include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <vector>
 
 #include "ilda/cilda.h"
 #include "ilda/colourpalettes.h"
+#include "ilda/ildacheck.h"
 #include "ilda/ildasections.h"
 #include "ilda/nearestcolourtable.h"
 #include "model/cscene.h"
@@ -61,5 +64,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const auto sections = ListIldaSections(data, size);
     if (sections.size() > size / kIldaHeaderSize)
         std::abort();
+
+    const std::vector<IldaDeparture> departures = CheckIlda(data, size);
+    for (const IldaDeparture& d : departures)
+        if (d.offset > size || d.section > size / kIldaHeaderSize + 1 || d.text.empty())
+            std::abort();
+    if (departures.empty()) {
+        if (sections.empty() || sections.back().header.pointCount != 0)
+            std::abort();
+        for (const IldaSectionInfo& s : sections)
+            if (!s.complete || s.strayBytes != 0)
+                std::abort();
+    }
     return 0;
 }

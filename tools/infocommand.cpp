@@ -13,6 +13,7 @@
 #include <QJsonValue>
 
 #include "ilda/cilda.h"
+#include "ilda/ildacheck.h"
 #include "ilda/ildasections.h"
 #include "model/cscene.h"
 #include "model/geometry.h"
@@ -77,8 +78,10 @@ std::string Printable(const char* field) {
     return text;
 }
 
-// The summary as one line of text.
-std::string SummaryText(const ChannelSummary& summary, long long pointsPerSecond) {
+// The summary as one line of text; `departures` from the standard, when there are any, end it
+// with the command that lists them.
+std::string SummaryText(const ChannelSummary& summary, long long pointsPerSecond, size_t departures,
+                        const char* name) {
     char text[400];
     const PointCounts& c = summary.counts;
     int n = std::snprintf(text, sizeof text, "%d frames, %lld points, %lld blanked, %lld lit",
@@ -95,10 +98,16 @@ std::string SummaryText(const ChannelSummary& summary, long long pointsPerSecond
                       underASecond ? seconds * 1000.0 : seconds, underASecond ? "ms" : "s",
                       pointsPerSecond, summary.FramesPerSecond(pointsPerSecond).value_or(0.0));
     }
-    return text;
+    std::string line = text;
+    if (departures != 0)
+        line += "; " + std::to_string(departures) +
+                (departures == 1 ? " departure" : " departures") +
+                " from the standard: trellion-cli check " + name;
+    return line;
 }
 
-QJsonObject SummaryJson(const ChannelSummary& summary, long long pointsPerSecond) {
+QJsonObject SummaryJson(const ChannelSummary& summary, long long pointsPerSecond,
+                        size_t departures) {
     const PointCounts& c = summary.counts;
     QJsonValue box = QJsonValue::Null;
     if (summary.box) {
@@ -108,17 +117,17 @@ QJsonObject SummaryJson(const ChannelSummary& summary, long long pointsPerSecond
                           {"z", QJsonArray{b.minZ, b.maxZ}}};
     }
     const std::optional<double> fps = summary.FramesPerSecond(pointsPerSecond);
-    return QJsonObject{
-        {"frames", summary.frames},
-        {"points", static_cast<double>(c.points)},
-        {"lit", static_cast<double>(c.lit)},
-        {"blanked", static_cast<double>(c.blanked)},
-        {"lit_share", summary.LitShare()},
-        {"box", box},
-        {"colours", static_cast<double>(summary.colours)},
-        {"pps", static_cast<double>(pointsPerSecond)},
-        {"seconds", summary.Seconds(pointsPerSecond)},
-        {"frames_per_second", fps ? QJsonValue(*fps) : QJsonValue(QJsonValue::Null)}};
+    return QJsonObject{{"frames", summary.frames},
+                       {"points", static_cast<double>(c.points)},
+                       {"lit", static_cast<double>(c.lit)},
+                       {"blanked", static_cast<double>(c.blanked)},
+                       {"lit_share", summary.LitShare()},
+                       {"box", box},
+                       {"colours", static_cast<double>(summary.colours)},
+                       {"pps", static_cast<double>(pointsPerSecond)},
+                       {"seconds", summary.Seconds(pointsPerSecond)},
+                       {"frames_per_second", fps ? QJsonValue(*fps) : QJsonValue(QJsonValue::Null)},
+                       {"departures", static_cast<double>(departures)}};
 }
 
 const char* SectionRemark(const IldaSectionInfo& s) {
@@ -212,6 +221,7 @@ bool ShowFile(const char* name, const InfoOptions& options, QJsonArray& files) {
 
     const size_t size = ilda.buffer ? static_cast<size_t>(ilda.end - ilda.buffer.get()) : 0;
     const ChannelSummary summary = SummariseChannel(*channel);
+    const size_t departures = CheckIlda(ilda.buffer.get(), size).size();
     if (options.json) {
         QJsonObject entry;
         SetJsonPath(entry, "file", QByteArray(name));
@@ -223,16 +233,18 @@ bool ShowFile(const char* name, const InfoOptions& options, QJsonArray& files) {
                 frames.append(FrameJson(*f));
             entry.insert("frames", frames);
         }
-        entry.insert("summary", SummaryJson(summary, options.pointsPerSecond));
+        entry.insert("summary", SummaryJson(summary, options.pointsPerSecond, departures));
         files.append(entry);
     } else if (options.brief) {
-        std::printf("%s: %s\n", name, SummaryText(summary, options.pointsPerSecond).c_str());
+        std::printf("%s: %s\n", name,
+                    SummaryText(summary, options.pointsPerSecond, departures, name).c_str());
     } else {
         PrintSections(name, size, ListIldaSections(ilda.buffer.get(), size));
         if (options.listFrames)
             for (CFrame* f = channel->FirstFrame(); f != nullptr; f = f->Next(false))
                 std::printf("  frame %d: %lld points\n", f->Index(), CountPoints(*f).points);
-        std::printf("  loaded: %s\n", SummaryText(summary, options.pointsPerSecond).c_str());
+        std::printf("  loaded: %s\n",
+                    SummaryText(summary, options.pointsPerSecond, departures, name).c_str());
     }
     if (summary.counts.points == 0) {
         // After the file's own lines, where both streams go to one terminal.
