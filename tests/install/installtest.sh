@@ -101,8 +101,11 @@ completions=$(
     complete_words trellion-cli convert --pal
     complete_words trellion-cli resave --palette x
     complete_words trellion-cli scene-info ''
+    complete_words trellion-cli che
+    complete_words trellion-cli check --j
+    complete_words trellion-cli check ''
 )
-[ "$completions" = $'convert\n--palette\nx29\nfiles:scn' ] ||
+[ "$completions" = $'convert\n--palette\nx29\nfiles:scn\ncheck\n--json\nfiles:ild' ] ||
     fail "completions: $(printf '%q' "$completions")"
 
 echo "install test passed"
