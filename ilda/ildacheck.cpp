@@ -54,7 +54,8 @@ struct SequenceFrame {
 
 class Checker {
 public:
-    Checker(const uint8_t* data, size_t size) : data_(data), end_(data + size) {}
+    Checker(const uint8_t* data, size_t size)
+        : data_(data), end_(data == nullptr ? nullptr : data + size) {}
 
     std::vector<IldaDeparture> Run();
 
