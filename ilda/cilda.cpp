@@ -432,10 +432,13 @@ void CIlda::WriteFrame(CChannel* channel, CFrame* frame) {
         for (const CVector* v = thing->FirstVertex(); v != nullptr; v = v->next)
             WritePoint(v->blank, v->colour, v->x, v->y, v->z);
     }
-    // The standard marks a section's last record; readers that do not trust the count stop
-    // there.
-    if (section_.size() > kIldaHeaderSize)
-        section_[section_.size() - 2] |= static_cast<uint8_t>(kLastPoint >> 8);
+    // A section of no records closes a file, so a frame without points would vanish when read
+    // back: it holds one blanked point at the origin instead.
+    if (section_.size() == kIldaHeaderSize)
+        WritePoint(1, 0, 0.0f, 0.0f, 0.0f);
+    // The standard marks a section's last record, and only that one; readers that do not trust
+    // the count stop there.
+    section_[section_.size() - 2] |= static_cast<uint8_t>(kLastPoint >> 8);
     Emit(section_.data(), section_.size());
 }
 

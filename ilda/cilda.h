@@ -18,7 +18,9 @@ class COutputFile;
 // are the section's points in file order. Colours always come from the chosen palette: an index
 // is looked up in it, a true colour becomes its nearest entry, and a black true-colour point is
 // blanked. Palette sections (format 2) and sections of other formats are passed over. Writing
-// always produces format 0 closed by an end section.
+// always produces format 0 closed by an end section; each frame section marks its last record
+// with the last-point bit, and a frame without points is written as one blanked point at the
+// origin, so that it reads back as a frame.
 //
 // A fresh object serves one file: one Load, optionally followed by one Save of the loaded
 // channel.

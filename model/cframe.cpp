@@ -35,5 +35,6 @@ int32_t CFrame::PointCount() const {
         }
         count += thing->VertexCount();
     }
-    return count;
+    // A frame without points is written as one blanked point at the origin.
+    return count > 0 ? count : 1;
 }

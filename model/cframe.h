@@ -39,6 +39,8 @@ public:
     [[nodiscard]] int32_t Index() const { return index; }
     // The number of point records the ILDA writer gives this frame: per thing, every poly with
     // vertices adds its vertex count plus 2 (a blanked move to its start and the closing
-    // return), then the thing's free vertices.
+    // return), then the thing's free vertices. A frame that gives no record so is written as one
+    // blanked point at the origin, so the count is then 1 (a section of no records would close
+    // the file).
     [[nodiscard]] int32_t PointCount() const;
 };

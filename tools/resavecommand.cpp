@@ -36,9 +36,10 @@ void PrintResaveUsage(FILE* out) {
                       "OUT is written in full or not at all; a FILE that cannot be read writes\n"
                       "nothing, and neither does a FILE whose name an earlier FILE of the same\n"
                       "run has taken in DIR. A FILE that gives no point at all is saved as one\n"
-                      "empty frame and named on standard error. When standard error is a\n"
-                      "terminal, one line there shows the file being saved and the points read\n"
-                      "so far.\n"
+                      "frame and named on standard error: like every frame without points, that\n"
+                      "frame holds one blanked point at the origin, so that it reads back as a\n"
+                      "frame. When standard error is a terminal, one line there shows the file\n"
+                      "being saved and the points read so far.\n"
                       "\n"
                       "Exit status: 0 when every file was saved, 1 when any could not be read\n"
                       "or written, 2 when the arguments are wrong.\n");

@@ -166,19 +166,47 @@ TEST_F(IldaWriterTest, EmptyChannelsAndFrames) {
     endOnly.Header(0, 0, 0, 0, "END", "ZEV");
     EXPECT_EQ(SaveAndRead(none, 1), endOnly.String());
 
-    CChannel* hollow = NewChannel();
-    (void)hollow->AddFrame();
-    (void)hollow->AddFrame()->AddThing();
-    IldaBuilder expected;
-    expected.Header(0, 0, 0, 2, "FRAME", "ZEV").Header(0, 0, 1, 2, "FRAME", "ZEV");
-    expected.Header(0, 0, 2, 2, "END", "ZEV");
-    EXPECT_EQ(SaveAndRead(hollow, 1), expected.String());
+    // A section of no records closes a file, so a frame without points (no thing, a thing
+    // without vertices, only empty polys) is one blanked point at the origin, coloured as any
+    // blanked point: the entry nearest to black, index 0 in these palettes. It reads back as a
+    // frame of that one point, between lit frames too.
+    for (const int palette : {1, 2}) {
+        SCOPED_TRACE("palette " + std::to_string(palette));
+        CChannel* hollow = NewChannel();
+        (void)hollow->AddFrame();
+        (void)hollow->AddFrame()->AddThing();
+        ASSERT_NE(hollow->AddFrame()->AddThing()->AddVertex(1, 2, 3, 0x00FFFFFF, 0), nullptr);
+        (void)hollow->AddFrame()->AddThing()->AddPoly();
+        for (CFrame* frame = hollow->FirstFrame(); frame != nullptr; frame = frame->next)
+            EXPECT_EQ(frame->PointCount(), 1) << "frame " << frame->Index();
+        IldaBuilder expected;
+        expected.Header(0, 1, 0, 4, "FRAME", "ZEV").Point3D(0, 0, 0, 0xC000);
+        expected.Header(0, 1, 1, 4, "FRAME", "ZEV").Point3D(0, 0, 0, 0xC000);
+        expected.Header(0, 1, 2, 4, "FRAME", "ZEV")
+            .Point3D(16, 32, 48, palette == 1 ? 0x8038 : 0x800E);
+        expected.Header(0, 1, 3, 4, "FRAME", "ZEV").Point3D(0, 0, 0, 0xC000);
+        expected.Header(0, 0, 4, 4, "END", "ZEV");
+        const std::string out = SaveAndRead(hollow, palette);
+        EXPECT_EQ(out, expected.String());
+
+        CChannel* back = NewChannel();
+        CIlda reader;
+        ASSERT_TRUE(reader.LoadBytes(reinterpret_cast<const uint8_t*>(out.data()), out.size(), back,
+                                     palette));
+        EXPECT_EQ(VertexCounts(back), (std::vector<int>{1, 1, 1, 1}));
+        const CVector* origin = back->FirstFrame()->FirstThing()->FirstVertex();
+        EXPECT_EQ(origin->x, 0.0f);
+        EXPECT_EQ(origin->y, 0.0f);
+        EXPECT_EQ(origin->z, 0.0f);
+        EXPECT_EQ(origin->blank, 1);
+    }
 }
 
 TEST_F(IldaWriterTest, LoadSaveLoadKeepsFramesPointsAndBlanking) {
     IldaBuilder source;
     for (uint16_t f = 0; f < 6; ++f)
         source.Frame3D(static_cast<uint16_t>(50 + f * 37), f, 6);
+    source.End(6);
     source.Header(1, 3, 0, 1).Point2D(800, -800, 0x4001).Point2D(0, 0, 2).Point2D(5, 5, 3);
     source.End(1);
     const fs::path in = dir_ / "in.ild";
@@ -188,6 +216,7 @@ TEST_F(IldaWriterTest, LoadSaveLoadKeepsFramesPointsAndBlanking) {
         CChannel* first = NewChannel();
         CIlda ilda;
         ASSERT_TRUE(ilda.Load(in.string(), first, palette));
+        ASSERT_EQ(VertexCounts(first), (std::vector<int>{50, 87, 124, 161, 198, 235, 3}));
         ASSERT_TRUE(ilda.Save((dir_ / "out.ild").string(), first, palette));
         CChannel* second = NewChannel();
         CIlda again;
