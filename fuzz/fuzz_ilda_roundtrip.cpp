@@ -1,7 +1,8 @@
 // The ILDA round trip over arbitrary bytes: what the reader makes of them, saved by the writer
 // and read again, must be the same frames with the same points, blanking and colours (each
 // colour as the palette gives it back; a frame without points comes back as one blanked point
-// at the origin), and saving that again must give the same bytes.
+// at the origin), and saving that again must give the same bytes. What the writer wrote has
+// nothing to depart from the standard.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -9,6 +10,7 @@
 
 #include "ilda/cilda.h"
 #include "ilda/colourpalettes.h"
+#include "ilda/ildacheck.h"
 #include "model/cchannel.h"
 #include "model/cframe.h"
 #include "model/cscene.h"
@@ -46,6 +48,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     CIlda reader;
     reader.LoadBytes(data, size, first, palette);
     const std::vector<uint8_t> saved = CIlda().SaveBytes(first, palette);
+    if (!CheckIlda(saved.data(), saved.size()).empty())
+        std::abort();
 
     CScene secondScene;
     CChannel* second = secondScene.AddChannel();

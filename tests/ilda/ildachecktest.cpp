@@ -8,8 +8,15 @@
 #include <string>
 #include <vector>
 
+#include "ilda/cilda.h"
+#include "ilda/colourpalettes.h"
 #include "ilda/ildacheck.h"
+#include "model/cchannel.h"
+#include "model/cframe.h"
+#include "model/cpoly.h"
+#include "model/cthing.h"
 #include "tests/ilda/ildabuilder.h"
+#include "tests/ilda/ildatesthelpers.h"
 
 namespace {
 
@@ -358,6 +365,77 @@ TEST(IldaCheck, SequencesOfMoreThan65535Frames) {
     EXPECT_EQ(found[0].section, 65535u);
     EXPECT_EQ(found[0].offset, 65534u * 38);
     EXPECT_NE(found[0].text.find("jump from 65533 to 65534"), std::string::npos);
+}
+
+} // namespace
+
+namespace {
+
+// What the writer makes of a channel, for every palette, has nothing to depart from the
+// standard: empty frames, single points, outlines, and channels longer than the frame fields
+// count.
+class WrittenFilesTest : public IldaTest {};
+
+struct ChannelCase {
+    const char* name;
+    // Frames, each a list of points; a frame with a negative count has one thing without
+    // vertices, a frame of 0 none.
+    std::vector<int> pointsPerFrame;
+    bool outline = false; // the first frame also holds a poly of three vertices
+};
+
+void Fill(CChannel* channel, const ChannelCase& c) {
+    static constexpr uint32_t kColours[] = {0x0000FF, 0x00FF00, 0xFF0000, 0xFFFFFF, 0x123456};
+    for (size_t f = 0; f < c.pointsPerFrame.size(); ++f) {
+        CFrame* frame = channel->AddFrame();
+        ASSERT_NE(frame, nullptr);
+        const int points = c.pointsPerFrame[f];
+        if (points == 0)
+            continue;
+        CThing* thing = frame->AddThing();
+        ASSERT_NE(thing, nullptr);
+        if (c.outline && f == 0) {
+            CPoly* poly = thing->AddPoly();
+            ASSERT_NE(poly, nullptr);
+            for (int i = 0; i < 3; ++i)
+                ASSERT_NE(poly->AddVertex(float(i * 100), float(-i * 50), 0.0f, kColours[i], 0),
+                          nullptr);
+        }
+        for (int i = 0; i < points; ++i)
+            ASSERT_NE(thing->AddVertex(float(i % 4096 - 2048), float(i % 7), float(-(i % 3)),
+                                       kColours[i % 5], static_cast<uint8_t>(i % 9 == 0)),
+                      nullptr);
+    }
+}
+
+TEST_F(WrittenFilesTest, PassTheCheckWithNothingToSay) {
+    std::vector<ChannelCase> cases = {
+        {"one empty frame", {0}},
+        {"a frame whose thing has no vertices", {-1}},
+        {"empty frames between frames", {3, 0, -1, 2, 0}},
+        {"one point", {1}},
+        {"a poly and free vertices", {4}, true},
+        {"a frame of 65,535 points", {65535}},
+    };
+    for (int frames : {65535, 65536, 65537}) {
+        ChannelCase c{frames == 65535   ? "65,535 frames"
+                      : frames == 65536 ? "65,536 frames"
+                                        : "65,537 frames",
+                      std::vector<int>(static_cast<size_t>(frames), 1)};
+        c.pointsPerFrame[1] = 0; // an empty frame among them
+        cases.push_back(c);
+    }
+    for (const ChannelCase& c : cases) {
+        CChannel* channel = NewChannel();
+        Fill(channel, c);
+        for (int palette = 0; palette < PaletteCount; ++palette) {
+            SCOPED_TRACE(std::string(c.name) + ", palette " + std::to_string(palette));
+            const std::vector<uint8_t> bytes = CIlda().SaveBytes(channel, palette);
+            for (const IldaDeparture& d : CheckIlda(bytes.data(), bytes.size()))
+                ADD_FAILURE() << "section " << d.section << " at byte " << d.offset << ": "
+                              << IldaKindInfo(d.kind).word << ": " << d.text;
+        }
+    }
 }
 
 } // namespace
