@@ -90,6 +90,28 @@ TEST_F(CheckCommandTest, OneLineADepartureAndACountLine) {
                   ": 1 error, 1 warning, 1 note\n");
 }
 
+// What resave writes, from files that depart in many ways and with every palette, has nothing
+// to say.
+TEST_F(CheckCommandTest, ResavedFilesConform) {
+    IldaBuilder numbered;
+    numbered.Header(1, 2, 1, 9).Point2D(0, 0, kLast).Point2D(16, 16, 0);
+    numbered.Header(5, 1, 1, 9).Point2DTrueColour(0, 0, 0, 255, 255, 255);
+    numbered.Header(7, 1, 0, 0).Point2D(0, 0, 0).Bytes("trailing");
+    const QString sources[] = {Write("warned.ild", WarningsOnly()),
+                               Write("mixed.ild", EachSeverity()), Write("numbered.ild", numbered)};
+    for (const QString& source : sources) {
+        for (const char* palette : {"pangolin", "ilda", "x29"}) {
+            SCOPED_TRACE(source.toStdString() + ", " + palette);
+            const QString out = dir_.filePath("out.ild");
+            const CliRun resave = RunCli({"resave", "--palette", palette, source, "-o", out});
+            ASSERT_EQ(resave.status, 0) << resave.err;
+            const CliRun check = RunCli({"check", out});
+            EXPECT_EQ(check.status, 0);
+            EXPECT_EQ(check.out, out.toStdString() + ": 0 errors, 0 warnings, 0 notes\n");
+        }
+    }
+}
+
 TEST_F(CheckCommandTest, ExitStatus) {
     const QString good = Write("good.ild", Conforming());
     const QString warned = Write("warned.ild", WarningsOnly());
