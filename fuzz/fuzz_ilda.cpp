@@ -50,6 +50,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         const int32_t vertices = frame->FirstThing() ? frame->FirstThing()->VertexCount() : 0;
         if (frame->PointCount() != (vertices > 0 ? vertices : 1))
             std::abort();
+        // A frame without points is only the one a file without points loads as.
+        if (vertices == 0 && channel->FrameCount() != 1)
+            std::abort();
     }
     if (points * 6 > size || static_cast<size_t>(channel->FrameCount()) > size / 32 + 1)
         std::abort();

@@ -27,7 +27,6 @@ constexpr const char* kCannotOpen = "Cannot open Ilda file.";
 
 constexpr uint16_t kLastPoint = 0x8000;
 constexpr uint16_t kBlanked = 0x4000;
-constexpr uint8_t kLastPointByte = 0x80;
 constexpr uint8_t kBlankedByte = 0x40;
 
 constexpr size_t kRecordSize3D = 8;
@@ -69,9 +68,9 @@ void PutHeader(uint8_t* at, const char (&frameName)[9], uint16_t count, uint16_t
 // A section's frame number and the total it gives, for frame `index` (0-based) of `frames`.
 // Both fields have 16 bits. Up to 65,535 frames they count as the standard has it. A channel
 // of more frames cannot be numbered so: counted on from 0 again, the frame that comes to say
-// total - 1 would make a reader take it for the last of its sequence and pass over the frame
-// after it. Such a file says 65,535 frames in total, counts up to 65,533 and holds the
-// number 65,534 (total - 1) back for its last frame.
+// total - 1 would make a reader that goes by the numbers take it for the last of its sequence
+// and pass over the frame after it. Such a file says 65,535 frames in total, counts up to 65,533
+// and holds the number 65,534 (total - 1) back for its last frame.
 struct SectionNumber {
     uint16_t number;
     uint16_t total;
@@ -176,6 +175,15 @@ bool CIlda::Parse(CChannel* channel) {
     for (;;) {
         if (!ReadSectionHeader(cursor, cursor, end, header))
             return false;
+        const bool pointFormat = header.formatCode == 0 || header.formatCode == 1 ||
+                                 header.formatCode == 4 || header.formatCode == 5;
+        if (pointFormat && header.pointCount == 0) {
+            // A section of no points closes its sequence and is no frame, whatever format it
+            // claims. Stray bytes may follow it, and any later "ILDA" starts a further sequence.
+            if (!SkipSection())
+                return true;
+            continue;
+        }
         bool stepped = false;
         switch (header.formatCode) {
         case 0:
@@ -197,14 +205,10 @@ bool CIlda::Parse(CChannel* channel) {
             stepped = SkipSection();
             break;
         }
+        // Frame numbers and totals are not looked at: writers number from 1, repeat numbers or
+        // give totals that do not match, and every section of points is a frame all the same.
         if (!stepped)
             return false;
-        // A sequence ends with the section numbered total - 1; what follows it directly is its
-        // closing section, passed over unread, and any later "ILDA" starts a further sequence.
-        if (header.frameNumber != header.totalFrames - 1)
-            continue;
-        if (!SkipSection())
-            return true;
     }
 }
 
@@ -229,7 +233,9 @@ bool CIlda::ParseSectionTrueColour2D(CChannel* channel) {
 template <int Format> bool CIlda::ParseSectionOf(CChannel* channel) {
     // Indexed records end in a status word (last point 0x8000, blanked 0x4000, colour index in
     // the low byte); true-colour records in a status byte (0x80, 0x40) followed by blue, green
-    // and red. Records of formats 0 and 4 carry z after y.
+    // and red. Records of formats 0 and 4 carry z after y. The last-point bit is not looked at:
+    // font and drawing programs set it at the end of every stroke or path inside a section, and
+    // the count alone says where the section ends.
     constexpr bool hasZ = Format == 0 || Format == 4;
     constexpr bool trueColour = Format >= 4;
     constexpr size_t recordSize = trueColour ? (hasZ ? 10 : 8) : (hasZ ? 8 : 6);
@@ -239,6 +245,13 @@ template <int Format> bool CIlda::ParseSectionOf(CChannel* channel) {
     const unsigned count = ReadBigEndian16(header + 24);
     const uint8_t* const records = header + kIldaHeaderSize;
     cursor = records;
+
+    // The records the data holds whole; a count beyond them ends the parse at the cut record.
+    // A section without one whole record gives no frame: the file does not hold one.
+    const size_t recordsLeft = static_cast<size_t>(end - records) / recordSize;
+    const size_t whole = std::min<size_t>(count, recordsLeft);
+    if (whole == 0)
+        return count == 0;
 
     // The first section fills the empty frame Load appended; every later one gets its own.
     CFrame* frame = channel->LastFrame();
@@ -250,9 +263,6 @@ template <int Format> bool CIlda::ParseSectionOf(CChannel* channel) {
     if (thing == nullptr)
         return false;
 
-    // The records the data holds whole; a count beyond them ends the parse at the cut record.
-    const size_t recordsLeft = static_cast<size_t>(end - records) / recordSize;
-    const size_t whole = std::min<size_t>(count, recordsLeft);
     // The rest of the file holds at most that many points of this format: the vertex pool
     // prepares their memory ahead while this section is parsed.
     VertexPoolExpect(recordsLeft);
@@ -265,7 +275,6 @@ template <int Format> bool CIlda::ParseSectionOf(CChannel* channel) {
         const auto x = static_cast<int16_t>(ReadBigEndian16(record));
         const auto y = static_cast<int16_t>(ReadBigEndian16(record + 2));
         const int16_t z = hasZ ? static_cast<int16_t>(ReadBigEndian16(record + 4)) : int16_t{0};
-        bool last = false;
         bool blank = false;
         uint32_t colour = 0;
         if constexpr (trueColour) {
@@ -273,7 +282,6 @@ template <int Format> bool CIlda::ParseSectionOf(CChannel* channel) {
             const uint32_t fileColour = uint32_t{record[statusAt + 3]} |
                                         uint32_t{record[statusAt + 2]} << 8 |
                                         uint32_t{record[statusAt + 1]} << 16;
-            last = (status & kLastPointByte) != 0;
             // Black is a point the laser does not light, whatever its blanking bit says.
             blank = (status & kBlankedByte) != 0 || fileColour == 0;
             if (!blank) {
@@ -286,7 +294,6 @@ template <int Format> bool CIlda::ParseSectionOf(CChannel* channel) {
             }
         } else {
             const uint16_t status = ReadBigEndian16(record + statusAt);
-            last = (status & kLastPoint) != 0;
             blank = (status & kBlanked) != 0;
             if (!blank)
                 colour = colours[status & 0xFF];
@@ -296,15 +303,6 @@ template <int Format> bool CIlda::ParseSectionOf(CChannel* channel) {
                              static_cast<float>(z >> 4), colour, blank ? 1 : 0) == nullptr) {
             cursor = record;
             return false;
-        }
-        if (last) {
-            // The section ends at its last-point bit. Files of some show software set that bit
-            // on points inside a section, so when the counted records lie within the data the
-            // next section is looked for where the count says, not on the next record.
-            const size_t counted = recordSize * count;
-            const size_t available = static_cast<size_t>(end - records);
-            cursor = counted <= available ? records + counted : end;
-            return true;
         }
     }
     cursor = record;

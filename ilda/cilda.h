@@ -14,13 +14,15 @@ class COutputFile;
 // One ILDA file being read into a channel or a channel being written as an ILDA file.
 //
 // Reading takes the point sections of formats 0 (3D) and 1 (2D), indexed colour, and 4 (3D) and
-// 5 (2D), true colour; each becomes a frame of the channel holding one thing whose free vertices
-// are the section's points in file order. Colours always come from the chosen palette: an index
-// is looked up in it, a true colour becomes its nearest entry, and a black true-colour point is
-// blanked. Palette sections (format 2) and sections of other formats are passed over. Writing
-// always produces format 0 closed by an end section; each frame section marks its last record
-// with the last-point bit, and a frame without points is written as one blanked point at the
-// origin, so that it reads back as a frame.
+// 5 (2D), true colour; each that holds points becomes a frame of the channel holding one thing
+// whose free vertices are all the section's counted records in file order. The last-point bit,
+// the frame number and the total frames end nothing and select nothing; a section of no points
+// closes a sequence, adds no frame, and reading goes on with any later section. Colours always come
+// from the chosen palette: an index is looked up in it, a true colour becomes its nearest entry,
+// and a black true-colour point is blanked. Palette sections (format 2) and sections of other
+// formats are passed over. Writing always produces format 0 closed by an end section; each frame
+// section marks its last record with the last-point bit, and a frame without points is written as
+// one blanked point at the origin, so that it reads back as a frame.
 //
 // A fresh object serves one file: one Load, optionally followed by one Save of the loaded
 // channel.
@@ -63,9 +65,10 @@ public:
     // actually read; false when the file cannot be opened, is no regular file or fails to read
     // (Load reports that); std::bad_alloc when its bytes cannot be held in memory. Parse runs
     // section after section from `cursor` until the data ends or stops making sense; false when it
-    // stopped early. The section parsers decode the section at `cursor` into a frame; false when a
-    // record is cut off or the model could not grow. SkipSection steps over the header at `cursor`
-    // and scans for the next "ILDA"; false when there is none.
+    // stopped early. The section parsers decode the section at `cursor` into a frame (none when
+    // not one whole record is there); false when a record is cut off or the model could not grow.
+    // SkipSection steps over the header at `cursor` and scans for the next "ILDA"; false when there
+    // is none.
     bool ReadWholeFile(const std::string& name);
     bool Parse(CChannel* channel);
     bool ParseSection3D(CChannel* channel);

@@ -34,6 +34,7 @@
 #include "scene/scenefile.h"
 #include "tests/app/flowfiles.h"
 #include "tests/app/windowfixture.h"
+#include "tests/ilda/wildildafiles.h"
 
 namespace {
 
@@ -404,6 +405,50 @@ TEST_F(ConvertFlowTest, ATrueColourFileKeepsEveryFrameAndPoint) {
             EXPECT_EQ(v->colour,
                       blank ? 0u
                             : PaletteColour(palette, NearestColourIndex(palette, colourOf(f, p))));
+        }
+    }
+    EXPECT_TRUE(dialogs.asked.empty());
+}
+
+// Files as other programs write them convert with exactly the frames they hold: no point lost
+// to a last-point bit inside a frame, no frame lost to odd numbering, no empty frame added.
+TEST_F(ConvertFlowTest, FilesOfOtherWritersConvertWithExactlyTheirFrames) {
+    const std::vector<wildilda::File> files =
+        wildilda::Files([](int i) { return PaletteColour(1, i); });
+    for (const wildilda::File& file : files)
+        WriteFile(ildaDir + u'/' + QString::fromStdString(file.name) + QStringLiteral(".ild"),
+                  QByteArray(reinterpret_cast<const char*>(file.bytes.data()),
+                             static_cast<qsizetype>(file.bytes.size())));
+    window->FileListBox1->Update();
+    window->RzRadioGroup1->SetItemIndex(1);
+    window->BitBtn1->click();
+    EXPECT_EQ(
+        window->Edit1->text(),
+        QStringLiteral("Finished converting %1 of %1 files.").arg(static_cast<int>(files.size())));
+
+    for (const wildilda::File& file : files) {
+        SCOPED_TRACE(file.name);
+        CScene scene;
+        ASSERT_TRUE(LoadSceneFile(
+            (sceneDir + u'/' + QString::fromStdString(file.name) + QStringLiteral(".scn"))
+                .toStdString(),
+            &scene));
+        ASSERT_EQ(scene.FirstChannel()->FrameCount(), static_cast<int>(file.frames.size()));
+        size_t f = 0;
+        for (CFrame* frame = scene.FirstChannel()->FirstFrame(); frame != nullptr;
+             frame = frame->Next(false)) {
+            SCOPED_TRACE("frame " + std::to_string(f + 1));
+            const wildilda::Frame& truth = file.frames[f++];
+            ASSERT_EQ(frame->FirstThing()->VertexCount(), static_cast<int>(truth.size()));
+            const CVector* v = frame->FirstThing()->FirstVertex();
+            for (const wildilda::Point& p : truth) {
+                EXPECT_EQ(v->x, static_cast<float>(p.x >> 4));
+                EXPECT_EQ(v->y, static_cast<float>(p.y >> 4));
+                EXPECT_EQ(v->z, static_cast<float>(p.z >> 4));
+                EXPECT_EQ(v->blank, p.blank ? 1 : 0);
+                EXPECT_EQ(v->colour, p.blank ? 0u : PaletteColour(1, p.colour));
+                v = v->next;
+            }
         }
     }
     EXPECT_TRUE(dialogs.asked.empty());

@@ -37,6 +37,7 @@
 #include "render/cscreen.h"
 #include "tests/app/windowfixture.h"
 #include "tests/ilda/ildabuilder.h"
+#include "tests/ilda/wildildafiles.h"
 
 // While armed, allocations count against a budget of allocations; the first one past it throws
 // std::bad_alloc and disarms, as memory running out would. (Counted, not sized: the vertex pool
@@ -394,6 +395,61 @@ TEST_F(PreviewTest, ATrueColourFileIsSteppedThroughFrameByFrame) {
     }
     EXPECT_GT(DifferingPixels(seen[0], seen[1]), 200);
     EXPECT_GT(DifferingPixels(seen[1], seen[2]), 200);
+    EXPECT_TRUE(dialogs.asked.empty());
+}
+
+// Files as other programs write them (last-point bits inside frames, odd numbering, a frame 0
+// of 0, closing sections of other formats): stepping and playing show exactly the frames each
+// holds, every one of them lit and as the same frames of a well-formed file look, and no blank
+// frame in the loop.
+TEST_F(PreviewTest, FilesOfOtherWritersShowExactlyTheirFrames) {
+    const std::vector<wildilda::File> files =
+        wildilda::Files([](int i) { return PaletteColour(1, i); });
+    std::vector<QString> paths;
+    std::vector<QString> standards;
+    for (const wildilda::File& file : files) {
+        const QString name = QString::fromStdString(file.name);
+        paths.push_back(Write(name + QStringLiteral(".ild"), file.bytes));
+        // Outside the searched directory.
+        standards.push_back(temp.path() + QStringLiteral("/standard ") + name +
+                            QStringLiteral(".ild"));
+        QFile standard(standards.back());
+        ASSERT_TRUE(standard.open(QIODevice::WriteOnly));
+        const std::vector<uint8_t> bytes = wildilda::StandardFile(file.frames);
+        standard.write(reinterpret_cast<const char*>(bytes.data()),
+                       static_cast<qint64>(bytes.size()));
+    }
+    SearchIldaDirectory();
+    ASSERT_EQ(window->fl->Count(), static_cast<int>(files.size()));
+    for (size_t k = 0; k < files.size(); ++k) {
+        SCOPED_TRACE(files[k].name);
+        const int frames = static_cast<int>(files[k].frames.size());
+        window->fl->SelectNone();
+        window->fl->SetSelected(Row(paths[k]), true);
+        PreviewSelected();
+        ASSERT_EQ(window->previewChannel->FrameCount(), frames);
+        for (int step = 1; step <= frames + 1; ++step) {
+            const int expected = (step - 1) % frames + 1;
+            SCOPED_TRACE("step " + std::to_string(step));
+            ASSERT_EQ(FrameShown(), expected);
+            EXPECT_GT(LitPixels(Shown()), 50);
+            EXPECT_EQ(DifferingPixels(Shown(), ExpectedPicture(standards[k], expected, 1)), 0);
+            window->RxBitBtn8->click();
+            QCoreApplication::processEvents();
+        }
+        // Played, one loop of ticks shows every frame lit and comes back to the first.
+        window->RzBitBtn9->click();
+        ASSERT_TRUE(Playing());
+        const int start = FrameShown();
+        for (int tick = 1; tick <= frames; ++tick) {
+            window->TimerTick();
+            EXPECT_EQ(FrameShown(), (start - 1 + tick) % frames + 1);
+            EXPECT_GT(LitPixels(Shown()), 50) << "tick " << tick;
+        }
+        EXPECT_EQ(FrameShown(), start);
+        window->RzBitBtn8->click();
+        window->RzBitBtn11->click();
+    }
     EXPECT_TRUE(dialogs.asked.empty());
 }
 

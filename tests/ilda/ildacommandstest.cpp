@@ -23,6 +23,7 @@
 #include "scene/scenefile.h"
 #include "tests/ilda/ildabuilder.h"
 #include "tests/ilda/ildatesthelpers.h"
+#include "tests/ilda/wildildafiles.h"
 
 namespace fs = std::filesystem;
 
@@ -145,6 +146,9 @@ std::vector<uint8_t> GeneratedTrueColourFile(unsigned seed, ExpectedFrames& fram
                                                      : shape == 4 ? 1 + below(20000)
                                                                   : below(600));
             b.Header(format, count, f, total, name(), name());
+            // A section without points closes a sequence and is no frame.
+            if (count == 0)
+                continue;
             std::vector<ExpectedPoint>& points = frames.emplace_back();
             for (uint16_t p = 0; p < count; ++p) {
                 const auto x = static_cast<int16_t>(rng());
@@ -175,6 +179,9 @@ std::vector<uint8_t> GeneratedTrueColourFile(unsigned seed, ExpectedFrames& fram
         else if (s + 1 < sequences)
             b.Header(format, 0, total, total, "END", name()); // two sequences need the separator
     }
+    // A file without points loads as one empty frame.
+    if (frames.empty())
+        frames.emplace_back();
     return b.Data();
 }
 
@@ -188,6 +195,8 @@ std::string Difference(const CChannel* channel, const ExpectedFrames& frames, in
     for (size_t f = 0; f < frames.size(); ++f, frame = frame->next) {
         const std::string where = "frame " + std::to_string(f + 1);
         const CThing* thing = frame->FirstThing();
+        if (thing == nullptr && frames[f].empty())
+            continue; // the empty frame of a file without points
         if (thing == nullptr || thing->next != nullptr || thing->FirstPoly() != nullptr)
             return where + ": not one thing of free vertices";
         if (thing->VertexCount() != static_cast<int>(frames[f].size()))
@@ -539,6 +548,50 @@ TEST_F(IldaCommandsTest, GeneratedTrueColourFilesConvertAndResaveWhole) {
             if (frame.empty())
                 frame.push_back({0.0f, 0.0f, 0.0f, true, 0});
         EXPECT_EQ(Difference(channel, saved, palette), "");
+    }
+}
+
+// Files as other programs write them: info counts exactly their frames and points, and convert
+// and resave keep every one of them.
+TEST_F(IldaCommandsTest, FilesOfOtherWritersAreCountedConvertedAndResavedWhole) {
+    fs::create_directory(dir_ / "scenes");
+    for (const wildilda::File& file : wildilda::Files([](int i) { return PaletteColour(1, i); })) {
+        SCOPED_TRACE(file.name);
+        ExpectedFrames frames;
+        size_t points = 0;
+        size_t blanked = 0;
+        for (const wildilda::Frame& truth : file.frames) {
+            std::vector<ExpectedPoint>& expected = frames.emplace_back();
+            for (const wildilda::Point& p : truth) {
+                expected.push_back({static_cast<float>(p.x >> 4), static_cast<float>(p.y >> 4),
+                                    static_cast<float>(p.z >> 4), p.blank,
+                                    p.blank ? 0u : PaletteColour(1, p.colour)});
+                blanked += p.blank;
+            }
+            points += truth.size();
+        }
+        const fs::path path = dir_ / (file.name + ".ild");
+        Put(path, file.bytes);
+
+        const CliResult info = Run({"info", "--brief", path.string()});
+        EXPECT_EQ(info.status, 0);
+        EXPECT_EQ(info.out.substr(0, info.out.find(" (")),
+                  path.string() + ": " + std::to_string(frames.size()) + " frames, " +
+                      std::to_string(points) + " points, " + std::to_string(blanked) +
+                      " blanked, " + std::to_string(points - blanked) + " lit");
+        EXPECT_EQ(info.err, "");
+
+        ASSERT_EQ(Run({"convert", path.string(), "-o", (dir_ / "scenes").string()}).status, 0);
+        CScene scene;
+        ASSERT_TRUE(LoadSceneFile((dir_ / "scenes" / (file.name + ".scn")).string(), &scene));
+        EXPECT_EQ(Difference(scene.FirstChannel(), frames, 1), "");
+
+        const fs::path resaved = dir_ / "resaved.ild";
+        ASSERT_EQ(Run({"resave", path.string(), "-o", resaved.string()}).status, 0);
+        CChannel* channel = NewChannel();
+        CIlda reader;
+        ASSERT_TRUE(reader.Load(resaved.string(), channel, 1));
+        EXPECT_EQ(Difference(channel, frames, 1), "");
     }
 }
 

@@ -12,6 +12,7 @@
 #include <string>
 
 #include "tests/ilda/ildabuilder.h"
+#include "tests/ilda/wildildafiles.h"
 
 namespace fs = std::filesystem;
 
@@ -148,6 +149,14 @@ std::map<std::string, IldaBuilder> Corpus() {
             .Point3D(1, 2, 3, 4)
             .Byte(5)
             .Byte(6);
+    // Files as other programs write them; any colours do for true-colour records here.
+    for (const wildilda::File& file : wildilda::Files(
+             [](int i) { return static_cast<uint32_t>(0x030507 * (i + 1)) & 0xFFFFFF; })) {
+        std::string name = "wild-" + file.name + ".ild";
+        for (char& ch : name)
+            ch = ch == ' ' ? '-' : ch;
+        c[name].Bytes(std::string(file.bytes.begin(), file.bytes.end()));
+    }
     return c;
 }
 

@@ -9,6 +9,7 @@
 #include "ilda/ildasections.h"
 #include "tests/ilda/ildabuilder.h"
 #include "tests/ilda/ildatesthelpers.h"
+#include "tests/ilda/wildildafiles.h"
 #include "tests/platform/unprivileged.h"
 
 namespace fs = std::filesystem;
@@ -190,11 +191,10 @@ TEST_F(IldaReaderTest, PaletteSectionIsSteppedOverByItsCount) {
     overlong.Header(2, 1000, 0, 0).PaletteEntry(9, 9, 9).Frame3D(2, 0, 1);
     EXPECT_EQ(VertexCounts(LoadBytes(overlong.Data())), std::vector<int>{2});
 
-    // The palette's own words decide whether it ends a sequence: frame 0 of 1 does, so the
-    // directly following section is passed over like a closing section.
-    IldaBuilder last;
-    last.Header(2, 1, 0, 1).PaletteEntry(9, 9, 9).Frame3D(2, 0, 1).Frame3D(5, 0, 1);
-    EXPECT_EQ(VertexCounts(LoadBytes(last.Data())), std::vector<int>{5});
+    // A palette's numbers, like a frame's, select nothing: both frames after it are read.
+    IldaBuilder numbered;
+    numbered.Header(2, 1, 0, 1).PaletteEntry(9, 9, 9).Frame3D(2, 0, 1).Frame3D(5, 0, 1);
+    EXPECT_EQ(VertexCounts(LoadBytes(numbered.Data())), (std::vector<int>{2, 5}));
 }
 
 TEST_F(IldaReaderTest, SequencesAndNumbering) {
@@ -202,10 +202,16 @@ TEST_F(IldaReaderTest, SequencesAndNumbering) {
     two.Frame3D(1, 0, 2).Frame3D(2, 1, 2).End(2).Frame3D(3, 0, 2).Frame3D(4, 1, 2).End(2);
     EXPECT_EQ(VertexCounts(LoadBytes(two.Data())), (std::vector<int>{1, 2, 3, 4}));
 
-    // No section is ever the last of its sequence: all are frames, the closing one empty.
+    // Numbers select nothing: every section of points is a frame, a section of none is not.
     IldaBuilder zeros;
     zeros.Frame3D(2, 0, 0).Frame3D(3, 0, 0).Header(0, 0, 0, 0, "END");
-    EXPECT_EQ(VertexCounts(LoadBytes(zeros.Data())), (std::vector<int>{2, 3, 0}));
+    EXPECT_EQ(VertexCounts(LoadBytes(zeros.Data())), (std::vector<int>{2, 3}));
+
+    // A section of no points between frames closes a sequence without ending the file.
+    IldaBuilder closedTwice;
+    closedTwice.Frame3D(2, 0, 1).End(1).End(1).Frame3D(3, 5, 2).Header(1, 0, 9, 9);
+    closedTwice.Header(1, 2, 7, 3).Point2D(1, 1, 0).Point2D(2, 2, 0);
+    EXPECT_EQ(VertexCounts(LoadBytes(closedTwice.Data())), (std::vector<int>{2, 3, 2}));
 
     // A true-colour section before indexed ones is read like them: every section is a frame.
     // (Passing format 5 over would leave out what most current show software writes.)
@@ -215,7 +221,7 @@ TEST_F(IldaReaderTest, SequencesAndNumbering) {
     EXPECT_EQ(VertexCounts(LoadBytes(trueColourFirst.Data())), (std::vector<int>{1, 2, 3}));
 }
 
-TEST_F(IldaReaderTest, EarlyLastPointBitEndsTheSectionButNotTheFile) {
+TEST_F(IldaReaderTest, TheLastPointBitEndsNothing) {
     // A font file of other show software: the last-point bit on the second of four records.
     IldaBuilder b;
     b.Header(0, 4, 0, 3)
@@ -225,13 +231,78 @@ TEST_F(IldaReaderTest, EarlyLastPointBitEndsTheSectionButNotTheFile) {
         .Point3D(64, 64, 0, 0x8001);
     b.Frame3D(5, 1, 3);
     b.Header(1, 3, 2, 3).Point2D(1, 1, 0x8000).Point2D(2, 2, 0).Point2D(3, 3, 0x8000).End(3);
-    EXPECT_EQ(VertexCounts(LoadBytes(b.Data())), (std::vector<int>{2, 5, 1}));
+    CChannel* channel = LoadBytes(b.Data());
+    EXPECT_EQ(VertexCounts(channel), (std::vector<int>{4, 5, 3}));
+    const CVector* v = channel->FirstFrame()->FirstThing()->FirstVertex();
+    for (const float x : {1.0f, 2.0f, 3.0f, 4.0f}) {
+        ASSERT_NE(v, nullptr);
+        EXPECT_EQ(v->x, x);
+        EXPECT_EQ(v->blank, 0);
+        EXPECT_EQ(v->colour, PaletteColour(1, 1));
+        v = v->next;
+    }
 
-    // When the counted end lies beyond the data, the parse stops at the bit.
+    // A count beyond the data: the bit does not stop the section, the end of the data does.
     IldaBuilder cut;
-    cut.Header(0, 9, 0, 2).Point3D(1, 1, 1, 0x8000).Point3D(2, 2, 2, 0);
-    cut.Frame3D(3, 1, 2);
-    EXPECT_EQ(VertexCounts(LoadBytes(cut.Data())), std::vector<int>{1});
+    cut.Header(0, 4, 0, 1).Point3D(1, 1, 1, 0x8000).Point3D(2, 2, 2, 0).Point3D(3, 3, 3, 0x8000);
+    EXPECT_EQ(VertexCounts(LoadBytes(cut.Data())), std::vector<int>{3});
+}
+
+// Files as other programs write them load with exactly the frames they hold: each point in its
+// place, blanking and colour kept, no frame lost and none added.
+TEST_F(IldaReaderTest, FilesOfOtherWritersLoadWhole) {
+    // One file's load against its true frames; a failure ends only that check.
+    const auto expectWhole = [](const CChannel* channel, const wildilda::File& file) {
+        ASSERT_EQ(channel->FrameCount(), static_cast<int>(file.frames.size()));
+        size_t f = 0;
+        for (CFrame* frame = channel->FirstFrame(); frame != nullptr; frame = frame->next) {
+            SCOPED_TRACE("frame " + std::to_string(f + 1));
+            ASSERT_EQ(frame->ThingCount(), 1);
+            const wildilda::Frame& truth = file.frames[f++];
+            ASSERT_EQ(frame->FirstThing()->VertexCount(), static_cast<int>(truth.size()));
+            const CVector* v = frame->FirstThing()->FirstVertex();
+            for (const wildilda::Point& p : truth) {
+                ASSERT_EQ(v->x, static_cast<float>(p.x >> 4));
+                ASSERT_EQ(v->y, static_cast<float>(p.y >> 4));
+                ASSERT_EQ(v->z, static_cast<float>(p.z >> 4));
+                ASSERT_EQ(v->blank, p.blank ? 1 : 0);
+                ASSERT_EQ(v->colour, p.blank ? 0u : PaletteColour(1, p.colour));
+                v = v->next;
+            }
+        }
+    };
+    for (const wildilda::File& file : wildilda::Files([](int i) { return PaletteColour(1, i); })) {
+        SCOPED_TRACE(file.name);
+        expectWhole(LoadBytes(file.bytes, 1), file);
+        expectWhole(LoadFile(file.bytes, 1), file);
+    }
+}
+
+TEST_F(IldaReaderTest, SectionsWithoutPointsAddNoFrame) {
+    struct Row {
+        const char* name;
+        std::vector<uint8_t> bytes;
+        std::vector<int> counts;
+    };
+    const Row rows[] = {
+        {"only a closing section", IldaBuilder().End(0).Data(), {0}},
+        {"closing sections of every point format",
+         IldaBuilder().Header(1, 0, 0, 0).Header(4, 0, 0, 0).Header(5, 0, 0, 0).End(0).Data(),
+         {0}},
+        {"a closing section first", IldaBuilder().End(0).Frame3D(3, 0, 1).End(1).Data(), {3}},
+        {"an empty palette before the frame",
+         IldaBuilder().Header(2, 0, 0, 0).Frame3D(3, 0, 0).Data(),
+         {3}},
+        {"a count with no whole record", IldaBuilder().Header(0, 2, 0, 1).Word(7).Data(), {0}},
+        {"a cut section after a frame",
+         IldaBuilder().Frame3D(3, 0, 2).Header(1, 2, 1, 2).Word(7).Data(),
+         {3}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        EXPECT_EQ(VertexCounts(LoadBytes(row.bytes)), row.counts);
+        EXPECT_EQ(VertexCounts(LoadFile(row.bytes)), row.counts);
+    }
 }
 
 TEST_F(IldaReaderTest, FilesThatCannotBeOpened) {
@@ -335,25 +406,24 @@ TEST_F(IldaReaderTest, TrueColourRecords) {
         uint8_t red, green, blue;
         bool blank;
         int colourIndex; // the palette entry a lit point takes
-        bool last;
     };
     const Row rows[] = {
-        {"lit", 5, 1, 0x00, 0xFF, 0x80, 0x00, false, 8, false},
-        {"blanked bit", 5, 1, 0x40, 0xFF, 0x80, 0x00, true, 0, false},
-        {"last-point bit", 5, 1, 0x80, 0xFF, 0x80, 0x00, false, 8, true},
-        {"blanked last point", 4, 1, 0xC0, 0xFF, 0x80, 0x00, true, 0, true},
-        {"other status bits ignored", 4, 1, 0x3F, 0xFF, 0x80, 0x00, false, 8, false},
-        {"black lit is blanked", 5, 1, 0x00, 0, 0, 0, true, 0, false},
-        {"black blanked", 4, 0, 0x40, 0, 0, 0, true, 0, false},
-        {"almost black stays lit", 5, 0, 0x00, 0, 0, 1, false, 0, false},
-        {"between two entries: the lower", 5, 1, 0x00, 0xFF, 0x08, 0x00, false, 0, false},
-        {"pangolin white is entry 1, not 231", 4, 0, 0x00, 0xFF, 0xFF, 0xFF, false, 1, false},
-        {"pangolin between 8 and 9", 5, 0, 0x00, 0xFF, 0x86, 0x80, false, 8, false},
-        {"pangolin blue", 5, 0, 0x00, 0x00, 0x00, 0xFF, false, 6, false},
-        {"x29 cyan", 4, 2, 0x00, 0x00, 0xFF, 0xFF, false, 16, false},
-        {"x29 orange nearer yellow", 5, 2, 0x00, 0xFF, 0x80, 0x00, false, 4, false},
-        {"x29 dark grey is its black, lit", 5, 2, 0x00, 0x20, 0x20, 0x20, false, 0, false},
-        {"ilda pale red", 4, 1, 0x00, 0xFF, 0x20, 0x20, false, 63, false},
+        {"lit", 5, 1, 0x00, 0xFF, 0x80, 0x00, false, 8},
+        {"blanked bit", 5, 1, 0x40, 0xFF, 0x80, 0x00, true, 0},
+        {"last-point bit", 5, 1, 0x80, 0xFF, 0x80, 0x00, false, 8},
+        {"blanked last point", 4, 1, 0xC0, 0xFF, 0x80, 0x00, true, 0},
+        {"other status bits ignored", 4, 1, 0x3F, 0xFF, 0x80, 0x00, false, 8},
+        {"black lit is blanked", 5, 1, 0x00, 0, 0, 0, true, 0},
+        {"black blanked", 4, 0, 0x40, 0, 0, 0, true, 0},
+        {"almost black stays lit", 5, 0, 0x00, 0, 0, 1, false, 0},
+        {"between two entries: the lower", 5, 1, 0x00, 0xFF, 0x08, 0x00, false, 0},
+        {"pangolin white is entry 1, not 231", 4, 0, 0x00, 0xFF, 0xFF, 0xFF, false, 1},
+        {"pangolin between 8 and 9", 5, 0, 0x00, 0xFF, 0x86, 0x80, false, 8},
+        {"pangolin blue", 5, 0, 0x00, 0x00, 0x00, 0xFF, false, 6},
+        {"x29 cyan", 4, 2, 0x00, 0x00, 0xFF, 0xFF, false, 16},
+        {"x29 orange nearer yellow", 5, 2, 0x00, 0xFF, 0x80, 0x00, false, 4},
+        {"x29 dark grey is its black, lit", 5, 2, 0x00, 0x20, 0x20, 0x20, false, 0},
+        {"ilda pale red", 4, 1, 0x00, 0xFF, 0x20, 0x20, false, 63},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -366,7 +436,8 @@ TEST_F(IldaReaderTest, TrueColourRecords) {
             b.Point2DTrueColour(-17, 32767, row.status, row.red, row.green, row.blue)
                 .Point2DTrueColour(16, 16, 0, 255, 255, 255);
         CChannel* channel = LoadBytes(b.Data(), row.palette);
-        ASSERT_EQ(VertexCounts(channel), std::vector<int>{row.last ? 1 : 2});
+        // The last-point bit ends nothing: the section counts two records.
+        ASSERT_EQ(VertexCounts(channel), std::vector<int>{2});
         const CVector* v = channel->FirstFrame()->FirstThing()->FirstVertex();
         EXPECT_EQ(v->x, -2.0f);
         EXPECT_EQ(v->y, 2047.0f);
@@ -426,8 +497,10 @@ TEST_F(IldaReaderTest, TrueColourSectionsFollowTheRulesOfIndexedOnes) {
     const Row rows[] = {
         {"sequence of formats 5 and 4", sequence.Data(), {3, 5, 2}},
         {"two sequences", twoSequences.Data(), {2, 4}},
-        {"early last-point bit", earlyLast.Data(), {2, 3}},
-        {"last-point bit, counted end beyond the data", lastBeyondData.Data(), {1}},
+        {"early last-point bit", earlyLast.Data(), {4, 3}},
+        // Nine records counted: the next section's bytes are read as its records, as far as
+        // whole ones go (66 bytes, six records).
+        {"last-point bit, counted end beyond the data", lastBeyondData.Data(), {6}},
         {"format 5 record cut off", cut.Data(), {3, 3}},
         {"format 4 record cut by one byte", IldaBuilder(sequence).Cut(32 + 1).Data(), {3, 5, 1}},
         {"true colour and indexed sections mixed", mixed.Data(), {2, 3, 1, 4}},

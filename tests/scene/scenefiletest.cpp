@@ -95,16 +95,24 @@ protected:
 
     // A scene as the conversion builds it: one channel of type 1 loaded from an ILDA file whose
     // frames hold the given numbers of points.
+    // A scene converted from frames of these point counts. A count of 0 may only come last: an
+    // ILDA section of no points is no frame, so such frames are added to the loaded channel as
+    // frames of one thing without vertices.
     static std::unique_ptr<CScene> ConvertedScene(const std::vector<uint16_t>& points) {
         IldaBuilder ild;
         const auto total = static_cast<uint16_t>(points.size());
         for (uint16_t i = 0; i < total; ++i)
-            ild.Frame3D(points[i], i, total);
+            if (points[i] != 0)
+                ild.Frame3D(points[i], i, total);
         ild.End(total);
         auto scene = std::make_unique<CScene>(nullptr, nullptr);
         CChannel* channel = scene->AddChannel();
         CIlda reader;
         reader.LoadBytes(ild.Data().data(), ild.Size(), channel, 1);
+        for (size_t i = static_cast<size_t>(channel->FrameCount()); i < points.size(); ++i) {
+            EXPECT_EQ(points[i], 0);
+            (void)channel->AddFrame()->AddThing();
+        }
         channel->type = 1;
         return scene;
     }
