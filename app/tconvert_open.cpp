@@ -31,8 +31,9 @@ std::string NotOpenedMessage(const std::vector<std::string>& names) {
     std::string text = names.size() == 1
                            ? "This is neither a file nor a folder, so it was not opened:\n"
                            : "These are neither files nor folders, so they were not opened:\n";
+    // Quoted, so that a name stays one name where the box runs the lines together.
     for (const std::string& name : names)
-        text += "\n" + DisplayedFileName(DecodeFileName(name)).toStdString();
+        text += "\n\"" + DisplayedFileName(DecodeFileName(name)).toStdString() + "\"";
     return text;
 }
 

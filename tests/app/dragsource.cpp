@@ -1,14 +1,17 @@
 // A drag source for trying drops on the window under a real window system, where a file
 // manager would be: `dragsource FILE...` shows a small window; pressing the mouse in it starts
 // a drag of the files' URLs (text/uri-list, each name's bytes percent-encoded, as file managers
-// write them) that can be carried to any window, by hand or with xdotool. Exit status 0 when
-// the drag was dropped and taken, 1 when it was refused or cancelled.
+// write them) that can be carried to any window, by hand or with xdotool. The target fetches
+// the data from the source once the drop has happened, so the program stays a few seconds after
+// it, then ends: exit status 0 when the drag was dropped and taken, 1 when it was refused or
+// cancelled.
 
 #include <QApplication>
 #include <QDrag>
 #include <QLabel>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QTimer>
 #include <QUrl>
 
 #include <string>
@@ -33,7 +36,8 @@ protected:
         data->setUrls(urls);
         drag->setMimeData(data);
         const Qt::DropAction done = drag->exec(Qt::CopyAction | Qt::LinkAction, Qt::CopyAction);
-        QCoreApplication::exit(done == Qt::IgnoreAction ? 1 : 0);
+        QTimer::singleShot(5000,
+                           [done] { QCoreApplication::exit(done == Qt::IgnoreAction ? 1 : 0); });
     }
 
 private:

@@ -267,7 +267,7 @@ TEST_P(EntryWithNamesTest, ListsPreviewsOrSearchesWhatItIsGiven) {
     } else {
         ASSERT_EQ(themed.size(), 1u);
         for (const std::string& name : row.notOpened)
-            EXPECT_TRUE(themed[0].contains(DisplayedFileName(files.Item(name))))
+            EXPECT_TRUE(themed[0].contains(u'"' + DisplayedFileName(files.Item(name)) + u'"'))
                 << themed[0].toStdString();
         EXPECT_EQ(dialogs.asked.front().themedType, static_cast<int>(mtWarning));
     }
@@ -338,6 +338,11 @@ struct DragOutcome {
 DragOutcome DragAndDrop(QWidget* target, const QList<QUrl>& urls) {
     QMimeData data;
     data.setUrls(urls);
+    // File managers offer the names as plain text too, which edit boxes would take.
+    QStringList texts;
+    for (const QUrl& url : urls)
+        texts.push_back(url.toString());
+    data.setText(texts.join(u'\n'));
     const QPoint at = target->rect().center();
     DragOutcome outcome;
     QDragEnterEvent enter(at, Qt::CopyAction | Qt::MoveAction | Qt::LinkAction, &data,
