@@ -81,8 +81,9 @@ void TConvert::SearchOpenedDirectories(const std::vector<std::string>& directori
         dirs += DecodeFileName(directory);
     }
     StartSearch(dirs, fl->Count() > 0);
-    // Cancel answered: no search, and nothing is listed.
-    if (lf->IsSearching())
+    // Cancel answered: no search (Start is enabled again; the engine's empty run that follows
+    // the answer also counts as searching), and nothing is listed.
+    if (!RzBitBtn1->isEnabled())
         AddOpenedFiles(files);
 }
 

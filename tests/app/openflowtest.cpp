@@ -462,6 +462,20 @@ TEST_F(DropTest, AFolderDroppedOnAListAsksTheSearchQuestionAndYesKeepsTheList) {
     EXPECT_EQ(window->DirectoryListBox1->Directory(), files.Item("shows"));
 }
 
+TEST_F(DropTest, AFolderAndAFileDroppedOnAListAnsweredCancelSearchAndListNothing) {
+    window->OpenNames({files.Path("wide.ild")});
+    Finish();
+    ASSERT_TRUE(InPreview(*window));
+    dialogs.confirmAnswers.push_back(TAnswer::Cancel);
+    const DragOutcome outcome =
+        DragAndDrop(window->PaintBox, {UrlOf(files.Path("shows")), UrlOf(files.Path("Tall.ild"))});
+    Finish();
+    EXPECT_TRUE(outcome.dropAccepted);
+    EXPECT_EQ(dialogs.Count(Kind::Confirm), 1);
+    EXPECT_EQ(Listed(*window), std::vector<QString>{files.Item("wide.ild")});
+    EXPECT_TRUE(SearchIdle(*window));
+}
+
 TEST_F(DropTest, DragsOfNoLocalFileAreNotTaken) {
     const DragOutcome outcome =
         DragAndDrop(window->RzPanel3, {QUrl(QStringLiteral("https://example.org/a.ild"))});
