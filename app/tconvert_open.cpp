@@ -149,7 +149,9 @@ void TConvert::dragEnterEvent(QDragEnterEvent* event) {
 }
 
 void TConvert::dragMoveEvent(QDragMoveEvent* event) {
-    if (TakesOpenedNames() && CarriesLocalNames(event->mimeData()))
+    // Moves come only after an accepted enter, which looked at the names; fetching them again
+    // from the source at every move costs a round trip each. A workflow may have started since.
+    if (TakesOpenedNames() && event->mimeData() != nullptr && event->mimeData()->hasUrls())
         event->acceptProposedAction();
     else
         event->ignore();
