@@ -81,6 +81,7 @@ TConvert::TConvert(IUserDialogs* given, const QString& baseDir, QWidget* owner)
     : QWidget(owner), ownDialogs(given ? nullptr : std::make_unique<QtUserDialogs>()),
       dialogs(given ? given : ownDialogs.get()), hookBinding(*this), SaveDialog1(*dialogs) {
     BuildLayout();
+    TakeDrops();
 
     const TWorkingDirectories place = PlaceWorkingDirectories(
         EncodeFileName(baseDir.isEmpty() ? ExecutableDirectory() : baseDir), DataDirectory(),

@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/tsavedialog.h"
 #include "app/userdialogs.h"
@@ -121,6 +122,18 @@ public:
     // The text after the last separator of path (the name a saved file keeps); path itself
     // when it has none.
     [[nodiscard]] static QString FileNamePart(const QString& path);
+
+    // Opens what the desktop hands the window (the file arguments, a drop), names as bytes,
+    // absolute. Names that are neither files nor directories are listed in one themed warning.
+    // With a directory among them: a search of the directories (the directory list shows the
+    // first), as Start would make it, asking the search question only when files are listed
+    // already; given files are listed beside what it finds. Otherwise the files are added to
+    // the found-file list as a search would add them (each once; one already listed is not
+    // added again) and the first of them is previewed from its first frame with the chosen
+    // palette, from any mode. Does nothing while TakesOpenedNames() is false.
+    void OpenNames(const std::vector<std::string>& names);
+    // False while a search, a save or a batch conversion runs; drops are then refused.
+    [[nodiscard]] bool TakesOpenedNames() const;
 
 public slots:
     // Batch conversion.
@@ -270,8 +283,25 @@ protected:
     // Enter clicks BitBtn2 and Escape clicks BitBtn3, each while visible and enabled, when the
     // focused control leaves the key to the window. A focused list keeps Enter for itself.
     void keyPressEvent(QKeyEvent* event) override;
+    // Files and folders dropped from a file manager go to OpenNames; while it would refuse
+    // them the drag is ignored, so the cursor shows that no drop is taken.
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
+    // Starts a search of dirs (directories joined by ';'): a first start, without the search
+    // question, when askFirst is false or from welcome and convert mode; otherwise as Start
+    // on the idle search panel, after the question.
+    void StartSearch(const QString& dirs, bool askFirst);
+    // Drops land on the window: the edit boxes would otherwise take a dragged name as text.
+    void TakeDrops();
+    // The steps of OpenNames.
+    void SearchOpenedDirectories(const std::vector<std::string>& directories,
+                                 const std::vector<std::string>& files);
+    void PreviewOpenedFiles(const std::vector<std::string>& files);
+    void AddOpenedFiles(const std::vector<std::string>& files);
+
     void BuildLayout();
     void BuildPreviewPanel();
     void BuildWelcomePanel();

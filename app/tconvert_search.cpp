@@ -86,6 +86,10 @@ void ExecuteSearchOf(TLMDSearchFileGrep& lf, const QString& directory) {
 } // namespace
 
 void TConvert::RzBitBtn1Click() {
+    StartSearch(DirectoryListBox1->Directory(), true);
+}
+
+void TConvert::StartSearch(const QString& dirs, bool askFirst) {
     RzPanel3->hide();
     fl->setEnabled(true);
     BitBtn3->setEnabled(false);
@@ -110,11 +114,11 @@ void TConvert::RzBitBtn1Click() {
 
     // The conversion Start button is enabled in welcome and convert mode only: every start
     // disables it, so it tells a first start from one made on the idle search panel.
-    if (BitBtn1->isEnabled()) {
+    if (BitBtn1->isEnabled() || !askFirst) {
         BitBtn1->setEnabled(false);
         fl->show();
         sp1->show();
-        ExecuteSearchOf(*lf, DirectoryListBox1->Directory());
+        ExecuteSearchOf(*lf, dirs);
         setWindowTitle(QStringLiteral("File Searching Started."));
         sp1->SetCaption(QStringLiteral(" Ilda File Search"));
         DriveComboBox1->setEnabled(false);
@@ -154,7 +158,7 @@ void TConvert::RzBitBtn1Click() {
     BitBtn1->setEnabled(false);
     fl->show();
     sp1->show();
-    ExecuteSearchOf(*lf, DirectoryListBox1->Directory());
+    ExecuteSearchOf(*lf, dirs);
     setWindowTitle(QStringLiteral("File Searching Started."));
     sp1->SetCaption(QStringLiteral(" Ilda File Search"));
     ShowStatus(RzLabel21, Qt::red,

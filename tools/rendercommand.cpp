@@ -12,9 +12,6 @@
 #include <string>
 #include <sys/stat.h>
 
-#include <QBuffer>
-#include <QByteArray>
-#include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
 
@@ -27,7 +24,6 @@
 #include "model/cvector.h"
 #include "model/geometry.h"
 #include "platform/messagehook.h"
-#include "platform/outputfile.h"
 #include "render/cscreen.h"
 #include "render/drawbuffers.h"
 #include "scene/settings.h"
@@ -35,6 +31,7 @@
 #include "tools/messagecollector.h"
 #include "tools/outofmemory.h"
 #include "tools/paletteoption.h"
+#include "tools/previewpicture.h"
 
 namespace {
 
@@ -109,31 +106,6 @@ bool IsDirectory(const std::string& path) {
     return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
-// Encodes the picture as PNG and writes it in one piece; false (reported) on failure.
-bool WritePng(const QImage& image, const std::string& path) {
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    if (!buffer.open(QIODevice::WriteOnly) || !image.save(&buffer, "PNG")) {
-        std::fprintf(stderr, "%s: %s: cannot encode the picture\n", kName, path.c_str());
-        return false;
-    }
-    COutputFile out(path);
-    if (!out.Open() || !out.Write(bytes.constData(), static_cast<size_t>(bytes.size())) ||
-        !out.Commit()) {
-        std::fprintf(stderr, "%s: %s: cannot write the file\n", kName, path.c_str());
-        return false;
-    }
-    return true;
-}
-
-// Qt's own warnings (about the runtime directory of the off-screen platform, say) are not
-// errors of this command and would break its one-line error output; only critical and fatal
-// messages get through.
-void QuietQtMessages(QtMsgType type, const QMessageLogContext&, const QString& message) {
-    if (type == QtCriticalMsg || type == QtFatalMsg)
-        std::fprintf(stderr, "%s: %s\n", kName, message.toLocal8Bit().constData());
-}
-
 struct Options {
     std::string input;
     std::string output;
@@ -195,15 +167,12 @@ void MarkPoints(CScreen& screen, CFrame* frame) {
     }
 }
 
-// The preview's draw of one frame: BeginDraw, Clear(0), RenderFrame without placements or
-// scene, EndDraw without dots; with the diagnostic options, the marks on top of that.
+// The preview's draw of one frame; with the diagnostic options, the marks on top of that.
 void Draw(const Options& o, CScreen& screen, CChannel* channel, CFrame* frame) {
-    screen.BeginDraw();
-    screen.Clear(0);
-    screen.RenderFrame(nullptr, nullptr, nullptr, channel, frame, o.time);
-    if (o.blanked)
-        ShowBlankedMoves(screen);
-    screen.EndDraw(false);
+    DrawPreviewFrame(screen, channel, frame, o.time, [&o](CScreen& drawn) {
+        if (o.blanked)
+            ShowBlankedMoves(drawn);
+    });
     if (o.points && screen.bits != nullptr)
         MarkPoints(screen, frame);
 }
@@ -218,7 +187,7 @@ int RenderOne(const Options& o, CChannel* channel, CScreen& screen) {
         return 1;
     }
     Draw(o, screen, channel, frame);
-    return WritePng(*screen.Image(), o.output) ? 0 : 1;
+    return WritePng(*screen.Image(), o.output, kName) ? 0 : 1;
 }
 
 int RenderEachToDirectory(const Options& o, CChannel* channel, CScreen& screen) {
@@ -227,7 +196,7 @@ int RenderEachToDirectory(const Options& o, CChannel* channel, CScreen& screen) 
         Draw(o, screen, channel, frame);
         char name[32];
         std::snprintf(name, sizeof name, "frame-%0*d.png", digits, frame->Index());
-        if (!WritePng(*screen.Image(), o.output + "/" + name))
+        if (!WritePng(*screen.Image(), o.output + "/" + name, kName))
             return 1;
     }
     std::printf("%s: %d frames -> %s/\n", o.input.c_str(), channel->FrameCount(), o.output.c_str());
@@ -279,7 +248,7 @@ int RenderSheet(const Options& o, CChannel* channel, CScreen& screen) {
                          QString::number(frame->Index()));
     }
     painter.end();
-    if (!WritePng(sheet, o.output))
+    if (!WritePng(sheet, o.output, kName))
         return 1;
     std::printf("%s: %lld frames -> %s\n", o.input.c_str(), frames, o.output.c_str());
     return 0;
@@ -364,14 +333,8 @@ int RunRender(int argc, char** argv) {
         return 2;
     }
 
-    // Text needs Qt's font machinery, which needs an application object and, on a machine
-    // without a display, the off-screen platform.
-    if (std::getenv("QT_QPA_PLATFORM") == nullptr)
-        ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    qInstallMessageHandler(QuietQtMessages);
-    int qtArgc = 1;
-    char* qtArgv[] = {argv[0], nullptr};
-    QGuiApplication app(qtArgc, qtArgv);
+    // Text needs Qt's font machinery, which needs an application object.
+    const PictureApplication app(kName, argv[0]);
 
     // Start-up order of the window: settings, angle tables, then the surface and the model.
     if (haveSettings)

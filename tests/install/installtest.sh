@@ -1,11 +1,14 @@
 #!/usr/bin/env bash
 # Installs the build into a temporary prefix and checks what an installed copy gives its user:
 # the desktop entry, AppStream metadata and file type pass their validators, the icons and
-# manual pages are in place, and the installed trellion-cli reports its version and converts.
-#   installtest.sh BUILD_DIR VERSION
+# manual pages are in place, the installed trellion-cli reports its version and converts, the
+# desktop entry offers the window for ILDA files, and the thumbnailer's command line, run as a
+# file manager runs it, draws a picture.
+#   installtest.sh BUILD_DIR VERSION PNGPROBE
 set -euo pipefail
 build=$1
 version=$2
+pngprobe=$3
 id=uk.co.halvorn.Trellion
 
 work=$(mktemp -d)
@@ -20,7 +23,7 @@ cmake --install "$build" --prefix "$prefix" >/dev/null
 
 for f in bin/trellion bin/trellion-cli \
     share/applications/$id.desktop share/metainfo/$id.metainfo.xml \
-    share/mime/packages/$id.xml \
+    share/mime/packages/$id.xml share/thumbnailers/trellion.thumbnailer \
     share/icons/hicolor/scalable/apps/$id.svg share/icons/hicolor/256x256/apps/$id.png \
     share/man/man1/trellion.1.gz share/man/man1/trellion-cli.1.gz \
     share/doc/trellion/copyright share/doc/trellion/changelog.gz \
@@ -35,6 +38,14 @@ appstreamcli validate --no-net "$prefix/share/metainfo/$id.metainfo.xml"
 grep -q "<release version=\"$version\"" "$prefix/share/metainfo/$id.metainfo.xml" ||
     fail "the metadata does not name release $version"
 xmllint --noout "$prefix/share/mime/packages/$id.xml" "$prefix/share/icons/hicolor/scalable/apps/$id.svg"
+
+# The menu entry offers the window for ILDA files, handing it the files chosen; the metadata
+# names the file type.
+desktop=$prefix/share/applications/$id.desktop
+grep -qx 'Exec=trellion %F' "$desktop" || fail "the desktop entry does not pass files (Exec)"
+grep -qx 'MimeType=application/x-ilda;' "$desktop" || fail "the desktop entry names no ILDA type"
+grep -q '<mediatype>application/x-ilda</mediatype>' "$prefix/share/metainfo/$id.metainfo.xml" ||
+    fail "the metadata does not name the ILDA type"
 
 # The file type as the desktop sees it once the database is built: glob and magic.
 out=$(update-mime-database "$prefix/share/mime" 2>&1) || fail "update-mime-database: $out"
@@ -82,6 +93,46 @@ header() { printf 'ILDA\0\0\0\0beam\0\0\0\0test\0\0\0\0\0'"$1"'\0\0\0\1\0\0'; }
 "$cli" convert "$work/beam.ild" -o "$work/scenes" >/dev/null
 [ "$(head -c4 "$work/scenes/beam.scn")" = SCN7 ] || fail "the conversion wrote no scene file"
 
+echo "-- thumbnailer"
+thumbnailer=$prefix/share/thumbnailers/trellion.thumbnailer
+[ "$(head -n1 "$thumbnailer")" = "[Thumbnailer Entry]" ] || fail "thumbnailer: no entry group"
+grep -qx 'MimeType=application/x-ilda;' "$thumbnailer" || fail "thumbnailer: no ILDA type"
+tryexec=$(sed -n 's/^TryExec=//p' "$thumbnailer")
+exec_line=$(sed -n 's/^Exec=//p' "$thumbnailer")
+[ -n "$tryexec" ] && [ -n "$exec_line" ] || fail "thumbnailer: no TryExec or Exec"
+# A file manager finds the programs in PATH, splits the Exec line into words and puts the size,
+# the input file and the output file in place of %s, %i and %o; names with spaces stay whole.
+thumbnail() { # SIZE INPUT OUTPUT
+    local word words=()
+    read -ra split <<<"$exec_line"
+    for word in "${split[@]}"; do
+        case $word in
+            %s) words+=("$1") ;;
+            %i) words+=("$2") ;;
+            %o) words+=("$3") ;;
+            *) words+=("$word") ;;
+        esac
+    done
+    PATH=$prefix/bin:$PATH "${words[@]}"
+}
+PATH=$prefix/bin:$PATH command -v "$tryexec" >/dev/null || fail "thumbnailer: no $tryexec"
+# A diagonal line across the whole range, in the Ilda palette's colour 1.
+{
+    header '\2'
+    printf '\301\200\301\200\0\0\0\1\076\200\076\200\0\0\200\1'
+    header '\0'
+} >"$work/laser show.ild"
+thumbnail 128 "$work/laser show.ild" "$work/thumb nail.png" || fail "the thumbnailer failed"
+read -r size lit < <("$pngprobe" "$work/thumb nail.png") || fail "the thumbnail is no PNG"
+[ "$size" = 128x128 ] || fail "the thumbnail is $size, not 128x128"
+[ "$lit" -gt 0 ] || fail "the thumbnail is blank"
+# A file without points draws nothing: no picture, a failure for the file manager to show.
+header '\0' >"$work/empty.ild"
+if thumbnail 128 "$work/empty.ild" "$work/empty.png" 2>/dev/null; then
+    fail "the thumbnailer succeeded for a file without points"
+fi
+[ ! -e "$work/empty.png" ] || fail "the thumbnailer wrote a picture of a file without points"
+
 echo "-- shell completion"
 bash -n "$prefix/share/bash-completion/completions/trellion-cli"
 completions=$(
@@ -104,8 +155,10 @@ completions=$(
     complete_words trellion-cli che
     complete_words trellion-cli check --j
     complete_words trellion-cli check ''
+    complete_words trellion-cli thumbnail --size 128 ''
+    complete_words trellion-cli thumbnail --size 128 show.ild ''
 )
-[ "$completions" = $'convert\n--palette\nx29\nfiles:scn\ncheck\n--json\nfiles:ild' ] ||
+[ "$completions" = $'convert\n--palette\nx29\nfiles:scn\ncheck\n--json\nfiles:ild\nfiles:ild\nfiles:png' ] ||
     fail "completions: $(printf '%q' "$completions")"
 
 echo "install test passed"

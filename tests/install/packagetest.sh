@@ -22,7 +22,8 @@ deb=$work/trellion_${version}_amd64.deb
 contents=$(dpkg-deb --contents "$deb" | awk '{print $NF}')
 for f in ./usr/bin/trellion ./usr/bin/trellion-cli ./usr/share/man/man1/trellion.1.gz \
     ./usr/share/man/man1/trellion-cli.1.gz ./usr/share/doc/trellion/copyright \
-    ./usr/share/doc/trellion/changelog.gz; do
+    ./usr/share/doc/trellion/changelog.gz ./usr/share/thumbnailers/trellion.thumbnailer \
+    ./usr/share/applications/uk.co.halvorn.Trellion.desktop; do
     grep -qx -- "$f" <<<"$contents" || fail "the package lacks $f"
 done
 
