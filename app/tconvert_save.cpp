@@ -56,9 +56,7 @@ QString IldaDirectoryClosing(int saved, int selected, const char* lead) {
         return QString::fromLatin1(lead) +
                QStringLiteral("Finished Saving Selected Files to ILDA Files Directory");
     return QString::fromLatin1(lead) +
-           QStringLiteral("Saved %1 of %2 Selected Files to ILDA Files Directory")
-               .arg(saved)
-               .arg(selected);
+           QStringLiteral("Saved %1 of %2 Files to ILDA Files Directory").arg(saved).arg(selected);
 }
 
 QString ChosenDirectoriesClosing(int saved, int selected, const char* lead) {
@@ -66,9 +64,7 @@ QString ChosenDirectoriesClosing(int saved, int selected, const char* lead) {
         return QString::fromLatin1(lead) +
                QStringLiteral("Finished Saving Selected Files to Chosen Directories");
     return QString::fromLatin1(lead) +
-           QStringLiteral("Saved %1 of %2 Selected Files to Chosen Directories")
-               .arg(saved)
-               .arg(selected);
+           QStringLiteral("Saved %1 of %2 Files to Chosen Directories").arg(saved).arg(selected);
 }
 
 const QString destinationEnding =

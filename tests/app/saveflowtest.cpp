@@ -254,7 +254,7 @@ TEST_P(SaveExistingTest, AFileInTheIldaDirectoryIsReplacedOnlyWhenAskedAbout) {
     EXPECT_EQ(FilesIn(ildaDir), QStringList({"x.ild"}));
     EXPECT_EQ(window->sp1->Caption(),
               replaced ? QStringLiteral("Finished Saving Selected Files to ILDA Files Directory")
-                       : QStringLiteral("Saved 0 of 1 Selected Files to ILDA Files Directory"));
+                       : QStringLiteral("Saved 0 of 1 Files to ILDA Files Directory"));
     ExpectIdleSearchPanel();
 }
 
@@ -328,10 +328,8 @@ TEST_F(SaveFlowTest, AnIldaDirectoryThatCannotBeWrittenEndsTheSaveAtTheFirstFile
                                                    "be written to this directory: saving ends "
                                                    "here.")}));
     EXPECT_EQ(dialogs.asked.size(), 3u);
-    EXPECT_EQ(closingStatus,
-              QStringLiteral("\n Saved 0 of 3 Selected Files to ILDA Files Directory"));
-    EXPECT_EQ(window->sp1->Caption(),
-              QStringLiteral("Saved 0 of 3 Selected Files to ILDA Files Directory"));
+    EXPECT_EQ(closingStatus, QStringLiteral("\n Saved 0 of 3 Files to ILDA Files Directory"));
+    EXPECT_EQ(window->sp1->Caption(), QStringLiteral("Saved 0 of 3 Files to ILDA Files Directory"));
     EXPECT_EQ(ReadFile(ildaDir), "not a directory");
     ExpectIdleSearchPanel();
 }
@@ -468,8 +466,7 @@ TEST_F(SaveFlowTest, TwoFilesIntoChosenDirectoriesUnderTheNamesConfirmed) {
     PressSave();
     ASSERT_EQ(dialogs.Count(Kind::SaveFile), 4);
     EXPECT_EQ(dialogs.asked[dialogs.asked.size() - 2].request.initialDir, second);
-    EXPECT_EQ(window->sp1->Caption(),
-              QStringLiteral("Saved 0 of 2 Selected Files to Chosen Directories"));
+    EXPECT_EQ(window->sp1->Caption(), QStringLiteral("Saved 0 of 2 Files to Chosen Directories"));
 }
 
 TEST_F(SaveFlowTest, ACancelledDialogWritesNothingAndTheBatchGoesOn) {
