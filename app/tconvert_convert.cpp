@@ -24,6 +24,7 @@
 #include "app/tdrivecombobox.h"
 #include "app/tfilelistbox.h"
 #include "app/tfileobjects.h"
+#include "app/tfilewrite.h"
 #include "app/tglyphbutton.h"
 #include "app/tradiogroup.h"
 #include "app/tstatuspanel.h"
@@ -142,8 +143,9 @@ void TConvert::BitBtn1Click() {
 
     // Scene files written in quick succession are shown a few times a second, not one by one.
     FileListBox2->BeginAdding(std::chrono::milliseconds(50));
-    int i = 0;
-    for (; i < count; ++i) {
+    // Only the scene files actually written count as converted.
+    int written = 0;
+    for (int i = 0; i < count; ++i) {
         // A click on Close quits the application: the batch ends here like a Stop.
         if (TOneEventDispatch::Run())
             stopRequested = true;
@@ -182,10 +184,28 @@ void TConvert::BitBtn1Click() {
                 memoryAction = "save";
                 // No deletion first: the scene file replaces an existing one only once it is
                 // complete, so a failed write leaves the previous file in place.
-                (void)SaveSceneFile(file.scene.get(), EncodeFileName(targetDir + u'/' + name));
-                Edit2->setText(QStringLiteral("Saving File :: ") + DisplayedFileName(name));
-                Edit2->repaint();
-                FileListBox2->AddItem(name);
+                const QString target = targetDir + u'/' + name;
+                TFileWrite write(target);
+                if (write.Run(
+                        [&] { return SaveSceneFile(file.scene.get(), EncodeFileName(target)); })) {
+                    ++written;
+                    Edit2->setText(QStringLiteral("Saving File :: ") + DisplayedFileName(name));
+                    Edit2->repaint();
+                    FileListBox2->AddItem(name);
+                } else {
+                    Edit2->setText(QStringLiteral("Not Saved :: ") + DisplayedFileName(name));
+                    Edit2->repaint();
+                    // A directory that cannot be written, or is full, fails every file alike:
+                    // one box, and the batch ends. A file's own failure is reported and the
+                    // batch goes on.
+                    const bool destination = write.DestinationFailed();
+                    write.Report(destination ? QStringLiteral("Nothing can be written to this "
+                                                              "directory: the conversion ends "
+                                                              "here.")
+                                             : QString());
+                    if (destination)
+                        stopRequested = true;
+                }
             }
             file.Release();
         } catch (const std::bad_alloc&) {
@@ -209,7 +229,8 @@ void TConvert::BitBtn1Click() {
         }
     }
 
-    const QString final = QStringLiteral("Finished converting %1 of %2 files.").arg(i).arg(count);
+    const QString final =
+        QStringLiteral("Finished converting %1 of %2 files.").arg(written).arg(count);
     sp1->SetFontColour(Qt::black);
     sp1->hide();
     Edit1->setText(final);

@@ -125,7 +125,8 @@ void TConvert::StartSearch(const QString& dirs, bool askFirst) {
         return;
     }
 
-    fl->SetMultiSelect(false);
+    // Cancel leaves the panel as it was before Start, the selection and Save included, so the
+    // list keeps multi-selection (and with it the selection) until a search really starts.
     switch (dialogs->Confirm(laterStartQuestion, TConfirmButtons::YesNoCancel)) {
     case TAnswer::Cancel:
         lf->Cancel();
@@ -137,7 +138,7 @@ void TConvert::StartSearch(const QString& dirs, bool askFirst) {
         RzBitBtn6->setEnabled(true);
         RzBitBtn5->setEnabled(true);
         RzBitBtn4->setEnabled(true);
-        fl->SetMultiSelect(true);
+        RzBitBtn2->setEnabled(true);
         Label1->setText(QStringLiteral("Select Folder or Directory to Start From Below"));
         setWindowTitle(StandardTitle());
         ShowStatus(RzLabel21, Qt::black, SearchPanelHint());
@@ -152,6 +153,7 @@ void TConvert::StartSearch(const QString& dirs, bool askFirst) {
     case TAnswer::Yes:
         break;
     }
+    fl->SetMultiSelect(false);
     Edit1->hide();
     FileListBox1->hide();
     DirectoryListBox1->resize(DirectoryListBox1->width(), searchListHeight);
@@ -233,9 +235,11 @@ void TConvert::lfFileChange(QObject*, const QString& name) {
 }
 
 void TConvert::lfFound(QObject*, const TLMDSPFileRecord& record) {
-    // No duplicate check: a file found by two searches is listed twice. The item is the path
-    // as the file system gave it; the list shows what it can of it.
-    fl->Add(record.dir + record.fileName);
+    // The item is the path as the file system gave it; the list shows what it can of it. A
+    // search that keeps the files found before may meet them again: each is listed once.
+    const QString path = record.dir + record.fileName;
+    if (!fl->Contains(path))
+        fl->Add(path);
 }
 
 void TConvert::ReleaseSearchPaints() {

@@ -20,6 +20,8 @@ public:
     int Add(const QString& text);
     // Removes every item.
     void Clear();
+    // Whether an item is exactly text.
+    [[nodiscard]] bool Contains(const QString& text) const { return foundItems->Contains(text); }
 
     void SetCaption(const QString& text) { foundItems->SetCaption(text); }
     [[nodiscard]] QString Caption() const { return foundItems->Caption(); }

@@ -60,6 +60,32 @@ int TFoundListModel::Add(const QString& text) {
     return row;
 }
 
+bool TFoundListModel::Contains(const QString& text) const {
+    if (runs.empty())
+        return false;
+    // The texts that compare equal to text lie just before the place Add would give it,
+    // possibly in earlier runs; the walk back stops at the first that sorts before it.
+    const auto after =
+        std::upper_bound(runs.begin(), runs.end(), text,
+                         [this](const QString& value, const std::vector<QString>& run) {
+                             return less(value, run.back());
+                         });
+    const size_t last =
+        after == runs.end() ? runs.size() - 1 : static_cast<size_t>(after - runs.begin());
+    for (size_t index = last + 1; index-- > 0;) {
+        const std::vector<QString>& run = runs[index];
+        auto end = index == last ? std::upper_bound(run.begin(), run.end(), text, less) : run.end();
+        while (end != run.begin()) {
+            --end;
+            if (*end == text)
+                return true;
+            if (less(*end, text))
+                return false;
+        }
+    }
+    return false;
+}
+
 void TFoundListModel::Clear() {
     if (count == 0)
         return;

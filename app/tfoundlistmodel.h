@@ -28,6 +28,8 @@ public:
     [[nodiscard]] const QString& Item(int row) const;
     // Inserts text in its sorted place; returns its row.
     int Add(const QString& text);
+    // Whether an item is exactly text (found by binary search).
+    [[nodiscard]] bool Contains(const QString& text) const;
     void Clear();
 
     void SetCaption(const QString& text);

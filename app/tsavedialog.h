@@ -23,7 +23,13 @@ public:
     // Shows the dialog; true when the user confirmed a name, which is then in FileName().
     [[nodiscard]] bool Execute();
 
+    // The directory of the last name confirmed in this dialog, as the dialog gave it; empty
+    // until one is. Lives as long as the dialog, which is the window's: nothing is kept
+    // between runs.
+    [[nodiscard]] QString LastDirectory() const { return lastDirectory; }
+
 private:
     IUserDialogs& dialogs;
     TSaveFileRequest options;
+    QString lastDirectory;
 };

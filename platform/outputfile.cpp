@@ -75,6 +75,8 @@ extern "C" void RemoveTemporariesAndEnd(int signal) {
 
 std::atomic<bool> unnamedTemporaries{true};
 
+thread_local COutputFailure lastFailure;
+
 // A name for a link to the finished file, unlikely to exist; the caller retries on EEXIST.
 std::string TemporaryName(const std::string& directory, const std::string& base) {
     static std::atomic<unsigned> counter{0};
@@ -123,6 +125,7 @@ struct COutputFile::Background {
     bool pending = false; // `buffer` holds bytes the thread has not finished writing
     bool stop = false;
     bool failed = false;
+    int error = 0; // errno of the failed write
 };
 
 COutputFile::COutputFile(std::string target, size_t bufferSize)
@@ -135,6 +138,8 @@ COutputFile::~COutputFile() {
 bool COutputFile::Open() {
     Abort();
     failed_ = false;
+    error_ = 0;
+    destinationFailed_ = false;
     flushed_ = 0;
     used_ = 0;
 
@@ -150,10 +155,11 @@ bool COutputFile::Open() {
         }
         if (::stat(resolved.c_str(), &existing) == 0) {
             exists = true;
-            if (!S_ISREG(existing.st_mode) || ::access(resolved.c_str(), W_OK) != 0) {
-                failed_ = true;
-                return false;
-            }
+            // Refusing this one file; only a read-only file system stops every other file too.
+            if (!S_ISREG(existing.st_mode))
+                return Fail(S_ISDIR(existing.st_mode) ? EISDIR : EINVAL, false);
+            if (::access(resolved.c_str(), W_OK) != 0)
+                return Fail(errno, errno == EROFS);
         }
     }
 
@@ -162,10 +168,8 @@ bool COutputFile::Open() {
     const std::string directory = DirectoryOf(resolved);
     if (unnamedTemporaries.load())
         fd_ = ::open(directory.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
-    if (fd_ < 0 && !OpenNamedTemporary(directory, BaseNameOf(resolved))) {
-        failed_ = true;
-        return false;
-    }
+    if (fd_ < 0 && !OpenNamedTemporary(directory, BaseNameOf(resolved)))
+        return FailIn(errno);
     resolvedTarget_ = resolved;
     replacing_ = exists;
     ::fchmod(fd_, exists ? (existing.st_mode & 07777) : DefaultFileMode());
@@ -196,8 +200,10 @@ bool COutputFile::WriteAll(const void* data, size_t size, uint64_t offset) {
                 continue;
             return false;
         }
-        if (done == 0)
+        if (done == 0) {
+            errno = EIO;
             return false;
+        }
         bytes += done;
         size -= static_cast<size_t>(done);
         offset += static_cast<uint64_t>(done);
@@ -221,10 +227,10 @@ bool COutputFile::FlushBuffer(bool handOver) {
         return true;
     if (handOver && HandOver())
         return !failed_;
-    if (failed_ || !WriteRange(buffer_.get(), used_, flushed_)) {
-        failed_ = true;
+    if (failed_)
         return false;
-    }
+    if (!WriteRange(buffer_.get(), used_, flushed_))
+        return FailIn(errno);
     flushed_ += used_;
     used_ = 0;
     return true;
@@ -249,7 +255,7 @@ bool COutputFile::HandOver() {
     std::unique_lock<std::mutex> lock(b.mutex);
     b.done.wait(lock, [&b] { return !b.pending; });
     if (b.failed) {
-        failed_ = true;
+        FailIn(b.error);
         return true;
     }
     buffer_.swap(b.buffer);
@@ -270,7 +276,7 @@ bool COutputFile::WaitForBackground() {
     std::unique_lock<std::mutex> lock(b.mutex);
     b.done.wait(lock, [&b] { return !b.pending; });
     if (b.failed)
-        failed_ = true;
+        FailIn(b.error);
     return !b.failed;
 }
 
@@ -298,8 +304,11 @@ void COutputFile::RunBackground(Background* background) {
         const uint64_t offset = b.offset;
         lock.unlock();
         const bool ok = WriteRange(b.buffer.get(), size, offset);
+        const int error = ok ? 0 : errno;
         lock.lock();
         b.pending = false;
+        if (!ok && !b.failed)
+            b.error = error;
         b.failed = b.failed || !ok;
         b.done.notify_all();
     }
@@ -314,10 +323,8 @@ bool COutputFile::Write(const void* data, size_t size) {
         if (!FlushBuffer())
             return false;
         if (size >= capacity_) {
-            if (!WriteRange(data, size, flushed_)) {
-                failed_ = true;
-                return false;
-            }
+            if (!WriteRange(data, size, flushed_))
+                return FailIn(errno);
             flushed_ += size;
             return true;
         }
@@ -352,10 +359,8 @@ bool COutputFile::WriteAt(uint64_t offset, const void* data, size_t size) {
         if (!WaitForBackground())
             return false;
         const size_t inFile = static_cast<size_t>(std::min<uint64_t>(size, flushed_ - offset));
-        if (!WriteAll(bytes, inFile, offset)) {
-            failed_ = true;
-            return false;
-        }
+        if (!WriteAll(bytes, inFile, offset))
+            return FailIn(errno);
         bytes += inFile;
         size -= inFile;
         offset += inFile;
@@ -372,6 +377,9 @@ bool COutputFile::Commit() {
     const bool written = fd_ >= 0 && !failed_ && WaitForBackground() && FlushBuffer(false);
     StopBackground();
     if (!written || (replacing_ && ::fsync(fd_) != 0) || !PutInPlace()) {
+        // Abort's own calls would overwrite the reason.
+        if (written)
+            FailIn(errno);
         failed_ = true;
         Abort();
         return false;
@@ -464,6 +472,39 @@ void COutputFile::RemoveTemporariesOnTermination() {
     action.sa_flags = SA_RESETHAND | SA_NODEFER;
     ::sigaction(SIGINT, &action, nullptr);
     ::sigaction(SIGTERM, &action, nullptr);
+}
+
+bool COutputFile::Fail(int error, bool destination) {
+    if (error_ == 0 && error != 0) {
+        error_ = error;
+        destinationFailed_ = destination;
+        lastFailure = COutputFailure{target_, error, destination};
+    }
+    failed_ = true;
+    return false;
+}
+
+bool COutputFile::IsDestinationError(int error) {
+    switch (error) {
+    case EACCES:
+    case EPERM:
+    case EROFS:
+    case ENOENT:
+    case ENOTDIR:
+    case ENOSPC:
+    case EDQUOT:
+        return true;
+    default:
+        return false;
+    }
+}
+
+COutputFailure LastOutputFailure() {
+    return lastFailure;
+}
+
+void ClearLastOutputFailure() {
+    lastFailure = COutputFailure{};
 }
 
 void COutputFile::SetUnnamedTemporaries(bool use) {

@@ -67,6 +67,11 @@ public:
 
     bool Failed() const { return failed_; }
     const std::string& Target() const { return target_; }
+    // Why the file failed: the system's error number (errno) of the first failure, 0 while it
+    // has not failed or when it failed for a misuse of its own (WriteAt past Tell); and whether
+    // that failure is the destination's (see LastOutputFailure) rather than this file's.
+    int Error() const { return error_; }
+    bool DestinationFailed() const { return destinationFailed_; }
 
     // Installs handlers for SIGINT and SIGTERM that remove every named temporary file of this
     // process and then end it by the same signal. For programs that have no handlers of their
@@ -89,6 +94,11 @@ private:
     void RunBackground(Background* background);
     bool WriteAll(const void* data, size_t size, uint64_t offset);
     bool WriteRange(const void* data, size_t size, uint64_t offset);
+    // Marks the file failed for the system error `error` (the first one is kept) and records
+    // it as this thread's last output failure. Always false.
+    bool Fail(int error, bool destination);
+    // Fail for an error of the destination directory, when IsDestinationError says so.
+    bool FailIn(int error) { return Fail(error, IsDestinationError(error)); }
     bool OpenNamedTemporary(const std::string& directory, const std::string& base);
     bool PutInPlace();
     bool LinkUnnamed(const std::string& name);
@@ -107,4 +117,27 @@ private:
     bool replacing_ = false;                 // the target existed when the file was opened
     std::unique_ptr<Background> background_; // from the first hand-over until Commit or Abort
     bool backgroundUnavailable_ = false;     // no thread could be started
+    int error_ = 0;
+    bool destinationFailed_ = false;
+
+public:
+    // Whether a system error met while creating, writing or putting a file in place is the
+    // destination's: its directory cannot be written (EACCES, EPERM, EROFS), is gone or is no
+    // directory (ENOENT, ENOTDIR), or has no room left (ENOSPC, EDQUOT). Every other file
+    // written there would fail alike. Other errors (EFBIG, ENAMETOOLONG, EISDIR, ...) are the
+    // file's own.
+    [[nodiscard]] static bool IsDestinationError(int error);
 };
+
+// The last output file of the calling thread that failed since ClearLastOutputFailure: its
+// target, its Error() and whether the destination was at fault. Code that reports a failed
+// write with a fixed text (the scene and ILDA writers) gives its caller no reason; the caller
+// finds it here. error is 0 when no output file has failed since the clear (the writer then
+// failed for a reason of its own, before or after the file).
+struct COutputFailure {
+    std::string target;
+    int error = 0;
+    bool destination = false;
+};
+[[nodiscard]] COutputFailure LastOutputFailure();
+void ClearLastOutputFailure();

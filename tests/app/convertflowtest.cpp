@@ -211,7 +211,8 @@ TEST_F(ConvertFlowTest, AnErrorOnTheThirdOfFiveNamesItAndEndsTheBatchThere) {
               std::vector<QString>({QStringLiteral("        The Following File is Corrupt  c.ild "
                                                    "\n Remove  c.ild  from the Files to be "
                                                    "Converted")}));
-    EXPECT_EQ(window->Edit1->text(), QStringLiteral("Finished converting 3 of 5 files."));
+    // Two scene files were written.
+    EXPECT_EQ(window->Edit1->text(), QStringLiteral("Finished converting 2 of 5 files."));
     EXPECT_EQ(FilesIn(sceneDir), QStringList({"a.scn", "b.scn"}));
     EXPECT_EQ(SceneFrames("a.scn"), 1);
     EXPECT_EQ(SceneFrames("b.scn"), 2);
@@ -244,7 +245,7 @@ TEST_F(ConvertFlowTest, OneEventIsDispatchedBeforeEachFile) {
     EXPECT_EQ(reader.seen,
               QStringList({"*.ild", "Converting File 1 of 5 a.ild", "Converting File 2 of 5 b.ild",
                            " Remove Corrupt File :: c.ild"}));
-    EXPECT_EQ(window->Edit1->text(), QStringLiteral("Finished converting 3 of 5 files."));
+    EXPECT_EQ(window->Edit1->text(), QStringLiteral("Finished converting 2 of 5 files."));
     QCoreApplication::processEvents();
     EXPECT_EQ(reader.seen.size(), 6);
 }
@@ -278,7 +279,7 @@ TEST_F(ConvertFlowTest, StartAfterAFailedBatchBeginsAtTheFirstFile) {
         RaisingReports raising(IsCannotOpen);
         window->BitBtn1->click();
     }
-    EXPECT_EQ(window->Edit1->text(), QStringLiteral("Finished converting 2 of 3 files."));
+    EXPECT_EQ(window->Edit1->text(), QStringLiteral("Finished converting 1 of 3 files."));
     EXPECT_EQ(FilesIn(sceneDir), QStringList({"a.scn"}));
     QFile::remove(sceneDir + QStringLiteral("/a.scn"));
     QFile::remove(ildaDir + QStringLiteral("/b.ild"));
@@ -479,12 +480,14 @@ TEST_F(ConvertFlowTest, AnUnopenableFileIsReportedNotConvertedAndItsSceneFileSur
     EXPECT_EQ(ReadFile(sceneDir + QStringLiteral("/b.scn")), "the user's own b.scn");
     EXPECT_EQ(SceneFrames("a.scn"), 1);
     EXPECT_EQ(SceneFrames("c.scn"), 3);
-    EXPECT_EQ(window->Edit1->text(), QStringLiteral("Finished converting 3 of 3 files."));
+    // Nothing was written for b.ild.
+    EXPECT_EQ(window->Edit1->text(), QStringLiteral("Finished converting 2 of 3 files."));
     EXPECT_EQ(window->FileListBox2->Items(), QStringList({"a.scn", "b.scn", "c.scn"}));
 }
 
 // A scene file that cannot be written (here: past the process's file size limit) is reported
-// by the writer, the scene file it would have replaced keeps its bytes, the batch goes on.
+// with the writer's text, the file and the reason; the scene file it would have replaced keeps
+// its bytes; the failure is the file's own, so the batch goes on.
 TEST_F(ConvertFlowTest, AFailedWriteLeavesThePreviousSceneFile) {
     WriteFile(ildaDir + QStringLiteral("/big.ild"), IldaFile(40, 300));
     WriteFile(ildaDir + QStringLiteral("/small.ild"), IldaFile(1, 4));
@@ -495,11 +498,75 @@ TEST_F(ConvertFlowTest, AFailedWriteLeavesThePreviousSceneFile) {
         FileSizeLimit limit(64 * 1024);
         window->BitBtn1->click();
     }
-    EXPECT_EQ(dialogs.Texts(Kind::Themed), std::vector<QString>({"Cannot save file."}));
+    EXPECT_EQ(dialogs.Texts(Kind::Themed),
+              std::vector<QString>({QStringLiteral("Cannot save file.\n \n") + sceneDir +
+                                    QStringLiteral("/big.scn\nFile too large.")}));
     EXPECT_EQ(ReadFile(sceneDir + QStringLiteral("/big.scn")), previous);
     EXPECT_EQ(SceneFrames("small.scn"), 1);
     EXPECT_EQ(FilesIn(sceneDir), QStringList({"big.scn", "small.scn"}));
-    EXPECT_EQ(window->Edit1->text(), QStringLiteral("Finished converting 2 of 2 files."));
+    EXPECT_EQ(window->Edit1->text(), QStringLiteral("Finished converting 1 of 2 files."));
+    EXPECT_EQ(window->Edit2->text(), QStringLiteral("Saving File :: small.scn"));
+}
+
+// A destination nothing can be written to. The tests run as root, whom permissions do not
+// stop, so the right-hand directory is made unwritable for everyone after the list showed it:
+// a regular file in its place (every path below it fails with ENOTDIR), or nothing at all
+// (ENOENT). The batch ends at its first file with one box naming that file and the reason,
+// counts no file as converted, and leaves no status saying a file is being saved.
+struct DestinationCase {
+    const char* name;
+    bool plainFile; // a regular file in place of the directory; otherwise the directory is gone
+    const char* reason;
+};
+
+class ConvertDestinationTest : public ConvertFlowTest,
+                               public ::testing::WithParamInterface<DestinationCase> {};
+
+TEST_P(ConvertDestinationTest, EndsTheBatchAtTheFirstFileAndCountsNothingConverted) {
+    const DestinationCase& row = GetParam();
+    PutIldaFiles({"a.ild", "b.ild", "c.ild", "d.ild"});
+    ASSERT_TRUE(QDir(sceneDir).removeRecursively());
+    if (row.plainFile)
+        WriteFile(sceneDir, "not a directory");
+    window->BitBtn1->click();
+
+    EXPECT_EQ(dialogs.Texts(Kind::Themed),
+              std::vector<QString>({QStringLiteral("Cannot save file.\n \n") + sceneDir +
+                                    QStringLiteral("/a.scn\n") + QString::fromUtf8(row.reason) +
+                                    QStringLiteral(".\n \nNothing can be written to this "
+                                                   "directory: the conversion ends here.")}));
+    EXPECT_EQ(dialogs.asked.size(), 1u);
+    EXPECT_EQ(dialogs.asked[0].themedType, mtError);
+    EXPECT_EQ(window->Edit1->text(), QStringLiteral("Finished converting 0 of 4 files."));
+    EXPECT_EQ(window->Edit2->text(), QStringLiteral("Not Saved :: a.scn"));
+    EXPECT_EQ(window->FileListBox2->Count(), 0);
+    EXPECT_EQ(row.plainFile, QFileInfo(sceneDir).isFile());
+    EXPECT_TRUE(window->stopRequested);
+    ExpectIdleControls();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Destinations, ConvertDestinationTest,
+    ::testing::Values(DestinationCase{"ARegularFileInItsPlace", true, "Not a directory"},
+                      DestinationCase{"Removed", false, "No such file or directory"}),
+    [](const ::testing::TestParamInfo<DestinationCase>& info) {
+        return std::string(info.param.name);
+    });
+
+// A failure of one file (a directory of the scene file's name stands in its way) is the file's
+// own: it is named with the reason, the other files are converted, and only they count.
+TEST_F(ConvertFlowTest, AFileThatCannotBeWrittenIsNamedAndTheBatchGoesOn) {
+    PutIldaFiles({"a.ild", "b.ild", "c.ild"});
+    ASSERT_TRUE(QDir().mkpath(sceneDir + QStringLiteral("/b.scn")));
+    window->BitBtn1->click();
+    EXPECT_EQ(dialogs.Texts(Kind::Themed),
+              std::vector<QString>({QStringLiteral("Cannot save file.\n \n") + sceneDir +
+                                    QStringLiteral("/b.scn\nIs a directory.")}));
+    EXPECT_EQ(SceneFrames("a.scn"), 1);
+    EXPECT_EQ(SceneFrames("c.scn"), 3);
+    EXPECT_EQ(window->Edit1->text(), QStringLiteral("Finished converting 2 of 3 files."));
+    EXPECT_EQ(window->Edit2->text(), QStringLiteral("Saving File :: c.scn"));
+    EXPECT_FALSE(window->stopRequested);
 }
 
 // Memory running out while a file loads, for real: a child process converts under an address
@@ -530,7 +597,7 @@ TEST_F(ConvertFlowTest, RunningOutOfMemoryIsReportedAsSuchAndWritesNothing) {
         window->BitBtn1->click();
         const bool reported = dialogs.Texts(Kind::Information) == std::vector<QString>{expected};
         const bool shown =
-            window->Edit1->text() == QStringLiteral("Finished converting 1 of 2 files.");
+            window->Edit1->text() == QStringLiteral("Finished converting 0 of 2 files.");
         const bool nothingWritten = FilesIn(sceneDir).isEmpty();
         ::_exit(reported ? (shown ? (nothingWritten ? 0 : 3) : 2) : 1);
     }

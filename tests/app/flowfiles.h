@@ -77,9 +77,10 @@ inline QStringList FilesIn(const QString& dir) {
     return QDir(dir).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
 }
 
-// The reader's report of a file it cannot open (and the writer's of one it cannot create).
+// The reader's report of a file it cannot open, and the writer's of one it cannot create (which
+// the window shows with the file and the reason below it).
 inline bool IsCannotOpen(const std::string& text) {
-    return text == "Cannot open Ilda file.";
+    return text.rfind("Cannot open Ilda file.", 0) == 0;
 }
 
 // While it lives, reports of the file code whose text `raises` accepts throw a

@@ -223,7 +223,11 @@ void WithinSaving(TConvert& w, TAnswer destination, const std::function<void()>&
     w.fl->SetSelected(0, true);
     w.fl->SetSelected(1, true);
     auto& dialogs = static_cast<ScriptedUserDialogs&>(w.Dialogs());
-    dialogs.confirmAnswers = {destination, TAnswer::Yes};
+    // Saved into the ILDA directory, a.ild replaces itself there once that is answered Yes.
+    if (destination == TAnswer::Yes)
+        dialogs.confirmAnswers = {destination, TAnswer::Yes, TAnswer::Yes};
+    else
+        dialogs.confirmAnswers = {destination, TAnswer::Yes};
     dialogs.saveAnswers = {w.SceneDirectory() + QStringLiteral("/a.ild")};
     flowfiles::DuringReports look([&](const std::string&) { verify(); });
     w.RzBitBtn2->click();
@@ -308,8 +312,8 @@ const std::vector<ModeCase> modeCases = {
          AnswerNext(w, TAnswer::Cancel);
          w.RzBitBtn1->click();
      },
-     // The Cancel answer leaves Save disabled.
-     With(searchIdleChecks, {{"RzBitBtn2", Aspect::Disabled}})},
+     // The Cancel answer gives the whole idle panel back, Save included.
+     searchIdleChecks},
     {"ConvertFromSearchIdle",
      [](TConvert& w) {
          w.Search->click();

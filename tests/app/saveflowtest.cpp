@@ -217,23 +217,127 @@ TEST_F(SaveFlowTest, WhileSavingTheStatusShowsTheFileAndTheSearchPanelIsDisabled
     EXPECT_EQ(looked, 1);
 }
 
-TEST_F(SaveFlowTest, AFileAlreadyInTheIldaDirectoryIsRewrittenInPlace) {
-    const QString original = ildaDir + QStringLiteral("/x.ild");
-    WriteFile(original, Ilda2D(3, 20));
-    WriteFile(otherDir + QStringLiteral("/x.ild"), Ilda2D(3, 20));
-    const QByteArray expected = Expected(otherDir + QStringLiteral("/x.ild"), 2);
-    ASSERT_NE(expected, ReadFile(original));
-    List({original}, {0});
+// A file already in the ILDA directory is replaced only when the user says so (No is the
+// default): also when it is the very file being re-saved.
+struct ExistingCase {
+    const char* name;
+    bool inPlace; // the selected file is the one in the ILDA directory
+    TAnswer answer;
+};
+
+class SaveExistingTest : public SaveFlowTest, public ::testing::WithParamInterface<ExistingCase> {};
+
+TEST_P(SaveExistingTest, AFileInTheIldaDirectoryIsReplacedOnlyWhenAskedAbout) {
+    const ExistingCase& row = GetParam();
+    const QString existing = ildaDir + QStringLiteral("/x.ild");
+    const QByteArray before = Ilda2D(3, 20);
+    WriteFile(existing, before);
+    const QString source = row.inPlace ? existing : otherDir + QStringLiteral("/x.ild");
+    if (!row.inPlace)
+        WriteFile(source, Ilda2D(4, 10));
+    const QByteArray expected = Expected(source, 2);
+    ASSERT_NE(expected, before);
+    List({source}, {0});
     window->RzRadioGroup1->SetItemIndex(2);
+    dialogs.confirmAnswers = {TAnswer::Yes, row.answer, TAnswer::Yes};
+    PressSave();
+    ASSERT_EQ(dialogs.Count(Kind::Confirm), 3);
+    EXPECT_EQ(dialogs.asked[1].text,
+              QStringLiteral("  The File  ") + existing +
+                  QStringLiteral("  Already Exists\n \n    YES :: Replace the Existing File\n\n "
+                                 "    NO :: Keep the Existing File\n     and do not Save this "
+                                 "File\n"));
+    EXPECT_EQ(dialogs.asked[1].buttons, TConfirmButtons::YesNo);
+    EXPECT_EQ(dialogs.asked[1].defaultButton, TAnswer::No);
+    const bool replaced = row.answer == TAnswer::Yes;
+    EXPECT_EQ(ReadFile(existing), replaced ? expected : before);
+    EXPECT_EQ(FilesIn(ildaDir), QStringList({"x.ild"}));
+    EXPECT_EQ(window->sp1->Caption(),
+              replaced ? QStringLiteral("Finished Saving Selected Files to ILDA Files Directory")
+                       : QStringLiteral("Saved 0 of 1 Files to ILDA Files Directory"));
+    ExpectIdleSearchPanel();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Answers, SaveExistingTest,
+    ::testing::Values(ExistingCase{"InPlaceYesRewritesIt", true, TAnswer::Yes},
+                      ExistingCase{"InPlaceNoKeepsIt", true, TAnswer::No},
+                      ExistingCase{"FromElsewhereYesReplacesIt", false, TAnswer::Yes},
+                      ExistingCase{"FromElsewhereNoKeepsIt", false, TAnswer::No},
+                      ExistingCase{"FromElsewhereClosedKeepsIt", false, TAnswer::Cancel}),
+    [](const ::testing::TestParamInfo<ExistingCase>& info) {
+        return std::string(info.param.name);
+    });
+
+// Two found files of one name from different folders: the second would replace the copy this
+// save has just written from the first, so that is asked, with No as the default.
+struct SameNameCase {
+    const char* name;
+    TAnswer answer;
+    int kept; // which found file the copy holds at the end
+};
+
+class SaveSameNameTest : public SaveFlowTest, public ::testing::WithParamInterface<SameNameCase> {};
+
+TEST_P(SaveSameNameTest, TheSecondOfOneNameReplacesTheFirstOnlyWhenAskedAbout) {
+    const SameNameCase& row = GetParam();
+    const QStringList paths = {foundDir + QStringLiteral("/one/show.ild"),
+                               foundDir + QStringLiteral("/two/show.ild")};
+    WriteFile(paths[0], IldaFile(2, 12));
+    WriteFile(paths[1], IldaFile(5, 12));
+    List(paths, {0, 1});
+    dialogs.confirmAnswers = {TAnswer::Yes, row.answer, TAnswer::Yes};
+    PressSave();
+    const QString copy = ildaDir + QStringLiteral("/show.ild");
+    ASSERT_EQ(dialogs.Count(Kind::Confirm), 3);
+    EXPECT_EQ(dialogs.asked[1].text,
+              QStringLiteral("  The File  ") + copy + QStringLiteral("  Was Just Saved from\n  ") +
+                  paths[0] + QStringLiteral("\n \n    YES :: Replace it with\n  ") + paths[1] +
+                  QStringLiteral("\n\n     NO :: Keep it\n     and do not "
+                                 "Save this File\n"));
+    EXPECT_EQ(dialogs.asked[1].defaultButton, TAnswer::No);
+    EXPECT_EQ(ReadFile(copy), Expected(paths[row.kept], 1));
+    EXPECT_EQ(FilesIn(ildaDir), QStringList({"show.ild"}));
+}
+
+INSTANTIATE_TEST_SUITE_P(Answers, SaveSameNameTest,
+                         ::testing::Values(SameNameCase{"YesTakesTheSecond", TAnswer::Yes, 1},
+                                           SameNameCase{"NoKeepsTheFirst", TAnswer::No, 0}),
+                         [](const ::testing::TestParamInfo<SameNameCase>& info) {
+                             return std::string(info.param.name);
+                         });
+
+// An ILDA directory nothing can be written to (the tests run as root, whom permissions do not
+// stop, so a regular file takes the directory's place: ENOTDIR for every path below it). One
+// box names the first file and the reason, and saving ends there; the closing texts say that
+// nothing was saved.
+TEST_F(SaveFlowTest, AnIldaDirectoryThatCannotBeWrittenEndsTheSaveAtTheFirstFile) {
+    Found(3, {0, 1, 2});
+    ASSERT_TRUE(QDir(ildaDir).removeRecursively());
+    WriteFile(ildaDir, "not a directory");
+    QString closingStatus;
+    dialogs.onAsked = [&](const ScriptedUserDialogs::Asked& asked) {
+        if (asked.text == selectionQuestion)
+            closingStatus = window->RzLabel21->text();
+    };
     dialogs.confirmAnswers = {TAnswer::Yes, TAnswer::Yes};
     PressSave();
-    EXPECT_EQ(ReadFile(original), expected);
-    EXPECT_EQ(FilesIn(ildaDir), QStringList({"x.ild"}));
+    EXPECT_EQ(dialogs.Texts(Kind::Themed),
+              std::vector<QString>({cannotOpen + QStringLiteral("\n \n") + ildaDir +
+                                    QStringLiteral("/a.ild\nNot a directory.\n \nNothing can "
+                                                   "be written to this directory: saving ends "
+                                                   "here.")}));
+    EXPECT_EQ(dialogs.asked.size(), 3u);
+    EXPECT_EQ(closingStatus, QStringLiteral("\n Saved 0 of 3 Files to ILDA Files Directory"));
+    EXPECT_EQ(window->sp1->Caption(), QStringLiteral("Saved 0 of 3 Files to ILDA Files Directory"));
+    EXPECT_EQ(ReadFile(ildaDir), "not a directory");
+    ExpectIdleSearchPanel();
 }
 
 // A rewrite that fails for real (past the process's file size limit), with the writer's
 // report answered or raising: the file being re-saved keeps every byte, nothing is left
-// beside it, and the batch goes on to the next file.
+// beside it, the report names the file and the reason, and the batch goes on to the next file
+// (the file, not the directory, is at fault).
 struct FailedRewriteCase {
     const char* name;
     bool raises;
@@ -249,7 +353,8 @@ TEST_P(SaveFailedRewriteTest, TheFileInTheIldaDirectorySurvivesByteForByte) {
     const QString small = foundDir + QStringLiteral("/y.ild");
     WriteFile(small, IldaFile(1, 3));
     List({original, small}, {0, 1});
-    dialogs.confirmAnswers = {TAnswer::Yes, TAnswer::Yes};
+    // Save into the ILDA directory, replace x.ild there, keep the selection.
+    dialogs.confirmAnswers = {TAnswer::Yes, TAnswer::Yes, TAnswer::Yes};
     std::optional<RaisingReports> raising;
     if (GetParam().raises)
         raising.emplace(IsCannotOpen);
@@ -259,7 +364,9 @@ TEST_P(SaveFailedRewriteTest, TheFileInTheIldaDirectorySurvivesByteForByte) {
     }
     EXPECT_EQ(ReadFile(original), before);
     EXPECT_EQ(FilesIn(ildaDir), QStringList({"x.ild", "y.ild"}));
-    EXPECT_EQ(dialogs.Texts(Kind::Themed), std::vector<QString>({cannotOpen}));
+    EXPECT_EQ(dialogs.Texts(Kind::Themed),
+              std::vector<QString>({cannotOpen + QStringLiteral("\n \n") + original +
+                                    QStringLiteral("\nFile too large.")}));
     EXPECT_EQ(dialogs.Texts(Kind::Information),
               GetParam().raises ? std::vector<QString>({CorruptMessage("x.ild")})
                                 : std::vector<QString>());
@@ -273,51 +380,48 @@ INSTANTIATE_TEST_SUITE_P(Failures, SaveFailedRewriteTest,
                              return std::string(info.param.name);
                          });
 
-// The file keeps its own name whatever is typed in the dialog; the dialog's overwrite question
-// was about the typed name, so replacing a file of the own name is asked about.
+// The name confirmed in the dialog is the name written, typed or not. The dialog's own
+// question covered replacing a file of that name, so nothing more is asked, and a file of the
+// found file's own name is left alone.
 struct TypedNameCase {
     const char* name;
     const char* typed;
-    std::optional<TAnswer> replaceAnswer; // none: no question expected
-    bool replaced;
+    QStringList filesAfter;
+    bool ownReplaced;
 };
 
 class SaveTypedNameTest : public SaveFlowTest,
                           public ::testing::WithParamInterface<TypedNameCase> {};
 
-TEST_P(SaveTypedNameTest, AnExistingFileOfTheOwnNameIsReplacedOnlyWhenAskedAbout) {
+TEST_P(SaveTypedNameTest, TheConfirmedNameIsTheNameWritten) {
     const TypedNameCase& row = GetParam();
     const QStringList paths = Found(1, {0});
     const QString own = otherDir + QStringLiteral("/a.ild");
     WriteFile(own, "the user's own a.ild");
-    dialogs.confirmAnswers = {TAnswer::No};
-    if (row.replaceAnswer)
-        dialogs.confirmAnswers.push_back(*row.replaceAnswer);
-    dialogs.confirmAnswers.push_back(TAnswer::Yes);
+    dialogs.confirmAnswers = {TAnswer::No, TAnswer::Yes};
     dialogs.saveAnswers = {otherDir + u'/' + row.typed};
     PressSave();
 
-    const std::vector<QString> questions = dialogs.Texts(Kind::Confirm);
-    ASSERT_EQ(questions.size(), row.replaceAnswer ? 3u : 2u);
-    if (row.replaceAnswer) {
-        EXPECT_TRUE(questions[1].contains(own)) << questions[1].toStdString();
-        EXPECT_EQ(dialogs.asked[2].buttons, TConfirmButtons::YesNo);
-    }
-    EXPECT_EQ(ReadFile(own), row.replaced ? Expected(paths[0], 1) : "the user's own a.ild");
-    EXPECT_EQ(FilesIn(otherDir), QStringList({"a.ild"}));
+    EXPECT_EQ(dialogs.Texts(Kind::Confirm),
+              std::vector<QString>({destinationQuestion, selectionQuestion}));
+    EXPECT_EQ(ReadFile(otherDir + u'/' + row.typed), Expected(paths[0], 1));
+    EXPECT_EQ(ReadFile(own), row.ownReplaced ? Expected(paths[0], 1) : "the user's own a.ild");
+    EXPECT_EQ(FilesIn(otherDir), row.filesAfter);
     EXPECT_TRUE(FilesIn(ildaDir).isEmpty());
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Names, SaveTypedNameTest,
-    ::testing::Values(TypedNameCase{"OtherNameAnsweredNo", "typed.ild", TAnswer::No, false},
-                      TypedNameCase{"OtherNameAnsweredYes", "typed.ild", TAnswer::Yes, true},
-                      TypedNameCase{"OwnNameConfirmedInTheDialog", "a.ild", std::nullopt, true}),
+    ::testing::Values(TypedNameCase{"ANewName", "rainbow.ild", {"a.ild", "rainbow.ild"}, false},
+                      TypedNameCase{"TheOwnName", "a.ild", {"a.ild"}, true}),
     [](const ::testing::TestParamInfo<TypedNameCase>& info) {
         return std::string(info.param.name);
     });
 
-TEST_F(SaveFlowTest, TwoFilesIntoChosenDirectoriesEachUnderItsOwnName) {
+// Each dialog starts in the folder chosen last, in this save or an earlier one of the run (the
+// ILDA directory until a folder is chosen); each file goes under the name confirmed, and the
+// closing texts name no directory.
+TEST_F(SaveFlowTest, TwoFilesIntoChosenDirectoriesUnderTheNamesConfirmed) {
     const QStringList paths = Found(2, {0, 1});
     const QString first = temp.path() + QStringLiteral("/first choice");
     const QString second = temp.path() + QStringLiteral("/second choice");
@@ -325,6 +429,11 @@ TEST_F(SaveFlowTest, TwoFilesIntoChosenDirectoriesEachUnderItsOwnName) {
     QDir().mkpath(second);
     dialogs.confirmAnswers = {TAnswer::No, TAnswer::Yes};
     dialogs.saveAnswers = {first + QStringLiteral("/a.ild"), second + QStringLiteral("/show.ild")};
+    QString closingStatus;
+    dialogs.onAsked = [&](const ScriptedUserDialogs::Asked& asked) {
+        if (asked.text == selectionQuestion)
+            closingStatus = window->RzLabel21->text();
+    };
     PressSave();
 
     ASSERT_EQ(dialogs.Count(Kind::SaveFile), 2);
@@ -334,7 +443,7 @@ TEST_F(SaveFlowTest, TwoFilesIntoChosenDirectoriesEachUnderItsOwnName) {
             continue;
         SCOPED_TRACE(dialog);
         EXPECT_EQ(asked.text, QStringLiteral("Save Ilda File"));
-        EXPECT_EQ(asked.request.initialDir, ildaDir);
+        EXPECT_EQ(asked.request.initialDir, dialog == 0 ? ildaDir : first);
         EXPECT_EQ(asked.request.fileName, dialog == 0 ? "a.ild" : "b.ild");
         EXPECT_EQ(asked.request.filter, QStringLiteral("Ilda File(.ild)|*.ild"));
         EXPECT_EQ(asked.request.defaultExt, QStringLiteral(".ild"));
@@ -342,12 +451,22 @@ TEST_F(SaveFlowTest, TwoFilesIntoChosenDirectoriesEachUnderItsOwnName) {
         ++dialog;
     }
     EXPECT_EQ(ReadFile(first + QStringLiteral("/a.ild")), Expected(paths[0], 1));
-    EXPECT_EQ(ReadFile(second + QStringLiteral("/b.ild")), Expected(paths[1], 1));
+    EXPECT_EQ(ReadFile(second + QStringLiteral("/show.ild")), Expected(paths[1], 1));
     EXPECT_EQ(FilesIn(first), QStringList({"a.ild"}));
-    EXPECT_EQ(FilesIn(second), QStringList({"b.ild"}));
+    EXPECT_EQ(FilesIn(second), QStringList({"show.ild"}));
     EXPECT_TRUE(FilesIn(ildaDir).isEmpty());
+    EXPECT_EQ(closingStatus,
+              QStringLiteral("\n Finished Saving Selected Files to Chosen Directories"));
     EXPECT_EQ(window->sp1->Caption(), QStringLiteral("Finished Saving Files to Chosen Directory"));
     ExpectIdleSearchPanel();
+
+    // The next save of the run starts where the last one ended.
+    dialogs.confirmAnswers = {TAnswer::No, TAnswer::Yes};
+    dialogs.saveAnswers = {std::nullopt, std::nullopt};
+    PressSave();
+    ASSERT_EQ(dialogs.Count(Kind::SaveFile), 4);
+    EXPECT_EQ(dialogs.asked[dialogs.asked.size() - 2].request.initialDir, second);
+    EXPECT_EQ(window->sp1->Caption(), QStringLiteral("Saved 0 of 2 Files to Chosen Directories"));
 }
 
 TEST_F(SaveFlowTest, ACancelledDialogWritesNothingAndTheBatchGoesOn) {
@@ -423,11 +542,12 @@ TEST_F(SaveFlowTest, AnUnopenableFileIsNotOfferedForSavingIntoAChosenDirectory) 
     EXPECT_EQ(FilesIn(otherDir), QStringList({"b.ild"}));
 }
 
+// Every answer ends the save with the whole idle search panel back, Save included; closing the
+// box keeps the selection, as Yes does.
 struct ClosingCase {
     const char* name;
     TAnswer answer;
     int selectedAfter;
-    bool ended;
 };
 
 class SaveClosingTest : public SaveFlowTest, public ::testing::WithParamInterface<ClosingCase> {};
@@ -439,33 +559,20 @@ TEST_P(SaveClosingTest, TheClosingQuestionKeepsOrClearsTheSelection) {
     PressSave();
     EXPECT_EQ(window->fl->SelectedCount(), row.selectedAfter);
     EXPECT_TRUE(window->fl->MultiSelect());
-    if (row.ended) {
-        ExpectIdleSearchPanel();
-    } else {
-        // No ending: the Save click still re-enables its own buttons.
-        EXPECT_FALSE(window->RzBitBtn2->isEnabled());
-        EXPECT_FALSE(window->DirectoryListBox1->isEnabled());
-        EXPECT_TRUE(window->RzBitBtn1->isEnabled());
-        EXPECT_TRUE(window->RzBitBtn4->isEnabled());
-        EXPECT_TRUE(window->RzBitBtn5->isEnabled());
-        EXPECT_TRUE(window->RzBitBtn6->isEnabled());
-        EXPECT_TRUE(window->RzRadioGroup1->isEnabled());
-        EXPECT_TRUE(window->DriveComboBox1->isEnabled());
-        EXPECT_EQ(window->RzLabel21->text(),
-                  QStringLiteral("\n Finished Saving Selected Files to ILDA Files Directory"));
-    }
+    ExpectIdleSearchPanel();
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Answers, SaveClosingTest,
-    ::testing::Values(ClosingCase{"YesKeepsTheSelection", TAnswer::Yes, 2, true},
-                      ClosingCase{"NoDeselectsEveryItem", TAnswer::No, 0, true},
-                      ClosingCase{"EscapeOrCloseBoxEndsNothing", TAnswer::Cancel, 2, false}),
+    ::testing::Values(ClosingCase{"YesKeepsTheSelection", TAnswer::Yes, 2},
+                      ClosingCase{"NoDeselectsEveryItem", TAnswer::No, 0},
+                      ClosingCase{"EscapeOrCloseBoxKeepsTheSelection", TAnswer::Cancel, 2}),
     [](const ::testing::TestParamInfo<ClosingCase>& info) { return std::string(info.param.name); });
 
 // The same with the desktop's own boxes, answered from the keyboard: Enter takes the default
-// Yes of the destination question, and Escape on the closing question performs no ending.
-TEST_F(SaveFlowTest, EscapeOnTheRealClosingQuestionEndsNothing) {
+// Yes of the destination question, and Escape on the closing question keeps the selection and
+// gives the idle search panel back, Save included.
+TEST_F(SaveFlowTest, EscapeOnTheRealClosingQuestionKeepsTheSelectionAndEnablesSave) {
     window = std::make_unique<TConvert>(nullptr, baseDir);
     window->show();
     window->Convert->click();
@@ -478,25 +585,31 @@ TEST_F(SaveFlowTest, EscapeOnTheRealClosingQuestionEndsNothing) {
     EXPECT_EQ(keys.seen[1].text, selectionQuestion);
     EXPECT_EQ(FilesIn(ildaDir), QStringList({"a.ild", "c.ild"}));
     EXPECT_EQ(window->fl->SelectedCount(), 2);
-    EXPECT_FALSE(window->RzBitBtn2->isEnabled());
-    EXPECT_FALSE(window->DirectoryListBox1->isEnabled());
+    ExpectIdleSearchPanel();
 }
 
-// Enter on the question before a file of the own name is replaced keeps the file.
-TEST_F(SaveFlowTest, EnterOnTheReplaceQuestionKeepsTheExistingFile) {
+// Enter on the desktop's own replace question keeps the file in the ILDA directory: No is its
+// default, while the destination and closing questions keep Yes.
+TEST_F(SaveFlowTest, EnterOnTheRealReplaceQuestionKeepsTheExistingFile) {
+    window = std::make_unique<TConvert>(nullptr, baseDir);
+    window->show();
+    window->Convert->click();
+    Settle();
     Found(1, {0});
-    const QString own = otherDir + QStringLiteral("/a.ild");
-    WriteFile(own, "the user's own a.ild");
-    dialogs.confirmAnswers = {TAnswer::No, TAnswer::No, TAnswer::Yes};
-    dialogs.saveAnswers = {otherDir + QStringLiteral("/typed.ild")};
+    const QString existing = ildaDir + QStringLiteral("/a.ild");
+    WriteFile(existing, "the user's own a.ild");
+    ModalBoxKeys keys({Qt::Key_Return, Qt::Key_Return, Qt::Key_Return});
     PressSave();
-    ASSERT_EQ(dialogs.Count(Kind::Confirm), 3);
-    EXPECT_TRUE(dialogs.asked[2].text.contains(own));
-    EXPECT_EQ(dialogs.asked[2].defaultButton, TAnswer::No);
-    // The other questions keep Yes as their default.
-    EXPECT_EQ(dialogs.asked[0].defaultButton, TAnswer::Yes);
-    EXPECT_EQ(dialogs.asked[3].defaultButton, TAnswer::Yes);
-    EXPECT_EQ(ReadFile(own), "the user's own a.ild");
+    ASSERT_EQ(keys.seen.size(), 3u);
+    EXPECT_EQ(keys.seen[0].text, destinationQuestion);
+    EXPECT_TRUE(keys.seen[1].text.contains(existing)) << keys.seen[1].text.toStdString();
+    EXPECT_EQ(keys.seen[0].defaultButton, QStringLiteral("&Yes"));
+    EXPECT_EQ(keys.seen[1].defaultButton, QStringLiteral("&No"));
+    EXPECT_EQ(keys.seen[2].defaultButton, QStringLiteral("&Yes"));
+    EXPECT_EQ(keys.seen[2].text, selectionQuestion);
+    EXPECT_EQ(ReadFile(existing), "the user's own a.ild");
+    EXPECT_EQ(window->fl->SelectedCount(), 1);
+    ExpectIdleSearchPanel();
 }
 
 // Cancel to the destination question, or nothing selected: nothing is saved and the search

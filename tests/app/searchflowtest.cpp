@@ -25,6 +25,7 @@
 #include "app/tgradientpanel.h"
 #include "app/tradiogroup.h"
 #include "app/tstatuspanel.h"
+#include "tests/app/modalboxkeys.h"
 #include "tests/app/windowfixture.h"
 
 namespace {
@@ -246,12 +247,13 @@ TEST_F(SearchFlowTest, UnreadableStartDirectoryEndsNormallyWithNothingListed) {
     ExpectIdleSearchPanel(true);
 }
 
-// A later start, from the idle search panel after a first search of three files.
+// A later start, from the idle search panel after a first search of three files, with one
+// more file put in the tree since. A search lists each file once, also one that a search
+// keeping the earlier files meets again; Cancel leaves the panel as it was, the selection and
+// Save included.
 struct LaterStartCase {
     const char* name;
     TAnswer answer;
-    // Items listed once the answer's effect is over, as multiples of the three files.
-    int copies;
     bool searches;
 };
 
@@ -264,6 +266,8 @@ TEST_P(LaterStartTest, AsksAndActsOnTheAnswer) {
     FirstSearchOf(shows);
     ASSERT_EQ(window->fl->Count(), 3);
     window->fl->SetSelected(1, true);
+    window->fl->SetSelected(2, true);
+    MakeTree(shows, {"sub/d.ild"});
     WatchNotifications();
 
     dialogs.confirmAnswers.push_back(c.answer);
@@ -271,8 +275,8 @@ TEST_P(LaterStartTest, AsksAndActsOnTheAnswer) {
     ASSERT_EQ(dialogs.Count(Kind::Confirm), 1);
     EXPECT_EQ(dialogs.asked.back().text, laterStartQuestion);
     EXPECT_EQ(dialogs.asked.back().buttons, TConfirmButtons::YesNoCancel);
-    // The question turned multi-selection off, which cleared the selection.
-    EXPECT_EQ(window->fl->SelectedCount(), 0);
+    // A search turns multi-selection off, which clears the selection; Cancel keeps both.
+    EXPECT_EQ(window->fl->SelectedCount(), c.searches ? 0 : 2);
 
     if (c.searches) {
         // No empties the list before the search; Yes keeps it.
@@ -289,7 +293,7 @@ TEST_P(LaterStartTest, AsksAndActsOnTheAnswer) {
                   QStringLiteral("\n    File searching Enabled :: Please Wait Searching."));
         EXPECT_EQ(FontColour(window->RzLabel21), QColor(Qt::red));
     } else {
-        ExpectIdleSearchPanel(false);
+        ExpectIdleSearchPanel(true);
         EXPECT_FALSE(window->RzRadioGroup1->isHidden());
         EXPECT_EQ(window->Label1->text(), idleLabel1);
         // Something else in the caption: the cancel notification that follows restores it.
@@ -297,25 +301,52 @@ TEST_P(LaterStartTest, AsksAndActsOnTheAnswer) {
     }
 
     Settle();
-    std::vector<QString> expected;
-    for (const QString& path : {shows + "/a.ild", shows + "/B.ILD", shows + "/sub/c.ild"})
-        expected.insert(expected.end(), static_cast<size_t>(c.copies), path);
+    std::vector<QString> expected = {shows + "/a.ild", shows + "/B.ILD", shows + "/sub/c.ild"};
+    if (c.searches)
+        expected.push_back(shows + "/sub/d.ild");
     EXPECT_EQ(Items(), expected);
     EXPECT_EQ(dirs.size(), c.searches ? 2u : 0u);
     EXPECT_EQ(finishes, c.searches ? 1 : 0);
     EXPECT_EQ(cancels, c.searches ? 0 : 1);
-    ExpectIdleSearchPanel(c.searches);
+    EXPECT_EQ(window->fl->SelectedCount(), c.searches ? 0 : 2);
+    ExpectIdleSearchPanel(true);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Answers, LaterStartTest,
-    ::testing::Values(LaterStartCase{"YesListsEveryFileASecondTime", TAnswer::Yes, 2, true},
-                      LaterStartCase{"NoEmptiesTheListBeforeTheNewSearch", TAnswer::No, 1, true},
-                      LaterStartCase{"CancelStartsNoSearchAndKeepsTheList", TAnswer::Cancel, 1,
-                                     false}),
+    ::testing::Values(LaterStartCase{"YesKeepsTheListAndAddsOnlyNewFiles", TAnswer::Yes, true},
+                      LaterStartCase{"NoEmptiesTheListBeforeTheNewSearch", TAnswer::No, true},
+                      LaterStartCase{"CancelStartsNoSearchAndKeepsListSelectionAndSave",
+                                     TAnswer::Cancel, false}),
     [](const ::testing::TestParamInfo<LaterStartCase>& info) {
         return std::string(info.param.name);
     });
+
+// Escape on the desktop's own question box, with files listed and selected: the selection
+// stays and Save is enabled; pressed, it asks where to save them (not "No Files Selected").
+TEST_F(SearchFlowTest, EscapeOnTheRealLaterStartQuestionLeavesSaveWorking) {
+    window = std::make_unique<TConvert>(nullptr, baseDir);
+    window->show();
+    MakeTree(shows, {"a.ild", "b.ild", "c.ild"});
+    FirstSearchOf(shows);
+    ASSERT_EQ(window->fl->Count(), 3);
+    window->fl->SetSelected(0, true);
+    window->fl->SetSelected(2, true);
+    {
+        ModalBoxKeys keys({Qt::Key_Escape});
+        QTest::mouseClick(window->RzBitBtn1, Qt::LeftButton);
+        ASSERT_EQ(keys.seen.size(), 1u);
+        EXPECT_EQ(keys.seen[0].text, laterStartQuestion);
+    }
+    Settle();
+    EXPECT_EQ(window->fl->SelectedCount(), 2);
+    ExpectIdleSearchPanel(true);
+    ModalBoxKeys keys({Qt::Key_Escape});
+    QTest::mouseClick(window->RzBitBtn2, Qt::LeftButton);
+    ASSERT_EQ(keys.seen.size(), 1u);
+    EXPECT_TRUE(
+        keys.seen[0].text.startsWith(QStringLiteral("Please Follow the Instructions below")));
+}
 
 TEST_F(SearchFlowTest, StopDuringASearchKeepsWhatWasFoundAndReturnsToTheIdlePanel) {
     MakeTree(shows, {"one.ild", "two.ild", "sub1/three.ild", "sub2/four.ild", "sub2/x/five.ild"});

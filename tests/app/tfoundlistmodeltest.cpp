@@ -1,6 +1,6 @@
 // The found-file list's items over many insertions: the sorted runs they are kept in split as
 // they grow (past 1,024 texts), and every row, every returned row and every model notification
-// must still agree with one plain sorted array.
+// must still agree with one plain sorted array, and so must the look-up of a listed text.
 
 #include <QAbstractItemModelTester>
 #include <QSignalSpy>
@@ -51,6 +51,11 @@ TEST_P(FoundListModelInsertion, AgreesWithASortedArrayAfterEveryInsertion) {
     std::vector<QString> reference;
     for (int i = 0; i < c.count; ++i) {
         const QString text = c.text(i, c.count);
+        // Contains finds a text already listed, also among equal ones spread over runs.
+        ASSERT_EQ(model.Contains(text),
+                  std::find(reference.begin(), reference.end(), text) != reference.end())
+            << i;
+        ASSERT_FALSE(model.Contains(text + u'~')) << i;
         const auto place =
             std::upper_bound(reference.begin(), reference.end(), text, &FoundOrderLess);
         const int expectedRow = static_cast<int>(place - reference.begin());

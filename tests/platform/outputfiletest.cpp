@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
@@ -420,6 +421,100 @@ TEST_P(OutputFileTest, ReplacingForcesTheNewBytesToDiskBeforeTheRenameAndTheDire
         EXPECT_EQ(seen, c.expected);
         EXPECT_EQ(Read(c.target), "new");
     }
+}
+
+// A failed file says why, and whether its destination is at fault (every other file written
+// there would fail alike) or the file itself; the last failure of the thread says the same after
+// the file is gone. Each row runs in a child process: as an ordinary user where permissions
+// matter, under a small file size limit where a write fails halfway.
+TEST_P(OutputFileTest, AFailureGivesItsReasonAndWhoseFaultItIs) {
+    enum class Run { AsRoot, AsOrdinaryUser, UnderSizeLimit };
+    struct Case {
+        const char* name;
+        Run run;
+        int error;
+        bool destination;
+    };
+    const Case cases[] = {
+        {"MissingDirectory", Run::AsRoot, ENOENT, true},
+        {"DirectoryIsARegularFile", Run::AsRoot, ENOTDIR, true},
+        {"ReadOnlyDirectory", Run::AsOrdinaryUser, EACCES, true},
+        {"ReadOnlyTargetInAWritableDirectory", Run::AsOrdinaryUser, EACCES, false},
+        {"DirectoryInPlaceOfTheTarget", Run::AsRoot, EISDIR, false},
+        {"FileSizeLimitHalfway", Run::UnderSizeLimit, EFBIG, false},
+    };
+    fs::permissions(dir_, fs::perms::all);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const fs::path place = dir_ / c.name;
+        fs::create_directory(place);
+        fs::permissions(place, fs::perms::all);
+        fs::path target = place / "a.scn";
+        if (c.error == ENOENT)
+            target = place / "gone" / "a.scn";
+        if (c.error == ENOTDIR) {
+            Put(place / "plain", "a file");
+            target = place / "plain" / "a.scn";
+        }
+        if (c.error == EACCES && c.destination)
+            fs::permissions(place, fs::perms::owner_read | fs::perms::owner_exec |
+                                       fs::perms::group_read | fs::perms::group_exec |
+                                       fs::perms::others_read | fs::perms::others_exec);
+        if (c.error == EACCES && !c.destination) {
+            Put(target, "locked");
+            fs::permissions(target,
+                            fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+        }
+        if (c.error == EISDIR)
+            fs::create_directory(target);
+        // The child's status: the error, plus 128 when the destination is blamed; 255 when the
+        // file succeeded or the thread's last failure disagrees with the file.
+        const auto attempt = [&]() -> int {
+            ClearLastOutputFailure();
+            COutputFile out(target.string(), 1024);
+            const std::string block(1000, 'n');
+            bool ok = out.Open();
+            for (int i = 0; ok && i < 10; ++i)
+                ok = out.Write(block.data(), block.size());
+            ok = ok && out.Commit();
+            const COutputFailure last = LastOutputFailure();
+            if (ok || last.target != target.string() || last.error != out.Error() ||
+                last.destination != out.DestinationFailed())
+                return 255;
+            return out.Error() + (out.DestinationFailed() ? 128 : 0);
+        };
+        int status = -1;
+        if (c.run == Run::AsOrdinaryUser) {
+            status = RunAsOrdinaryUser(attempt);
+        } else {
+            const pid_t child = ::fork();
+            ASSERT_GE(child, 0);
+            if (child == 0) {
+                if (c.run == Run::UnderSizeLimit) {
+                    std::signal(SIGXFSZ, SIG_IGN);
+                    struct rlimit limit {
+                        4096, 4096
+                    };
+                    ::setrlimit(RLIMIT_FSIZE, &limit);
+                }
+                ::_exit(attempt());
+            }
+            int waited = 0;
+            ASSERT_EQ(::waitpid(child, &waited, 0), child);
+            ASSERT_TRUE(WIFEXITED(waited));
+            status = WEXITSTATUS(waited);
+        }
+        EXPECT_EQ(status, c.error + (c.destination ? 128 : 0))
+            << "expected " << std::strerror(c.error);
+    }
+}
+
+// The errors that blame the destination, and some that do not.
+TEST(OutputFileErrorTest, DestinationErrorsAreThoseOfTheDirectoryAndItsRoom) {
+    for (const int error : {EACCES, EPERM, EROFS, ENOENT, ENOTDIR, ENOSPC, EDQUOT})
+        EXPECT_TRUE(COutputFile::IsDestinationError(error)) << std::strerror(error);
+    for (const int error : {0, EFBIG, ENAMETOOLONG, EISDIR, EINVAL, EEXIST})
+        EXPECT_FALSE(COutputFile::IsDestinationError(error)) << std::strerror(error);
 }
 
 INSTANTIATE_TEST_SUITE_P(Temporaries, OutputFileTest, testing::Values(true, false),
