@@ -36,6 +36,8 @@ QString QtNameFilters(const QString& filter) {
 
 void QtUserDialogs::Information(const QString& text) {
     QMessageBox box(QMessageBox::NoIcon, BoxTitle(), text, QMessageBox::Ok, DialogParent());
+    // A path or an address in the text can be selected and copied.
+    box.setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     box.exec();
 }
 
@@ -84,6 +86,6 @@ std::optional<QString> QtUserDialogs::SaveFileName(const TSaveFileRequest& reque
     return dialog.selectedFiles().first();
 }
 
-void QtUserDialogs::OpenUrl(const QString& address) {
-    QDesktopServices::openUrl(QUrl(address));
+bool QtUserDialogs::OpenUrl(const QString& address) {
+    return QDesktopServices::openUrl(QUrl(address));
 }

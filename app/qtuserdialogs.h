@@ -12,5 +12,5 @@ public:
                                   TAnswer defaultButton) override;
     int ThemedMessage(const std::string& text, int type, unsigned buttons) override;
     [[nodiscard]] std::optional<QString> SaveFileName(const TSaveFileRequest& request) override;
-    void OpenUrl(const QString& address) override;
+    [[nodiscard]] bool OpenUrl(const QString& address) override;
 };

@@ -12,6 +12,7 @@
 #include <QTimer>
 
 #include <climits>
+#include <initializer_list>
 #include <string_view>
 
 #include <sys/stat.h>
@@ -118,6 +119,8 @@ TConvert::TConvert(IUserDialogs* given, const QString& baseDir, QWidget* owner)
 
     if (const QScreen* display = QGuiApplication::primaryScreen())
         move(display->availableGeometry().center() - rect().center());
+    // The first control of the tab order lies under the welcome panel.
+    GiveFocusToMode();
 }
 
 TConvert::~TConvert() = default;
@@ -189,6 +192,55 @@ void TConvert::PreviewClose2() {
     RzBitBtn6->setEnabled(false);
     RzBitBtn5->setEnabled(false);
     PC1->show();
+    GiveFocusToMode();
+}
+
+namespace {
+
+// Whether a sibling stacked above `control` or above one of its ancestors (up to `top`) lies
+// over the control's centre. The children of a widget are kept in stacking order.
+bool Covered(const QWidget* control, const QWidget* top) {
+    for (const QWidget* w = control; w != top && w->parentWidget() != nullptr;
+         w = w->parentWidget()) {
+        const QWidget* parent = w->parentWidget();
+        const QPoint centre = control->mapTo(parent, control->rect().center());
+        bool above = false;
+        for (const QObject* child : parent->children()) {
+            if (child == w) {
+                above = true;
+                continue;
+            }
+            const auto* sibling = qobject_cast<const QWidget*>(child);
+            if (above && sibling != nullptr && !sibling->isWindow() && !sibling->isHidden() &&
+                sibling->geometry().contains(centre))
+                return true;
+        }
+        if (parent == top)
+            break;
+    }
+    return false;
+}
+
+} // namespace
+
+void TConvert::GiveFocusToMode() {
+    const auto usable = [this](const QWidget* control) {
+        return control != nullptr && control->isVisibleTo(this) && control->isEnabled() &&
+               !Covered(control, this);
+    };
+    QWidget* focus = focusWidget();
+    if (focus != nullptr && focus != this && usable(focus))
+        return;
+    // In the order of the modes' own controls; a hidden, covered or disabled one is passed.
+    for (QWidget* control :
+         std::initializer_list<QWidget*>{Search, RzBitBtn8, RxBitBtn8, RzBitBtn9, BitBtn3,
+                                         RzBitBtn3, BitBtn1, RzBitBtn1, RzBitBtn5, RzBitBtn11}) {
+        if (usable(control)) {
+            control->setFocus(Qt::OtherFocusReason);
+            return;
+        }
+    }
+    setFocus(Qt::OtherFocusReason);
 }
 
 void TConvert::BitBtn2Click() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QElapsedTimer>
+#include <QEvent>
 #include <QString>
 #include <QWidget>
 
@@ -10,6 +11,7 @@
 #include <vector>
 
 #include "app/tsavedialog.h"
+#include "app/tstatuslabel.h"
 #include "app/userdialogs.h"
 #include "platform/messagehook.h"
 
@@ -217,7 +219,7 @@ public:
     QLabel* RzLabel20 = nullptr;
     QWidget* PS1 = nullptr;
     TBorder* RzBorder8 = nullptr;
-    QLabel* RzLabel21 = nullptr;
+    TStatusLabel* RzLabel21 = nullptr;
     TThPanel* ThPanel1 = nullptr;
     TGradientPanel* RzPanel3 = nullptr;
 
@@ -288,6 +290,8 @@ protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
+    // The preview's posted load (PostPreviewLoad).
+    void customEvent(QEvent* event) override;
 
 private:
     // Starts a search of dirs (directories joined by ';'): a first start, without the search
@@ -336,6 +340,23 @@ private:
     // raised then (by a load the paint started) is shown once the window has finished painting:
     // a modal box opened inside the paint would stand over a half-drawn window.
     bool inSystemPaint = false;
+    // Sets sp1's caption to the previewed file's path without painting it at once.
+    void SetPreviewCaption();
+    // Loads the previewed file once the events already posted, the window's paint among them,
+    // have been handled. While the load is pending, paints of the drawing area do not load.
+    void PostPreviewLoad();
+    static constexpr QEvent::Type previewLoadEvent = QEvent::User;
+    bool previewLoadPending = false;
+
+    // Shows "frame K of N" of the previewed file and the playing rate of the timer's interval
+    // in RzLabel15.
+    void ShowFramePosition();
+    // Leaves the keyboard focus where it is when that control is shown, enabled and not
+    // covered by another; otherwise gives it to the first such control of the mode's own
+    // buttons (Search on the welcome panel, Stop while a workflow runs, Start, Next), or to
+    // the window. Called at the end of every mode switch.
+    void GiveFocusToMode();
+
     // The file code's reporting hook: the window's themed message box, after the paint when
     // inSystemPaint is set.
     int FileCodeMessage(const std::string& text, int type, unsigned buttons);

@@ -20,6 +20,7 @@
 #include "app/tgradientpanel.h"
 #include "app/tpaintbox.h"
 #include "app/tradiogroup.h"
+#include "app/tstatuslabel.h"
 #include "app/tstatuspanel.h"
 #include "controls/thutils.h"
 #include "controls/tthpanel.h"
@@ -90,9 +91,10 @@ public:
         return label;
     }
 
-    QLabel* Label(const char* name, QRect bounds, const char* text,
-                  Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignTop) {
-        QLabel* label = NewLabel(name, text);
+    template <class LabelType = QLabel>
+    LabelType* Label(const char* name, QRect bounds, const char* text,
+                     Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignTop) {
+        auto* label = NewLabel<LabelType>(name, text);
         label->setGeometry(bounds);
         label->setAlignment(alignment);
         return label;
@@ -141,8 +143,8 @@ public:
     }
 
 private:
-    QLabel* NewLabel(const char* name, const char* text) {
-        auto* label = new QLabel(LineBreaks(text), parent);
+    template <class LabelType = QLabel> LabelType* NewLabel(const char* name, const char* text) {
+        auto* label = new LabelType(LineBreaks(text), parent);
         label->setObjectName(QString::fromUtf8(name));
         label->setTextFormat(Qt::PlainText);
         label->setWordWrap(false);
@@ -173,7 +175,8 @@ void TConvert::BuildLayout() {
     TChildren c(Panel1);
     Label1 =
         c.Label("Label1", QRect(12, 8, 238, 13), "Select Folder or Directory to Start From Below");
-    Label2 = c.Label("Label2", QRect(272, 8, 251, 13), "");
+    // Inside its frame RzBorder4 and the window.
+    Label2 = c.Label("Label2", QRect(272, 8, 240, 13), "");
     RzBorder1 = c.Border("RzBorder1", QRect(7, 360, 507, 57));
     RzBorder2 = c.Border("RzBorder2", QRect(7, 424, 507, 73));
     RzLabel1 = c.Label("RzLabel1", 200, 396, "Start Conversion");
@@ -246,7 +249,8 @@ void TConvert::BuildLayout() {
     // Tooltips are off for the window itself, so this hint is kept but never shown.
     SetHint(fl, "Left Click to Select Files to Preview or Save.", false);
 
-    PC1 = c.Panel("PC1", QRect(173, 430, 334, 57));
+    // One row taller than the search rows' buttons reach, so that none of them shows below it.
+    PC1 = c.Panel("PC1", QRect(173, 430, 334, 58));
     {
         TChildren pc(PC1);
         RzBorder7 = pc.Border("RzBorder7", QRect(8, 8, 319, 43), lime);
@@ -257,14 +261,15 @@ void TConvert::BuildLayout() {
         pc.Finish();
     }
 
-    PS1 = c.Panel("PS1", QRect(0, 333, 521, 86));
+    PS1 = c.Panel("PS1", QRect(0, 333, clientWidth, 86));
     {
         TChildren ps(PS1);
         RzBorder8 = ps.Border("RzBorder8", QRect(8, 8, 505, 74));
-        RzLabel21 = ps.Label("RzLabel21", QRect(18, 16, 485, 57),
-                             "\rUse the Controls Below to Search for Ilda Files and Preview the "
-                             "File Selected.",
-                             Qt::AlignHCenter | Qt::AlignTop);
+        RzLabel21 = ps.Label<TStatusLabel>(
+            "RzLabel21", QRect(18, 16, 485, 57),
+            "\rUse the Controls Below to Search for Ilda Files and Preview the "
+            "File Selected.",
+            Qt::AlignHCenter | Qt::AlignTop);
         RzLabel21->setFont(arial9);
         SetTextColour(RzLabel21, Qt::black);
         // A search changes this text at every directory; at a fixed size a new text does not
@@ -273,7 +278,8 @@ void TConvert::BuildLayout() {
         ps.Finish();
     }
 
-    ThPanel1 = c.Add(new TThPanel(Panel1), "ThPanel1", QRect(0, 51, 517, 456));
+    // Down to the window's bottom edge, so that its frame shows all round.
+    ThPanel1 = c.Add(new TThPanel(Panel1), "ThPanel1", QRect(0, 51, 517, clientHeight - 51));
     ThPanel1->SetBorderStyle(bsSingle);
     BuildPreviewPanel();
 
@@ -339,13 +345,15 @@ void TConvert::BuildPreviewPanel() {
     c.Finish();
 
     TChildren p1(RzPanel1);
-    RzBorder5 = p1.Border("RzBorder5", QRect(8, 6, 505, 74));
+    // The frames keep the same margin at the right as at the left of their panels.
+    RzBorder5 = p1.Border("RzBorder5", QRect(8, 6, 495, 74));
     RzLabel10 = p1.Label("RzLabel10", 95, 20, "Next Frame.");
     RzLabel11 = p1.Label("RzLabel11", 95, 52, "Prev Frame.");
     RzLabel12 = p1.Label("RzLabel12", 256, 20, "Play Frames.");
     RzLabel13 = p1.Label("RzLabel13", 256, 52, "Stop Play.");
     RzLabel14 = p1.Label("RzLabel14", 424, 52, "Search Mode.");
-    RzLabel15 = p1.Label("RzLabel15", 471, 20, "FPS.");
+    // The frame shown and the playing rate, on two lines beside the track bar.
+    RzLabel15 = p1.Label("RzLabel15", QRect(404, 14, 99, 30), "FPS.");
     RxBitBtn8 = p1.Button("RxBitBtn8", QRect(15, 16, 73, 24), TGlyph::Next, "Next",
                           "Display Next Ilda Frame");
     RzBitBtn7 = p1.Button("RzBitBtn7", QRect(15, 48, 73, 24), TGlyph::Prev, "Prev",
@@ -354,7 +362,7 @@ void TConvert::BuildPreviewPanel() {
         p1.Button("RzBitBtn9", QRect(175, 16, 73, 24), TGlyph::Play, "Play", "Play Selected File.");
     RzBitBtn8 = p1.Button("RzBitBtn8", QRect(175, 48, 73, 24), TGlyph::Stop, "Stop",
                           "Stop Playing Selected File.");
-    TrackBar1 = p1.Add(new TThTrackBar(RzPanel1), "TrackBar1", QRect(340, 16, 125, 25));
+    TrackBar1 = p1.Add(new TThTrackBar(RzPanel1), "TrackBar1", QRect(326, 16, 74, 25));
     TrackBar1->setOrientation(Qt::Horizontal);
     TrackBar1->setRange(0, 20);
     TrackBar1->setValue(10);
@@ -367,7 +375,7 @@ void TConvert::BuildPreviewPanel() {
     p1.Finish();
 
     TChildren p2(RzPanel2);
-    RzBorder6 = p2.Border("RzBorder6", QRect(8, 5, 505, 77));
+    RzBorder6 = p2.Border("RzBorder6", QRect(8, 5, 495, 77));
     RzLabel16 = p2.Label("RzLabel16", 424, 56, "Quit Program.");
     RzLabel17 = p2.Label("RzLabel17", 424, 24, "Convert Mode.");
     RzLabel18 = p2.Label("RzLabel18", 14, 14, " Ilda Palette Selection Control.");

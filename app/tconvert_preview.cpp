@@ -11,6 +11,8 @@
 // answered by a paint that loads and reports the same file again, for ever. Choosing another
 // file, a palette or Preview clears it.
 
+#include <QCoreApplication>
+#include <QEvent>
 #include <QLabel>
 #include <QPainter>
 #include <QTimer>
@@ -91,26 +93,55 @@ void TConvert::Preview() {
     RzBitBtn6->setEnabled(true);
     RzBitBtn8->setEnabled(false);
     DriveComboBox1->setEnabled(false);
-    ShowPreviewCaption();
     previewLoadFailed = false;
     PS1->lower();
-    // The paint that showing the panel brings loads and draws the file (PaintBoxPaint).
     ThPanel1->show();
+    SetPreviewCaption();
+    GiveFocusToMode();
+    // The file loads once the window has been painted whole in its new mode: a large file
+    // takes a second, and a load inside the paint that showing the panel brings would leave
+    // every control not yet painted as it was (the palette group over the search panel) for
+    // as long as it takes.
+    PostPreviewLoad();
+}
+
+void TConvert::PostPreviewLoad() {
+    if (previewLoadPending)
+        return;
+    previewLoadPending = true;
+    // Paints are posted at low priority; among posted events of one priority the earlier goes
+    // first, so the paint of the switch comes before this.
+    QCoreApplication::postEvent(this, new QEvent(previewLoadEvent), Qt::LowEventPriority);
+}
+
+void TConvert::customEvent(QEvent* event) {
+    if (event->type() != previewLoadEvent) {
+        QWidget::customEvent(event);
+        return;
+    }
+    // A load made since (another file, a palette) or a preview closed meanwhile leaves
+    // nothing to do.
+    if (previewLoadPending && ThPanel1->isVisible())
+        LoadPreviewFile();
+    previewLoadPending = false;
+}
+
+void TConvert::SetPreviewCaption() {
+    const int row = fl->NextSelected();
+    // Without a selected item there is no previewed file; the caption keeps the file shown.
+    if (row >= 0)
+        sp1->SetPathCaption(QStringLiteral(" Previewing File "), DisplayedFileName(fl->Item(row)));
 }
 
 void TConvert::ShowPreviewCaption() {
-    const int row = fl->NextSelected();
-    // Without a selected item there is no previewed file; the caption keeps the file shown.
-    if (row < 0)
-        return;
-    sp1->SetCaption(QStringLiteral(" Previewing File ") + DisplayedFileName(fl->Item(row)));
+    SetPreviewCaption();
     sp1->repaint();
 }
 
 void TConvert::PaintBoxPaint() {
     // Our own picture, a paint while a load runs (a message box of the load) or after a
     // failed load: the canvas already holds what is to be seen.
-    if (previewPainting || previewLoading || previewLoadFailed)
+    if (previewPainting || previewLoading || previewLoadFailed || previewLoadPending)
         return;
     // The paint in progress shows the canvas once the load has drawn on it.
     TFlagScope painting(previewPainting);
@@ -142,6 +173,7 @@ void TConvert::LoadPreviewFile() {
     // Nothing selected: nothing to load, and the picture stays as it is.
     if (row < 0 || previewLoading)
         return;
+    previewLoadPending = false;
     TFlagScope loading(previewLoading);
     previewLoadFailed = false;
 
@@ -191,6 +223,18 @@ void TConvert::DrawCurrentFrame() {
     screen->RenderFrame(nullptr, nullptr, nullptr, previewChannel, currentFrame, 0);
     screen->EndDraw(false);
     ShowScreenPicture();
+    ShowFramePosition();
+}
+
+void TConvert::ShowFramePosition() {
+    // The rate of the interval in force: the next tick comes after it.
+    const double rate = 1000.0 / std::max(MyTimer1->interval(), 1);
+    QString frame;
+    if (currentFrame != nullptr && previewChannel != nullptr)
+        frame = QStringLiteral("frame %1 of %2")
+                    .arg(currentFrame->Index())
+                    .arg(previewChannel->FrameCount());
+    RzLabel15->setText(frame + u'\n' + QString::number(rate, 'f', 1) + QStringLiteral(" FPS."));
 }
 
 void TConvert::ShowScreenPicture() {
@@ -213,9 +257,17 @@ void TConvert::FileNext() {
     }
     fl->resize(fl->width(), previewListHeight);
     RzRadioGroup1->setEnabled(true);
-    ThPanel1->show();
-    ShowPreviewCaption();
     previewLoadFailed = false;
+    if (ThPanel1->isHidden()) {
+        // The panel opens over the search panel (a click during a search): as for Preview,
+        // the window is painted in its new mode before the file loads.
+        ThPanel1->show();
+        SetPreviewCaption();
+        GiveFocusToMode();
+        PostPreviewLoad();
+        return;
+    }
+    ShowPreviewCaption();
     LoadPreviewFile();
 }
 
@@ -257,6 +309,7 @@ void TConvert::RzBitBtn9Click() {
     RzBitBtn9->setEnabled(false);
     RzBitBtn8->setEnabled(true);
     MyTimer1->start();
+    GiveFocusToMode();
 }
 
 void TConvert::RzBitBtn8Click() {
@@ -265,11 +318,13 @@ void TConvert::RzBitBtn8Click() {
     RzBitBtn9->setEnabled(true);
     RzBitBtn8->setEnabled(false);
     MyTimer1->stop();
+    GiveFocusToMode();
 }
 
 void TConvert::TrackBarChange() {
     MyTimer1->setInterval(
         std::clamp(PlayInterval(*TrackBar1), minimumChangedInterval, maximumChangedInterval));
+    ShowFramePosition();
 }
 
 void TConvert::CCP() {
@@ -305,4 +360,5 @@ void TConvert::PreviewClose() {
     sp1->repaint();
     PS1->raise();
     fl->resize(fl->width(), previewListHeight);
+    GiveFocusToMode();
 }

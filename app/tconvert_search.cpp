@@ -23,6 +23,7 @@
 #include "app/tglyphbutton.h"
 #include "app/tgradientpanel.h"
 #include "app/tradiogroup.h"
+#include "app/tstatuslabel.h"
 #include "app/tstatuspanel.h"
 
 namespace {
@@ -51,6 +52,12 @@ const QString webQuestion = QStringLiteral(
     "Website\nand  leave File Search and Preview Mode Enabled\n\n         NO :: Return to Main "
     "Screen so I \n             can Select Different Option\n\n             CANCEL :: Quit this "
     "Program\n");
+
+QString NoBrowserMessage(const QString& address) {
+    return QStringLiteral("No web browser could be started to visit the Halvorn Ltd Website.\n\n"
+                          "Its address is ") +
+           address;
+}
 
 // RzLabel21 gets a new colour on every directory of a search; changing the palette only when
 // the colour differs spares a palette-change event (and its style work) per directory.
@@ -122,6 +129,7 @@ void TConvert::StartSearch(const QString& dirs, bool askFirst) {
         setWindowTitle(QStringLiteral("File Searching Started."));
         sp1->SetCaption(QStringLiteral(" Ilda File Search"));
         DriveComboBox1->setEnabled(false);
+        GiveFocusToMode();
         return;
     }
 
@@ -145,6 +153,7 @@ void TConvert::StartSearch(const QString& dirs, bool askFirst) {
         // The cancel request is still pending, so this run walks no directory and ends with
         // the cancel notification once this handler has returned.
         lf->Execute();
+        GiveFocusToMode();
         return;
     case TAnswer::No:
         fl->Clear();
@@ -165,6 +174,7 @@ void TConvert::StartSearch(const QString& dirs, bool askFirst) {
     sp1->SetCaption(QStringLiteral(" Ilda File Search"));
     ShowStatus(RzLabel21, Qt::red,
                QStringLiteral("\n    File searching Enabled :: Please Wait Searching."));
+    GiveFocusToMode();
 }
 
 void TConvert::RzBitBtn3Click() {
@@ -187,6 +197,7 @@ void TConvert::RzBitBtn3Click() {
     RzBitBtn5->setEnabled(true);
     setWindowTitle(StandardTitle());
     ShowStatus(RzLabel21, Qt::black, SearchPanelHint());
+    GiveFocusToMode();
 }
 
 void TConvert::RzBitBtn4Click() {
@@ -198,13 +209,16 @@ void TConvert::RzBitBtn4Click() {
     lf->Cancel();
     ShowConvertMode();
     lf->Execute();
+    GiveFocusToMode();
 }
 
 void TConvert::RzBitBtn15Click() {
     switch (dialogs->Confirm(webQuestion, TConfirmButtons::YesNoCancel)) {
     case TAnswer::Yes:
         RzBitBtn1Click();
-        dialogs->OpenUrl(WebSiteAddress());
+        // Without a web browser nothing would show that the visit did not happen.
+        if (!dialogs->OpenUrl(WebSiteAddress()))
+            dialogs->Information(NoBrowserMessage(WebSiteAddress()));
         break;
     case TAnswer::No:
         break;
@@ -216,7 +230,10 @@ void TConvert::RzBitBtn15Click() {
 
 void TConvert::lfDirChange(QObject*, const QString& dir) {
     const QString shown = DisplayedFileName(dir);
-    ShowStatus(RzLabel21, Qt::red, QStringLiteral(" \n Searching Directories :: \n ") + shown);
+    // A path wider than the status text loses its middle when painted, not its ends (the text
+    // is centred); the whole path is the tooltip.
+    SetFontColour(RzLabel21, Qt::red);
+    RzLabel21->SetPathText(QStringLiteral(" \n Searching Directories :: \n "), shown);
     if (!searchPaintClock.isValid() || searchPaintClock.elapsed() >= searchPaintInterval) {
         setWindowTitle(QStringLiteral("  Searching for Files  ") + shown);
         // The walk goes on into this directory before any event is processed again, so the
@@ -231,7 +248,7 @@ void TConvert::lfDirChange(QObject*, const QString& dir) {
 }
 
 void TConvert::lfFileChange(QObject*, const QString& name) {
-    sp1->SetCaption(QStringLiteral("Last File Found   ") + DisplayedFileName(name));
+    sp1->SetPathCaption(QStringLiteral("Last File Found   "), DisplayedFileName(name));
 }
 
 void TConvert::lfFound(QObject*, const TLMDSPFileRecord& record) {
@@ -262,6 +279,7 @@ void TConvert::lfFinished(QObject*) {
     fl->setEnabled(true);
     Label1->setText(QStringLiteral("Select Folder or Directory to Start From Below"));
     setWindowTitle(StandardTitle());
+    GiveFocusToMode();
 }
 
 void TConvert::lfCancel1(QObject*) {
@@ -269,4 +287,5 @@ void TConvert::lfCancel1(QObject*) {
     RzRadioGroup1->setEnabled(true);
     ShowStatus(RzLabel21, Qt::black, SearchPanelHint());
     setWindowTitle(StandardTitle());
+    GiveFocusToMode();
 }

@@ -1,6 +1,10 @@
 #include "app/tstatuspanel.h"
 
+#include <QHelpEvent>
 #include <QPainter>
+#include <QToolTip>
+
+#include "app/elidedpath.h"
 
 namespace {
 constexpr int grooveWidth = 2;
@@ -13,10 +17,48 @@ TStatusPanel::TStatusPanel(const QString& caption, QColor borderColour, QWidget*
 }
 
 void TStatusPanel::SetCaption(const QString& text) {
-    if (text == caption)
+    if (text == caption && pathLength == 0)
         return;
     caption = text;
+    pathLength = 0;
     update();
+}
+
+void TStatusPanel::SetPathCaption(const QString& prefix, const QString& path) {
+    const QString text = prefix + path;
+    if (text == caption && pathLength == path.size())
+        return;
+    caption = text;
+    pathLength = path.size();
+    update();
+}
+
+QString TStatusPanel::PathTip() const {
+    return caption.right(pathLength);
+}
+
+bool TStatusPanel::event(QEvent* event) {
+    if (event->type() == QEvent::ToolTip && pathLength != 0) {
+        QToolTip::showText(static_cast<QHelpEvent*>(event)->globalPos(), PathTip(), this);
+        return true;
+    }
+    return QWidget::event(event);
+}
+
+QString TStatusPanel::ShownCaption() const {
+    if (pathLength == 0)
+        return caption;
+    const QFontMetrics metrics = fontMetrics();
+    const int room = width() - 2 * (grooveWidth + textMargin);
+    if (metrics.horizontalAdvance(caption) <= room)
+        return caption;
+    // Too long for one line: the path gets a line of its own below the prefix, when two lines
+    // fit the panel's height.
+    const QString prefix = caption.left(caption.size() - pathLength);
+    const QString path = caption.right(pathLength);
+    if (2 * metrics.height() <= height() - 2 * grooveWidth)
+        return prefix.trimmed() + u'\n' + ElidedPath(path, metrics, room);
+    return prefix + ElidedPath(path, metrics, room - metrics.horizontalAdvance(prefix));
 }
 
 void TStatusPanel::SetFontColour(QColor colour) {
@@ -39,5 +81,7 @@ void TStatusPanel::paintEvent(QPaintEvent*) {
                                            -(grooveWidth + textMargin), -grooveWidth);
     p.setPen(fontColour);
     p.setClipRect(textArea);
-    p.drawText(textArea, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, caption);
+    const QString shown = ShownCaption();
+    const int lines = shown.contains(u'\n') ? 0 : Qt::TextSingleLine;
+    p.drawText(textArea, Qt::AlignLeft | Qt::AlignVCenter | lines, shown);
 }

@@ -52,6 +52,7 @@ public:
     // The save-file dialog; returns the chosen path, or nothing when the user cancelled.
     [[nodiscard]] virtual std::optional<QString> SaveFileName(const TSaveFileRequest& request) = 0;
 
-    // Asks the desktop shell to open an address; a failure is not reported.
-    virtual void OpenUrl(const QString& address) = 0;
+    // Asks the desktop shell to open an address; false when no program (no web browser)
+    // could be started for it. The failure is not reported here.
+    [[nodiscard]] virtual bool OpenUrl(const QString& address) = 0;
 };

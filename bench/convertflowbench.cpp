@@ -89,7 +89,10 @@ public:
         ++asked;
         return std::nullopt;
     }
-    void OpenUrl(const QString&) override { ++asked; }
+    bool OpenUrl(const QString&) override {
+        ++asked;
+        return true;
+    }
 
     int asked = 0;
 };

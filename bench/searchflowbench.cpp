@@ -51,7 +51,7 @@ public:
     TAnswer Confirm(const QString&, TConfirmButtons, TAnswer) override { return TAnswer::No; }
     int ThemedMessage(const std::string&, int, unsigned) override { return mrOk; }
     std::optional<QString> SaveFileName(const TSaveFileRequest&) override { return std::nullopt; }
-    void OpenUrl(const QString&) override {}
+    bool OpenUrl(const QString&) override { return true; }
 };
 
 double Seconds(std::chrono::steady_clock::time_point since) {

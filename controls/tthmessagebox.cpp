@@ -10,6 +10,9 @@
 #include <QPainter>
 #include <QPointer>
 #include <QScreen>
+#include <QTextLayout>
+
+#include <algorithm>
 
 #include "controls/themebitmaps.h"
 #include "controls/thutils.h"
@@ -48,6 +51,35 @@ constexpr int formWidth = 400;
 constexpr int formHeight = 120;
 constexpr int titleHeight = 23;
 constexpr int buttonPitch = 80;
+// The message line's height and its room beside the icon (the window's width less 160).
+constexpr int messageHeight = 64;
+constexpr int messageMargin = 160;
+// The part of the message line above the buttons (they start at 60, the line at 4).
+constexpr int messageBand = 52;
+// The tallest text that, centred in the message line (its middle at 36), ends above them.
+constexpr int centredRoom = 48;
+
+// text with a line break put wherever a line would be wider than width in font: between
+// words, or inside a word (a path) that alone is wider. The text's own line breaks stay.
+QString WrapText(const QString& text, const QFont& font, int width) {
+    QStringList wrapped;
+    for (const QString& paragraph : text.split(u'\n')) {
+        QTextLayout layout(paragraph, font);
+        QTextOption option;
+        option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+        layout.setTextOption(option);
+        const qsizetype before = wrapped.size();
+        layout.beginLayout();
+        for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+            line.setLineWidth(width);
+            wrapped << paragraph.mid(line.textStart(), line.textLength()).trimmed();
+        }
+        layout.endLayout();
+        if (wrapped.size() == before)
+            wrapped << QString();
+    }
+    return wrapped.join(u'\n');
+}
 
 } // namespace
 
@@ -116,7 +148,7 @@ void TThMessageBox::BuildForm(const QString& text, int type, unsigned buttonSet)
     messageText = new TThStaticText(bodyPanel);
     messageText->setAlignment(Qt::AlignHCenter);
     messageText->SetLayout(tlCenter);
-    messageText->setGeometry(80, (bodyHeight - 88) / 2, messageText->width(), 64);
+    messageText->setGeometry(80, (bodyHeight - 88) / 2, messageText->width(), messageHeight);
     messageText->setFont(ThemeFont());
 
     for (const ButtonRow& row : buttonTable)
@@ -129,14 +161,43 @@ void TThMessageBox::BuildForm(const QString& text, int type, unsigned buttonSet)
     if (typeTable[typeIndex].bitmap)
         icon->setPixmap(LoadThemeBitmap(QString::fromLatin1(typeTable[typeIndex].bitmap)));
 
-    int w = MeasureText(text) + 168;
+    // The width rule, by the widest of the text's lines.
+    const QStringList lines = text.split(u'\n');
+    int textWidth = 0;
+    for (const QString& line : lines)
+        textWidth = std::max(textWidth, MeasureText(line));
+    int w = textWidth + 168;
     if (w < buttonCount * buttonPitch + 48)
         w = buttonCount * buttonPitch + 48;
-    form->resize(w, form->height());
+    // Never wider than the screen can show: a longer text is wrapped to the width there is.
+    QString shown = text;
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const QRect area = screen ? screen->availableGeometry() : QRect();
+    if (area.isValid() && w > area.width()) {
+        w = std::max(area.width(), buttonCount * buttonPitch + 48);
+        shown = WrapText(text, messageText->font(), w - messageMargin);
+    }
+    // Lines more than the band above the buttons holds make the body taller by the
+    // difference, within the screen's height; the message then fills the band exactly.
+    const int textHeight =
+        QFontMetrics(messageText->font())
+            .boundingRect(QRect(0, 0, w - messageMargin, area.height() + formHeight),
+                          Qt::AlignHCenter, shown)
+            .height();
+    const bool tall = shown.contains(u'\n') && textHeight > centredRoom;
+    int extra = tall ? std::max(0, textHeight - messageBand) : 0;
+    if (area.isValid())
+        extra = std::min(extra, std::max(0, area.height() - formHeight));
+    form->resize(w, formHeight + extra);
     titlePanel->resize(w, titlePanel->height());
-    bodyPanel->resize(w, bodyPanel->height());
-    messageText->resize(w - 160, messageText->height());
-    messageText->setText(text);
+    bodyPanel->resize(w, bodyHeight + extra);
+    icon->move(icon->x(), (bodyHeight + extra - 56) / 2);
+    messageText->resize(w - messageMargin, tall ? messageBand + extra : messageHeight);
+    messageText->setText(shown);
+    for (TThBitBtn* button : buttons) {
+        if (button)
+            button->move(button->x(), button->y() + extra);
+    }
 
     int x = (w - buttonCount * buttonPitch + 16) / 2;
     for (TThBitBtn* button : buttons) {
@@ -146,11 +207,9 @@ void TThMessageBox::BuildForm(const QString& text, int type, unsigned buttonSet)
         x += buttonPitch;
     }
 
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        const QRect area = screen->geometry();
+    if (area.isValid())
         form->move(area.x() + (area.width() - form->width()) / 2,
                    area.y() + (area.height() - form->height()) / 2);
-    }
     if (buttons[0])
         buttons[0]->setFocus();
 

@@ -14,7 +14,10 @@ class TThStaticText;
 
 // Shows a message in a borderless, draggable modal window in the themed look: a gradient
 // title bar with a small icon and the message type as title, a body with the 32 × 32 type
-// icon, the message on one centred line and a row of themed buttons.
+// icon, the message centred and a row of themed buttons. The message is one line unless it
+// holds line breaks; the window is never wider than the screen's available area, and a
+// message too wide for that is wrapped to it (between words, or inside a word that alone is
+// too wide), the body growing by the extra lines.
 //
 // Types are TMsgDlgType values and button sets TMsgDlgBtn bits (platform/messagehook.h).
 // Enter clicks the focused button, else the OK or Yes button; Escape clicks the Cancel button,
@@ -46,6 +49,7 @@ public:
     [[nodiscard]] QDialog* Form() const { return form; }
     [[nodiscard]] TThPanel* TitlePanel() const { return titlePanel; }
     [[nodiscard]] TThPanel* BodyPanel() const { return bodyPanel; }
+    // Its text is the message as shown, with the line breaks of any wrapping.
     [[nodiscard]] TThStaticText* MessageText() const { return messageText; }
     [[nodiscard]] QLabel* Icon() const { return icon; }
     [[nodiscard]] int ButtonCount() const { return buttonCount; }

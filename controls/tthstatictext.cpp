@@ -23,7 +23,7 @@ void TThStaticText::paintEvent(QPaintEvent*) {
     canvas.setFont(font());
     canvas.setPen(Qt::black);
 
-    int flags = Qt::TextSingleLine;
+    int flags = text().contains(u'\n') ? 0 : Qt::TextSingleLine;
     const Qt::Alignment horizontal = alignment() & Qt::AlignHorizontal_Mask;
     if (horizontal & Qt::AlignRight)
         flags |= Qt::AlignRight;

@@ -9,8 +9,8 @@ enum TTextLayout : int {
 };
 
 // A static text in the themed look: face background, the text on one line in the theme
-// font, placed horizontally by the label's alignment and vertically by Layout; a focus
-// rectangle surrounds it while it has the focus.
+// font (a text with line breaks: one line for each), placed horizontally by the label's
+// alignment and vertically by Layout; a focus rectangle surrounds it while it has the focus.
 class TThStaticText : public QLabel {
     Q_OBJECT
 

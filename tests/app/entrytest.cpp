@@ -170,6 +170,23 @@ TEST_F(EventLoopTest, EnterOnTheFoundListDoesNotClose) {
     EXPECT_EQ(closeClicks.count(), 0);
 }
 
+// Keys typed after the welcome panel's Search reach no hidden or covered control: the mask
+// fields, hidden in search mode, still hold their masks when convert mode shows them again.
+TEST_F(EventLoopTest, TypingAfterSearchReachesNoHiddenControl) {
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    window->Search->click();
+    Settle();
+    QTest::keyClick(window->windowHandle(), 'Q');
+    QTest::keyClick(window->windowHandle(), 'Q');
+    const QWidget* focus = QApplication::focusWidget();
+    ASSERT_NE(focus, nullptr);
+    EXPECT_TRUE(focus->isVisible()) << focus->objectName().toStdString();
+    window->RzBitBtn4->click();
+    Settle();
+    EXPECT_EQ(window->Edit1->text(), QStringLiteral("*.ild"));
+    EXPECT_EQ(window->Edit2->text(), QStringLiteral("*.scn"));
+}
+
 TEST_F(EventLoopTest, EnterOnAFocusedButtonClicksThatButtonInstead) {
     window->Convert->click();
     Settle();

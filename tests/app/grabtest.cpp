@@ -18,10 +18,12 @@
 
 namespace {
 
-// Seen at the centre of `control`: the control named `top` (or a child of it).
+// Seen at the centre of `control`: the control named `top` (or a child of it). With `whole`,
+// the covering control lies over all of it, so that no edge of it shows beside.
 struct Covering {
     const char* control;
     const char* top;
+    bool whole = false;
 };
 
 class WindowGrab : public WindowTest {
@@ -32,9 +34,40 @@ protected:
         QCoreApplication::processEvents();
         const QString picture = temp.filePath(QStringLiteral("window-%1.png").arg(mode));
         EXPECT_TRUE(window->grab().save(picture)) << picture.toStdString();
-        for (const Covering& row : expected)
+        for (const Covering& row : expected) {
             EXPECT_EQ(TopAt(row.control), row.top) << "at the centre of " << row.control;
+            if (row.whole) {
+                EXPECT_TRUE(WindowRect(row.top).contains(WindowRect(row.control)))
+                    << row.top << " leaves part of " << row.control << " showing";
+            }
+        }
         ExpectNoTextCut();
+        ExpectInsideTheirParents();
+    }
+
+    [[nodiscard]] QRect WindowRect(const char* name) const {
+        const QWidget* control = Control(name);
+        return control ? QRect(control->mapTo(window.get(), QPoint(0, 0)), control->size())
+                       : QRect();
+    }
+
+    // Every control shown lies within its parent's client area (inside a bordered panel's
+    // frame), so that none runs past an edge that cuts its own frame off.
+    void ExpectInsideTheirParents() const {
+        for (const QWidget* control : window->findChildren<QWidget*>()) {
+            const QWidget* parent = control->parentWidget();
+            if (!control->isVisible() || parent == nullptr || control->objectName().isEmpty() ||
+                control->objectName().startsWith(u"qt_"))
+                continue;
+            QRect client = parent->rect();
+            if (const auto* panel = qobject_cast<const TThPanel*>(parent))
+                client.adjust(panel->BorderWidth(), panel->BorderWidth(), -panel->BorderWidth(),
+                              -panel->BorderWidth());
+            EXPECT_TRUE(client.contains(control->geometry()))
+                << control->objectName().toStdString() << " at " << control->x() << ","
+                << control->y() << " " << control->width() << "x" << control->height()
+                << " runs past " << parent->objectName().toStdString();
+        }
     }
 
     // The name of the nearest named widget at the control's centre among the `top` names of
@@ -113,8 +146,10 @@ TEST_F(WindowGrab, EachModeShowsItsPanelsWhereTheLayoutPutsThem) {
                      {"BitBtn1", "BitBtn1"},
                      {"RzBitBtn1", "RzBitBtn1"},
                      {"RzBitBtn5", "RzBitBtn5"},
-                     {"RzBitBtn2", "PC1"},
-                     {"RzBitBtn6", "PC1"},
+                     {"RzBitBtn2", "PC1", true},
+                     {"RzBitBtn3", "PC1", true},
+                     {"RzBitBtn4", "PC1", true},
+                     {"RzBitBtn6", "PC1", true},
                      {"RzRadioGroup1", "RzRadioGroup1"}});
 
     window->RzBitBtn1->click();
@@ -122,7 +157,7 @@ TEST_F(WindowGrab, EachModeShowsItsPanelsWhereTheLayoutPutsThem) {
     ASSERT_EQ(window->fl->Count(), 2);
     // Search mode: PS1 covers the conversion row and the edit boxes, fl the right-hand
     // lists, sp1 the destination label.
-    Look("search", {{"BitBtn1", "PS1"},
+    Look("search", {{"BitBtn1", "PS1", true},
                     {"Edit1", "PS1"},
                     {"Edit2", "PS1"},
                     {"FileListBox2", "fl"},
@@ -138,8 +173,9 @@ TEST_F(WindowGrab, EachModeShowsItsPanelsWhereTheLayoutPutsThem) {
     QCoreApplication::processEvents();
     // Preview mode: the preview panel covers everything below the top rows but the list and
     // the palette group; Label1, the drive selector and sp1 stay above it.
-    Look("preview", {{"BitBtn1", "ThPanel1"},
-                     {"RzBitBtn2", "ThPanel1"},
+    Look("preview", {{"BitBtn1", "ThPanel1", true},
+                     {"RzBitBtn2", "ThPanel1", true},
+                     {"RzBitBtn6", "ThPanel1", true},
                      {"DirectoryListBox1", "ThPanel1"},
                      {"PaintBox", "ThPanel1"},
                      {"TrackBar1", "ThPanel1"},

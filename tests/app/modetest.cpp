@@ -354,6 +354,20 @@ const std::vector<ModeCase> modeCases = {
 class ModeTest : public WindowTest, public ::testing::WithParamInterface<ModeCase> {
 protected:
     void Verify(const std::vector<Check>& checks);
+
+    // Keys typed go to a control the user sees: the window's focus is on a control that is
+    // shown, enabled and not covered by another at its centre (or on the window itself).
+    void ExpectFocusOnAControlInSight() const {
+        const QWidget* focus = window->focusWidget();
+        if (focus == nullptr || focus == window.get())
+            return;
+        SCOPED_TRACE(focus->objectName().toStdString());
+        EXPECT_TRUE(focus->isVisible());
+        EXPECT_TRUE(focus->isEnabled());
+        const QWidget* hit = window->childAt(focus->mapTo(window.get(), focus->rect().center()));
+        EXPECT_TRUE(hit == focus || focus->isAncestorOf(hit))
+            << "covered by " << (hit ? hit->objectName().toStdString() : "nothing");
+    }
 };
 
 TEST_P(ModeTest, ControlsAreAsTheModeTableGives) {
@@ -371,6 +385,7 @@ TEST_P(ModeTest, ControlsAreAsTheModeTableGives) {
     if (mode.settle)
         Settle();
     Verify(mode.checks);
+    ExpectFocusOnAControlInSight();
 }
 
 void ModeTest::Verify(const std::vector<Check>& checks) {

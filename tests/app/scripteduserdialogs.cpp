@@ -65,9 +65,14 @@ std::optional<QString> ScriptedUserDialogs::SaveFileName(const TSaveFileRequest&
     return path;
 }
 
-void ScriptedUserDialogs::OpenUrl(const QString& address) {
+bool ScriptedUserDialogs::OpenUrl(const QString& address) {
     asked.emplace_back(Kind::OpenUrl, address);
     Notify();
+    if (openUrlAnswers.empty())
+        return true;
+    const bool opened = openUrlAnswers.front();
+    openUrlAnswers.pop_front();
+    return opened;
 }
 
 std::vector<QString> ScriptedUserDialogs::Texts(Kind kind) const {

@@ -11,7 +11,8 @@
 
 // IUserDialogs for tests: answers come from queues filled by the test, and every question is
 // recorded in order. A confirmation or save dialog with no queued answer fails the running
-// test and answers Cancel; themed messages answer mrOk unless an answer is queued.
+// test and answers Cancel; themed messages answer mrOk unless an answer is queued, and an
+// address opens unless a failure is queued.
 class ScriptedUserDialogs : public IUserDialogs {
 public:
     enum class Kind { Information, Error, Confirm, Themed, SaveFile, OpenUrl };
@@ -31,6 +32,8 @@ public:
     std::deque<TAnswer> confirmAnswers;
     std::deque<std::optional<QString>> saveAnswers;
     std::deque<int> themedAnswers;
+    // Whether each request to open an address starts a program; true when none is queued.
+    std::deque<bool> openUrlAnswers;
     std::vector<Asked> asked;
     // Called with every question or message as it is put, before it is answered.
     std::function<void(const Asked&)> onAsked;
@@ -41,7 +44,7 @@ public:
                                   TAnswer defaultButton) override;
     int ThemedMessage(const std::string& text, int type, unsigned buttons) override;
     [[nodiscard]] std::optional<QString> SaveFileName(const TSaveFileRequest& request) override;
-    void OpenUrl(const QString& address) override;
+    [[nodiscard]] bool OpenUrl(const QString& address) override;
 
     // The texts of the recorded questions of one kind, in order.
     [[nodiscard]] std::vector<QString> Texts(Kind kind) const;

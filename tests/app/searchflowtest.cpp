@@ -97,6 +97,8 @@ protected:
             dirs.push_back(dir);
             titles.push_back(window->windowTitle());
             statusTexts.push_back(window->RzLabel21->text());
+            statusShown.push_back(window->RzLabel21->ShownText());
+            statusTips.push_back(window->RzLabel21->PathTip());
             statusColours.push_back(FontColour(window->RzLabel21));
         };
         lf.OnFileChange = [this, bound = lf.OnFileChange](QObject* sender, const QString& name) {
@@ -134,6 +136,8 @@ protected:
     std::vector<QString> dirs;
     std::vector<QString> titles;
     std::vector<QString> statusTexts;
+    std::vector<QString> statusShown;
+    std::vector<QString> statusTips;
     std::vector<QColor> statusColours;
     std::vector<QString> fileCaptions;
     int cancels = 0;
@@ -444,6 +448,64 @@ TEST_F(SearchFlowTest, WebPromptNoLeavesTheWelcomePanelAndStartsNothing) {
     EXPECT_TRUE(dirs.empty());
     EXPECT_EQ(cancels + finishes, 0);
     EXPECT_EQ(dialogs.Count(Kind::OpenUrl), 0);
+}
+
+// A directory whose path is wider than the status text shows with the middle of the path left
+// out, its start and its own name kept (the text is centred, so cutting it would lose both
+// ends); the whole path is the tooltip. The found file's name in sp1 keeps its extension.
+TEST_F(SearchFlowTest, ALongPathShowsItsStartAndItsNameWhileSearching) {
+    const QString deep = QStringLiteral(
+        "festival-2026-main-stage-night-two-final-cut/laser-content-library-archive-backup/"
+        "customer-deliveries-approved-versions/last-directory-name");
+    const QString file = QStringLiteral(
+        "j4cdac__rainbowcircle_tunnel_with_beam_effects_and_a_very_long_name_final_version.ild");
+    MakeTree(shows, {(deep + u'/' + file).toUtf8().constData()});
+    WatchNotifications();
+    FirstSearchOf(shows);
+    ASSERT_EQ(Items().size(), 1u);
+
+    const QString dir = shows + u'/' + deep + u'/';
+    const auto entered = std::find(dirs.begin(), dirs.end(), dir);
+    ASSERT_NE(entered, dirs.end());
+    const size_t i = static_cast<size_t>(entered - dirs.begin());
+    const QString prefix = QStringLiteral(" \n Searching Directories :: \n ");
+    EXPECT_EQ(statusTexts[i], prefix + dir);
+    ASSERT_TRUE(statusShown[i].startsWith(prefix)) << statusShown[i].toStdString();
+    const QString shown = statusShown[i].mid(prefix.size());
+    EXPECT_TRUE(shown.startsWith(shows.left(5))) << shown.toStdString();
+    EXPECT_TRUE(shown.endsWith(QStringLiteral("/last-directory-name/"))) << shown.toStdString();
+    EXPECT_TRUE(shown.contains(QChar(0x2026))) << shown.toStdString();
+    EXPECT_LE(window->RzLabel21->fontMetrics().horizontalAdvance(u' ' + shown),
+              window->RzLabel21->width());
+    EXPECT_EQ(statusTips[i], dir);
+
+    const QString caption = window->sp1->ShownCaption();
+    EXPECT_TRUE(caption.endsWith(QStringLiteral(".ild"))) << caption.toStdString();
+    EXPECT_TRUE(caption.contains(QStringLiteral("j4cdac"))) << caption.toStdString();
+    EXPECT_EQ(window->sp1->PathTip(), file);
+    // Idle again, the hint carries no tooltip of a path.
+    EXPECT_EQ(window->RzLabel21->PathTip(), QString());
+    EXPECT_EQ(window->RzLabel21->ShownText(), SearchPanelHint());
+}
+
+// Without a web browser the visit cannot happen: the window says so and gives the address;
+// the search the answer starts goes on.
+TEST_F(SearchFlowTest, WebPromptYesWithoutABrowserSaysSoAndGivesTheAddress) {
+    MakeTree(shows, {"a.ild"});
+    window->DirectoryListBox1->SetDirectory(shows);
+    dialogs.confirmAnswers.push_back(TAnswer::Yes);
+    dialogs.openUrlAnswers.push_back(false);
+    window->RzBitBtn15->click();
+    ASSERT_EQ(dialogs.asked.size(), 3u);
+    EXPECT_EQ(dialogs.asked[1].kind, Kind::OpenUrl);
+    EXPECT_EQ(dialogs.asked[2].kind, Kind::Information);
+    EXPECT_TRUE(dialogs.asked[2].text.startsWith(QStringLiteral("No web browser could be started")))
+        << dialogs.asked[2].text.toStdString();
+    EXPECT_TRUE(dialogs.asked[2].text.endsWith(WebSiteAddress()))
+        << dialogs.asked[2].text.toStdString();
+    Settle();
+    EXPECT_EQ(Items(), std::vector<QString>{shows + "/a.ild"});
+    ExpectIdleSearchPanel(true);
 }
 
 TEST_F(SearchFlowTest, WebPromptYesSearchesTheShownDirectoryAndOpensTheWebSite) {

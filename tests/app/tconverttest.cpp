@@ -1,9 +1,13 @@
 // Construction of the window, convert mode and the preview panel's way back to it.
 
+#include <QDialog>
 #include <QDir>
 #include <QFile>
+#include <QFontMetrics>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QScreen>
 #include <QTimer>
 
 #include <cmath>
@@ -17,7 +21,9 @@
 #include "app/tglyphbutton.h"
 #include "app/tradiogroup.h"
 #include "app/tstatuspanel.h"
+#include "controls/tthmessagebox.h"
 #include "controls/tthpanel.h"
+#include "controls/tthstatictext.h"
 #include "model/geometry.h"
 #include "platform/messagehook.h"
 #include "render/cscreen.h"
@@ -187,6 +193,17 @@ TEST(WindowConstruction, NeitherPlaceWarnsOnceAndTheWindowGoesOn) {
             << warning.text.toStdString();
         EXPECT_TRUE(warning.text.contains(temp.path() + QStringLiteral("/file")))
             << warning.text.toStdString();
+        // The themed box that shows it on the desktop fits the screen.
+        TThMessageBox box;
+        box.BuildForm(QString::fromStdString(warning.text.toStdString()), warning.themedType,
+                      warning.themedButtons);
+        const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+        EXPECT_LE(box.Form()->width(), area.width());
+        EXPECT_TRUE(area.contains(box.Form()->geometry()));
+        for (const QString& line : box.MessageText()->text().split(u'\n'))
+            EXPECT_LE(QFontMetrics(box.MessageText()->font()).horizontalAdvance(line),
+                      box.MessageText()->width())
+                << line.toStdString();
         EXPECT_EQ(window.DirectoryListBox1->Directory(), QDir::cleanPath(temp.path()));
         EXPECT_EQ(window.DirectoryListBox2->Directory(), QDir::cleanPath(temp.path()));
 

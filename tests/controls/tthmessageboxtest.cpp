@@ -1,9 +1,11 @@
 #include <QApplication>
 #include <QDialog>
 #include <QFontMetrics>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScreen>
 #include <QTest>
 #include <QTimer>
 
@@ -140,9 +142,78 @@ TEST(TThMessageBox, MeasuredTextFitsItsLine) {
     const int measured = QFontMetrics(box.MessageText()->font()).horizontalAdvance(text);
     EXPECT_EQ(box.Form()->width(), std::max(measured + 168, 128));
     EXPECT_GE(box.MessageText()->width(), measured);
-    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
     EXPECT_NEAR(box.Form()->geometry().center().x(), screen.center().x(), 1);
     EXPECT_NEAR(box.Form()->geometry().center().y(), screen.center().y(), 1);
+}
+
+// The box is never wider than the screen's available area: a longer message is wrapped to it,
+// keeping its own line breaks, breaking between words or inside a word (a path) too long for a
+// line, and the body grows by the extra lines with the buttons below them. A message of lines
+// of its own shows each whole.
+TEST(TThMessageBox, AMessageWiderThanTheScreenIsWrappedToIt) {
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+    const QString path = QStringLiteral("/home/op/") + QString(300, u'x') + QStringLiteral(".ild");
+    QString words;
+    for (int i = 0; i < 60; ++i)
+        words += QStringLiteral("word%1 ").arg(i);
+    struct Row {
+        const char* name;
+        QString text;
+        unsigned buttons;
+        bool widerThanTheScreen = true;
+    };
+    const Row rows[] = {
+        {"WordsOnOneLine", words.trimmed(), mbOK},
+        {"LinesOfTheirOwn", QStringLiteral("could not be created:\n\n") + words + u'\n' + path,
+         mbOK},
+        {"OnePathWithoutBlanks", path + path, mbYes | mbNo | mbCancel},
+        {"ShortLinesOfTheirOwn",
+         QStringLiteral("could not be created:\n\n/opt/a\n/opt/b\n\nFiles can still be "
+                        "searched;\nsaving fails."),
+         mbOK, false},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        TThMessageBox box;
+        box.BuildForm(row.text, mtWarning, row.buttons);
+        const QFontMetrics metrics(box.MessageText()->font());
+        if (row.widerThanTheScreen) {
+            ASSERT_GT(metrics.horizontalAdvance(row.text), area.width()) << "fits anyway";
+        }
+        EXPECT_LE(box.Form()->width(), area.width());
+        EXPECT_LE(box.Form()->height(), area.height());
+        EXPECT_TRUE(area.contains(box.Form()->geometry()));
+        EXPECT_EQ(box.BodyPanel()->width(), box.Form()->width());
+        EXPECT_EQ(box.BodyPanel()->geometry().bottom(), box.Form()->height() - 1);
+        const QString shown = box.MessageText()->text();
+        const QStringList lines = shown.split(u'\n');
+        for (const QString& line : lines)
+            EXPECT_LE(metrics.horizontalAdvance(line), box.MessageText()->width())
+                << line.toStdString();
+        // No line is cut at the message's top or bottom: its edge rows show only the face.
+        const QImage drawn = box.MessageText()->grab().toImage();
+        for (const int row : {0, drawn.height() - 1})
+            for (int column = 0; column < drawn.width(); ++column)
+                ASSERT_EQ(drawn.pixelColor(column, row), ThColour(thFace))
+                    << "text in row " << row << ", column " << column;
+        // Nothing of the text is lost: only line breaks and the blanks at them differ.
+        QString joined = shown;
+        QString given = row.text;
+        joined.remove(u'\n').remove(u' ');
+        given.remove(u'\n').remove(u' ');
+        EXPECT_EQ(joined, given);
+        // The lines stand centred in the message's height: their last ends above the buttons.
+        const QRect message = box.MessageText()->geometry();
+        const int textHeight = metrics.boundingRect(message, Qt::AlignHCenter, shown).height();
+        const int textBottom = message.top() + (message.height() - textHeight) / 2 + textHeight;
+        for (int i = 0; i < box.ButtonCount(); ++i) {
+            const QRect button = box.Button(i)->geometry();
+            EXPECT_GE(button.top(), textBottom) << "button " << i;
+            EXPECT_LE(button.bottom(), box.BodyPanel()->height() - 1) << "button " << i;
+            EXPECT_LE(button.right(), box.BodyPanel()->width() - 1) << "button " << i;
+        }
+    }
 }
 
 TEST(TThMessageBox, TypeGivesTitleAndIcon) {
