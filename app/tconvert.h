@@ -298,6 +298,9 @@ private:
     // question, when askFirst is false or from welcome and convert mode; otherwise as Start
     // on the idle search panel, after the question.
     void StartSearch(const QString& dirs, bool askFirst);
+    // Shows the search panel over the welcome or convert panel: the panels, edit boxes and lists
+    // of search mode, without touching the buttons' states.
+    void ShowSearchPanel();
     // Drops land on the window: the edit boxes would otherwise take a dragged name as text.
     void TakeDrops();
     // The steps of OpenNames.

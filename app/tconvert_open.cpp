@@ -90,16 +90,7 @@ void TConvert::SearchOpenedDirectories(const std::vector<std::string>& directori
 void TConvert::PreviewOpenedFiles(const std::vector<std::string>& files) {
     // From welcome or convert mode, the search panel as a first search shows it, at its end.
     if (BitBtn1->isEnabled()) {
-        RzPanel3->hide();
-        PC1->hide();
-        RzRadioGroup1->lower();
-        PS1->show();
-        PS1->raise();
-        Edit1->hide();
-        Edit2->hide();
-        FileListBox1->hide();
-        DirectoryListBox1->resize(DirectoryListBox1->width(), searchListHeight);
-        fl->resize(fl->width(), searchListHeight);
+        ShowSearchPanel();
         BitBtn1->setEnabled(false);
         BitBtn2->setEnabled(false);
         BitBtn3->setEnabled(false);

@@ -92,6 +92,19 @@ void ExecuteSearchOf(TLMDSearchFileGrep& lf, const QString& directory) {
 
 } // namespace
 
+void TConvert::ShowSearchPanel() {
+    RzPanel3->hide();
+    PC1->hide();
+    RzRadioGroup1->lower();
+    PS1->show();
+    PS1->raise();
+    Edit1->hide();
+    Edit2->hide();
+    FileListBox1->hide();
+    DirectoryListBox1->resize(DirectoryListBox1->width(), searchListHeight);
+    fl->resize(fl->width(), searchListHeight);
+}
+
 void TConvert::RzBitBtn1Click() {
     StartSearch(DirectoryListBox1->Directory(), true);
 }
@@ -108,16 +121,8 @@ void TConvert::StartSearch(const QString& dirs, bool askFirst) {
     RzBitBtn5->setEnabled(false);
     RzBitBtn6->setEnabled(false);
     Label1->setText(QStringLiteral("Drive Volume Indicated Below"));
-    PC1->hide();
     RzRadioGroup1->setEnabled(false);
-    RzRadioGroup1->lower();
-    PS1->show();
-    PS1->raise();
-    Edit1->hide();
-    Edit2->hide();
-    FileListBox1->hide();
-    DirectoryListBox1->resize(DirectoryListBox1->width(), searchListHeight);
-    fl->resize(fl->width(), searchListHeight);
+    ShowSearchPanel();
 
     // The conversion Start button is enabled in welcome and convert mode only: every start
     // disables it, so it tells a first start from one made on the idle search panel.
