@@ -189,6 +189,15 @@ INSTANTIATE_TEST_SUITE_P(
                         b.End(5);
                     },
                     2, false, 2},
+        LeadingCase{"SectionsAfterACountThatOverflowed",
+                    [](IldaBuilder& b) {
+                        b.Header(1, 3, 0, 6);
+                        for (int i = 0; i < 65536 + 3; ++i)
+                            b.Point2D(static_cast<int16_t>(i % 1000), 0, 2);
+                        Frames3D(b, 5, 1, 6);
+                        b.End(6);
+                    },
+                    3, false, 3},
         LeadingCase{"CountBeyondTheEndReadsTheWholeFile",
                     [](IldaBuilder& b) {
                         Frames3D(b, 2, 0, 9);
