@@ -84,7 +84,7 @@ IldaSectionRecords MeasureIldaSection(size_t recordSize, size_t count, uint64_t 
     const uint64_t counted = uint64_t{recordSize} * count;
     if (count == 0 || counted == available || magicAt(counted))
         return section;
-    // Each candidate lies within the data, so the products stay below `available`.
+    // Only candidates within the data are tried, so no product exceeds `available`.
     for (uint64_t real = count + kCountSpan; real <= available / recordSize; real += kCountSpan) {
         const uint64_t length = recordSize * real;
         if (length == available || magicAt(length)) {
