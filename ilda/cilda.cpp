@@ -5,8 +5,10 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <string>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 #include "ilda/colourpalettes.h"
 #include "ilda/ildasections.h"
@@ -85,6 +87,30 @@ SectionNumber NumberOfSection(int index, int frames) {
     if (index == frames - 1)
         return {kMostFrames - 1, kMostFrames};
     return {kMostFrames, kMostFrames}; // the closing section
+}
+
+// The most points one section can hold: its count has 16 bits.
+constexpr int32_t kMostSectionPoints = 65535;
+
+// The first frame (numbered from 1) with more points than a section holds, and its points; 0
+// when every frame fits. Such a frame cannot be written: one section would need a count that
+// overflowed, which a reader of the standard takes for fewer points, and splitting it would make
+// frames that are not there.
+std::pair<int, int32_t> FrameTooLarge(CChannel* channel) {
+    int number = 1;
+    for (CFrame* frame = channel->FirstFrame(); frame != nullptr; frame = frame->Next(false)) {
+        const int32_t points = frame->PointCount();
+        if (points > kMostSectionPoints)
+            return {number, points};
+        ++number;
+    }
+    return {0, 0};
+}
+
+std::string TooLargeText(std::pair<int, int32_t> frame) {
+    return std::string(kCannotOpen) + " Frame " + std::to_string(frame.first) + " holds " +
+           std::to_string(frame.second) + " points, more than the " +
+           std::to_string(kMostSectionPoints) + " an ILDA frame can hold.";
 }
 
 } // namespace
@@ -171,17 +197,24 @@ bool CIlda::ReadWholeFile(const std::string& name) {
 }
 
 bool CIlda::Parse(CChannel* channel) {
+    const uint8_t* const start = cursor;
     IldaSectionHeader header;
     for (;;) {
-        if (!ReadSectionHeader(cursor, cursor, end, header))
-            return false;
+        if (!ReadSectionHeader(cursor, cursor, end, header)) {
+            // Data that does not start with a header is no ILDA file. After a section, bytes
+            // that are no header belong to none (a tool's trailer after a closing section, junk
+            // between frames): any later "ILDA" starts the next section, so the frames after
+            // them load.
+            if (cursor == start || !StepOverStrayBytes())
+                return cursor == end && cursor != start;
+            continue;
+        }
         const bool pointFormat = header.formatCode == 0 || header.formatCode == 1 ||
                                  header.formatCode == 4 || header.formatCode == 5;
         if (pointFormat && header.pointCount == 0) {
             // A section of no points closes its sequence and is no frame, whatever format it
-            // claims. Stray bytes may follow it, and any later "ILDA" starts a further sequence.
-            if (!SkipSection())
-                return true;
+            // claims; a further sequence may follow.
+            cursor += kIldaHeaderSize;
             continue;
         }
         bool stepped = false;
@@ -242,16 +275,17 @@ template <int Format> bool CIlda::ParseSectionOf(CChannel* channel) {
     constexpr size_t statusAt = hasZ ? 6 : 4;
 
     const uint8_t* const header = cursor;
-    const unsigned count = ReadBigEndian16(header + 24);
     const uint8_t* const records = header + kIldaHeaderSize;
     cursor = records;
 
-    // The records the data holds whole; a count beyond them ends the parse at the cut record.
-    // A section without one whole record gives no frame: the file does not hold one.
+    // The records the section holds (more than its count says when the count overflowed 16
+    // bits), as far as the data holds them whole; a count beyond them ends the parse at the cut
+    // record. A section without one whole record gives no frame: the file does not hold one.
+    const IldaSectionRecords section = MeasureIldaSection(header, end, recordSize);
     const size_t recordsLeft = static_cast<size_t>(end - records) / recordSize;
-    const size_t whole = std::min<size_t>(count, recordsLeft);
+    const size_t whole = section.complete ? section.count : recordsLeft;
     if (whole == 0)
-        return count == 0;
+        return section.complete;
 
     // The first section fills the empty frame Load appended; every later one gets its own.
     CFrame* frame = channel->LastFrame();
@@ -306,19 +340,31 @@ template <int Format> bool CIlda::ParseSectionOf(CChannel* channel) {
         }
     }
     cursor = record;
-    return whole == count;
+    return section.complete;
 }
 
 bool CIlda::StepOverPaletteSection() {
     // Its colours are never used: vertex colours come from the chosen palette. The records
     // carry no end mark, so the count says where the next section starts when the data holds
     // that many; otherwise the next "ILDA" is looked for.
-    const size_t length = kRecordSizePalette * ReadBigEndian16(cursor + 24);
-    if (length <= static_cast<size_t>(end - cursor) - kIldaHeaderSize) {
-        cursor += kIldaHeaderSize + length;
+    const IldaSectionRecords section = MeasureIldaSection(cursor, end, kRecordSizePalette);
+    if (section.complete) {
+        cursor += kIldaHeaderSize + kRecordSizePalette * section.count;
         return true;
     }
     return SkipSection();
+}
+
+bool CIlda::StepOverStrayBytes() {
+    if (cursor == nullptr || cursor >= end) {
+        cursor = end;
+        return false;
+    }
+    // "ILDA" here is a header cut off by the end of the data: nothing follows it.
+    if (end - cursor >= 4 && std::memcmp(cursor, "ILDA", 4) == 0)
+        return false;
+    cursor = FindIldaMagic(cursor, end);
+    return cursor != end;
 }
 
 bool CIlda::SkipSection() {
@@ -360,6 +406,10 @@ uint8_t CIlda::ColourIndexOf(uint32_t colour) {
 }
 
 bool CIlda::Save(const std::string& name, CChannel* channel, int32_t paletteIndex) {
+    if (const std::pair<int, int32_t> tooLarge = FrameTooLarge(channel); tooLarge.first != 0) {
+        ShowThemedMessage(TooLargeText(tooLarge), mtInformation, mbOK);
+        return false;
+    }
     if (!CreateOutput(name)) {
         output.reset();
         ShowThemedMessage(kCannotOpen, mtInformation, mbOK);
@@ -382,6 +432,8 @@ bool CIlda::Save(const std::string& name, CChannel* channel, int32_t paletteInde
 
 std::vector<uint8_t> CIlda::SaveBytes(CChannel* channel, int32_t paletteIndex) {
     std::vector<uint8_t> bytes;
+    if (FrameTooLarge(channel).first != 0)
+        return bytes;
     memoryOutput_ = &bytes;
     palette = paletteIndex;
     try {

@@ -17,7 +17,9 @@ class COutputFile;
 // 5 (2D), true colour; each that holds points becomes a frame of the channel holding one thing
 // whose free vertices are all the section's counted records in file order. The last-point bit,
 // the frame number and the total frames end nothing and select nothing; a section of no points
-// closes a sequence, adds no frame, and reading goes on with any later section. Colours always come
+// closes a sequence, adds no frame, and reading goes on with any later section. Bytes after a
+// section that are no header are passed over up to the next "ILDA". A count that overflowed 16
+// bits is followed to where the section really ends (see MeasureIldaSection). Colours always come
 // from the chosen palette: an index is looked up in it, a true colour becomes its nearest entry,
 // and a black true-colour point is blanked. Palette sections (format 2) and sections of other
 // formats are passed over. Writing always produces format 0 closed by an end section; each frame
@@ -55,10 +57,14 @@ public:
     // complete or not at all: the bytes go to a temporary file beside the target that replaces
     // it only once everything is written. When the file cannot be created or written,
     // "Cannot open Ilda file." is reported (information type, OK button), an existing target
-    // keeps its bytes, and the result is false.
+    // keeps its bytes, and the result is false. A channel with a frame of more than 65,535
+    // points (see CFrame::PointCount) is not written at all, as a section's count cannot hold
+    // them: "Cannot open Ilda file." followed by the frame's number and points is reported the
+    // same way, nothing is created and the result is false.
     [[nodiscard]] bool Save(const std::string& name, CChannel* channel, int32_t paletteIndex);
 
-    // Save into memory: the bytes Save would write for the channel.
+    // Save into memory: the bytes Save would write for the channel; none (an empty vector, never
+    // a file) for a channel Save would refuse for a frame of more than 65,535 points.
     [[nodiscard]] std::vector<uint8_t> SaveBytes(CChannel* channel, int32_t paletteIndex);
 
     // Steps of Load. ReadWholeFile fills `buffer` and sets `cursor` and `end` around the bytes
@@ -68,7 +74,9 @@ public:
     // stopped early. The section parsers decode the section at `cursor` into a frame (none when
     // not one whole record is there); false when a record is cut off or the model could not grow.
     // SkipSection steps over the header at `cursor` and scans for the next "ILDA"; false when there
-    // is none.
+    // is none. StepOverStrayBytes moves `cursor` from bytes that are no header to the next "ILDA";
+    // false when there is none (`cursor` is then `end`) or when `cursor` is at a header cut off
+    // by the end of the data.
     bool ReadWholeFile(const std::string& name);
     bool Parse(CChannel* channel);
     bool ParseSection3D(CChannel* channel);
@@ -76,6 +84,7 @@ public:
     bool ParseSectionTrueColour3D(CChannel* channel);
     bool ParseSectionTrueColour2D(CChannel* channel);
     bool SkipSection();
+    bool StepOverStrayBytes();
 
     // Steps of Save. CreateOutput opens the (temporary) output; WriteFrame and WriteEndSection
     // add one section (nothing without an open output or SaveBytes running), WritePoint one

@@ -9,7 +9,6 @@
 
 namespace {
 
-constexpr size_t kCountSpan = 65536;    // what a 16-bit record count wraps at
 constexpr size_t kMostFrames = 65535;   // the most total frames can say
 constexpr size_t kListedRecords = 8;    // record numbers named in one departure
 constexpr uint8_t kLastPointBit = 0x80; // in the status byte of every point format
@@ -228,28 +227,21 @@ void Checker::CheckName(const uint8_t* field, const char* what) {
     }
 }
 
-// Where the section's records end. A count that leads where no header follows, when a header
-// follows a whole multiple of 65,536 records later (or the data ends there), is a count that
-// overflowed its 16 bits: *count becomes the records the section really holds.
+// Where the section's records end (see MeasureIldaSection); a count that overflowed its 16 bits
+// is named, and *count becomes the records the section really holds. The records lie within the
+// data.
 const uint8_t* Checker::RecordsEnd(const IldaSectionHeader& header, const uint8_t* records,
                                    size_t* count) {
     const size_t recordSize = static_cast<size_t>(IldaRecordSize(header.formatCode));
-    const uint8_t* next = records + recordSize * *count;
-    if (next == end_ || MagicAt(next, end_))
-        return next;
-    const auto available = static_cast<size_t>(end_ - records);
-    for (size_t real = *count + kCountSpan; recordSize * real <= available; real += kCountSpan) {
-        const uint8_t* candidate = records + recordSize * real;
-        if (candidate == end_ || MagicAt(candidate, end_)) {
-            Add(section_, records - kIldaHeaderSize, IldaDepartureKind::CountOverflow,
-                Format("point count says %zu, but the next header follows %zu records later: "
-                       "the count overflowed 16 bits",
-                       *count, real));
-            *count = real;
-            return candidate;
-        }
-    }
-    return next;
+    const IldaSectionRecords measured =
+        MeasureIldaSection(records - kIldaHeaderSize, end_, recordSize);
+    if (measured.overflowed)
+        Add(section_, records - kIldaHeaderSize, IldaDepartureKind::CountOverflow,
+            Format("point count says %zu, but the next header follows %zu records later: "
+                   "the count overflowed 16 bits",
+                   *count, measured.count));
+    *count = measured.count;
+    return records + recordSize * measured.count;
 }
 
 // The standard sets the last-point bit on a section's last record, and only there. `present`

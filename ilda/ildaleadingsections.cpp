@@ -40,9 +40,10 @@ bool HeaderAt(int file, uint64_t fileSize, uint64_t offset, IldaSectionHeader& s
 
 // Where the leading point sections end, or 0 when the headers cannot be followed there (the
 // whole file is wanted then). The steps are the reader's (CIlda::Parse): a section of a known
-// format ends where its count says, and a section of no points is a closing section that adds no
-// frame. After a closing section the reader scans for the next "ILDA"; the counts say where that
-// is only when it follows at once.
+// format ends where MeasureIldaSection says (past its count when the count overflowed), and a
+// section of no points is a closing section that adds no frame. Where no header follows a
+// section the reader scans for the next "ILDA"; the counts say where that is only when it
+// follows at once.
 uint64_t LeadingLength(int file, uint64_t fileSize, int pointSections) {
     uint64_t offset = 0;
     int found = 0;
@@ -53,11 +54,20 @@ uint64_t LeadingLength(int file, uint64_t fileSize, int pointSections) {
         const int recordSize = IldaRecordSize(section.formatCode);
         if (recordSize == 0)
             return 0;
+        const uint64_t records = offset + kIldaHeaderSize;
+        const IldaSectionRecords measured = MeasureIldaSection(
+            static_cast<size_t>(recordSize), section.pointCount, fileSize - records,
+            [file, records](uint64_t at) {
+                uint8_t magic[4];
+                return ReadAt(file, magic, sizeof magic, static_cast<off_t>(records + at)) ==
+                           static_cast<ssize_t>(sizeof magic) &&
+                       std::memcmp(magic, "ILDA", sizeof magic) == 0;
+            });
+        if (!measured.complete)
+            return 0;
         if (section.formatCode != 2 && section.pointCount != 0)
             ++found;
-        offset += kIldaHeaderSize + uint64_t{section.pointCount} * uint64_t(recordSize);
-        if (offset > fileSize)
-            return 0;
+        offset = records + uint64_t{measured.count} * uint64_t(recordSize);
     }
     return offset;
 }

@@ -5,6 +5,7 @@
 namespace {
 
 constexpr char kMagic[4] = {'I', 'L', 'D', 'A'};
+constexpr uint64_t kCountSpan = 65536; // what a 16-bit record count wraps at
 
 } // namespace
 
@@ -73,6 +74,39 @@ const uint8_t* FindIldaMagic(const uint8_t* from, const uint8_t* end) {
     return end;
 }
 
+IldaSectionRecords MeasureIldaSection(size_t recordSize, size_t count, uint64_t available,
+                                      const std::function<bool(uint64_t offset)>& magicAt) {
+    IldaSectionRecords section;
+    section.count = count;
+    if (recordSize == 0 || count > available / recordSize)
+        return section;
+    section.complete = true;
+    const uint64_t counted = uint64_t{recordSize} * count;
+    if (count == 0 || counted == available || magicAt(counted))
+        return section;
+    // Only candidates within the data are tried, so no product exceeds `available`.
+    for (uint64_t real = count + kCountSpan; real <= available / recordSize; real += kCountSpan) {
+        const uint64_t length = recordSize * real;
+        if (length == available || magicAt(length)) {
+            section.count = static_cast<size_t>(real);
+            section.overflowed = true;
+            return section;
+        }
+    }
+    return section;
+}
+
+IldaSectionRecords MeasureIldaSection(const uint8_t* header, const uint8_t* end,
+                                      size_t recordSize) {
+    const uint8_t* const records = header + kIldaHeaderSize;
+    const auto available = static_cast<uint64_t>(end - records);
+    return MeasureIldaSection(recordSize, ReadBigEndian16(header + 24), available,
+                              [records, available](uint64_t offset) {
+                                  return available - offset >= sizeof kMagic &&
+                                         std::memcmp(records + offset, kMagic, sizeof kMagic) == 0;
+                              });
+}
+
 std::vector<IldaSectionInfo> ListIldaSections(const uint8_t* data, size_t size) {
     std::vector<IldaSectionInfo> sections;
     if (data == nullptr)
@@ -83,14 +117,15 @@ std::vector<IldaSectionInfo> ListIldaSections(const uint8_t* data, size_t size) 
     while (ReadSectionHeader(data, at, end, info.header)) {
         const uint8_t* records = at + kIldaHeaderSize;
         const size_t recordSize = static_cast<size_t>(IldaRecordSize(info.header.formatCode));
-        const size_t length = recordSize * info.header.pointCount;
+        const IldaSectionRecords measured =
+            recordSize == 0 ? IldaSectionRecords{} : MeasureIldaSection(at, end, recordSize);
         const uint8_t* next;
         if (recordSize == 0) {
             info.complete = false;
             next = FindIldaMagic(records, end);
-        } else if (length <= static_cast<size_t>(end - records)) {
+        } else if (measured.complete) {
             info.complete = true;
-            next = records + length;
+            next = records + recordSize * measured.count;
         } else {
             info.complete = false;
             info.strayBytes = 0;

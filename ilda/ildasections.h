@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <functional>
 #include <vector>
 
 // The 32-byte section header of an ILDA file and a walk over a file's sections.
@@ -56,6 +57,37 @@ struct IldaSectionHeader {
 // "3D true colour" (4), "2D true colour" (5), "unknown" for any other code.
 [[nodiscard]] const char* IldaFormatName(int formatCode);
 
+// The records a section of a known record size holds.
+struct IldaSectionRecords {
+    // The records that make up the section: its count, or the count plus a multiple of 65,536
+    // when the count overflowed.
+    size_t count = 0;
+    // All `count` records lie within the data. False for a count beyond the data, whose records
+    // are then cut off by its end.
+    bool complete = false;
+    // The count overflowed 16 bits: a writer stored `count` mod 65,536.
+    bool overflowed = false;
+};
+
+// Where the section really ends: the one rule every walk over the sections follows. A count
+// whose records end where the data ends or a header ("ILDA") starts gives the section. When they
+// end elsewhere and the data ends or a header starts a whole multiple of 65,536 records later
+// (the first such place), the count overflowed its 16 bits and the section runs there, so a frame
+// of more points than the field holds is whole. Otherwise the section is its counted records,
+// followed by bytes that belong to no section. A count of 0 (a closing section) never overflows.
+//
+// `recordSize` > 0; `available` bytes follow the header; `magicAt(offset)` says whether the four
+// bytes `offset` bytes after the header are "ILDA" (offset < available; the probe itself sees to
+// it that four bytes are there).
+[[nodiscard]] IldaSectionRecords
+MeasureIldaSection(size_t recordSize, size_t count, uint64_t available,
+                   const std::function<bool(uint64_t offset)>& magicAt);
+
+// The same for the section whose header (kIldaHeaderSize readable bytes) is at `header` in data
+// that ends at `end`, read as records of `recordSize` bytes (> 0).
+[[nodiscard]] IldaSectionRecords MeasureIldaSection(const uint8_t* header, const uint8_t* end,
+                                                    size_t recordSize);
+
 struct IldaSectionInfo {
     IldaSectionHeader header;
     // The section's counted records lie within the data. False for a section cut off by the end
@@ -67,9 +99,9 @@ struct IldaSectionInfo {
 };
 
 // Every section header of the data, in file order. A section of a known format is stepped over
-// by its count; a section of an unknown format, or stray bytes after a section, by scanning for
-// the next "ILDA". The walk stops at the end of the data, at a section cut off by it, or where
-// no further "ILDA" is found. It decodes no point records.
+// by its records as MeasureIldaSection finds them; a section of an unknown format, or stray bytes
+// after a section, by scanning for the next "ILDA". The walk stops at the end of the data, at a
+// section cut off by it, or where no further "ILDA" is found. It decodes no point records.
 [[nodiscard]] std::vector<IldaSectionInfo> ListIldaSections(const uint8_t* data, size_t size);
 
 // The first "ILDA" at or after `from` that lies wholly before `end`, or `end` when there is none.

@@ -135,6 +135,18 @@ std::vector<CheckCase> Cases() {
               "point count says 3, but the next header follows 65539 records later"}});
     }
     {
+        // The overflowed frame is the last one: its records run to the end of the data.
+        IldaBuilder b;
+        Frame(b, 1, 2, 0, 2);
+        b.Header(1, 3, 1, 2);
+        for (int i = 0; i < 65539; ++i)
+            b.Point2D(0, 0, i == 65538 ? kLast : 0);
+        add("count overflowed 16 bits in the last frame", b,
+            {{K::CountOverflow, S::Error, 2, 44,
+              "point count says 3, but the next header follows 65539 records later"},
+             {K::NoClosingSection, S::Warning, 2, 44 + 32 + 6 * 65539, "no closing section"}});
+    }
+    {
         IldaBuilder b;
         b.Header(0, 5, 0, 1).Point3D(0, 0, 0, 0).Point3D(0, 0, 0, kLast).Point3D(0, 0, 0, 0);
         b.Point3D(0, 0, 0, kLast | 7).Point3D(0, 0, 0, kLast).End(1);

@@ -595,6 +595,58 @@ TEST_F(IldaCommandsTest, FilesOfOtherWritersAreCountedConvertedAndResavedWhole) 
     }
 }
 
+// Frames of more points than a section's count holds, stored with the count modulo 65,536: info
+// counts every point, check names the overflow, convert keeps every point (scene files count
+// vertices in 32 bits), and resave refuses the file rather than write one that says fewer.
+TEST_F(IldaCommandsTest, FramesWhoseCountOverflowedAreKeptWholeAndNotResaved) {
+    fs::create_directory(dir_ / "scenes");
+    for (const wildilda::File& file :
+         wildilda::OverflowFiles([](int i) { return PaletteColour(1, i); })) {
+        SCOPED_TRACE(file.name);
+        ExpectedFrames frames;
+        size_t points = 0;
+        int largest = 0;
+        int largestFrame = 0;
+        for (const wildilda::Frame& truth : file.frames) {
+            std::vector<ExpectedPoint>& expected = frames.emplace_back();
+            for (const wildilda::Point& p : truth)
+                expected.push_back({static_cast<float>(p.x >> 4), static_cast<float>(p.y >> 4),
+                                    static_cast<float>(p.z >> 4), p.blank,
+                                    p.blank ? 0u : PaletteColour(1, p.colour)});
+            points += truth.size();
+            if (static_cast<int>(truth.size()) > largest) {
+                largest = static_cast<int>(truth.size());
+                largestFrame = static_cast<int>(frames.size());
+            }
+        }
+        const fs::path path = dir_ / (file.name + ".ild");
+        Put(path, file.bytes);
+
+        const CliResult info = Run({"info", "--brief", path.string()});
+        EXPECT_EQ(info.status, 0);
+        EXPECT_EQ(info.out.substr(0, info.out.find(" frames")),
+                  path.string() + ": " + std::to_string(frames.size()));
+        EXPECT_NE(info.out.find(std::to_string(points) + " points"), std::string::npos) << info.out;
+
+        const CliResult check = Run({"check", path.string()});
+        EXPECT_NE(check.out.find("count_overflow"), std::string::npos) << check.out;
+
+        ASSERT_EQ(Run({"convert", path.string(), "-o", (dir_ / "scenes").string()}).status, 0);
+        CScene scene;
+        ASSERT_TRUE(LoadSceneFile((dir_ / "scenes" / (file.name + ".scn")).string(), &scene));
+        EXPECT_EQ(Difference(scene.FirstChannel(), frames, 1), "");
+
+        const fs::path resaved = dir_ / "resaved.ild";
+        const CliResult resave = Run({"resave", path.string(), "-o", resaved.string()});
+        EXPECT_EQ(resave.status, 1);
+        EXPECT_EQ(resave.err, "trellion-cli resave: " + resaved.string() +
+                                  ": Cannot open Ilda file. Frame " + std::to_string(largestFrame) +
+                                  " holds " + std::to_string(largest) +
+                                  " points, more than the 65535 an ILDA frame can hold.\n");
+        EXPECT_FALSE(fs::exists(resaved));
+    }
+}
+
 // Under a memory limit too small for a large file, every command that loads it says so in one
 // line naming the file, ends with status 1 and writes nothing; none aborts.
 TEST_F(IldaCommandsTest, RunningOutOfMemoryIsReportedAsSuchAndWritesNothing) {

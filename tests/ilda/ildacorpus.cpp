@@ -10,6 +10,8 @@
 #include <iterator>
 #include <map>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "tests/ilda/ildabuilder.h"
 #include "tests/ilda/wildildafiles.h"
@@ -150,8 +152,13 @@ std::map<std::string, IldaBuilder> Corpus() {
             .Byte(5)
             .Byte(6);
     // Files as other programs write them; any colours do for true-colour records here.
-    for (const wildilda::File& file : wildilda::Files(
-             [](int i) { return static_cast<uint32_t>(0x030507 * (i + 1)) & 0xFFFFFF; })) {
+    const auto colourOf = [](int i) {
+        return static_cast<uint32_t>(0x030507 * (i + 1)) & 0xFFFFFF;
+    };
+    std::vector<wildilda::File> wild = wildilda::Files(colourOf);
+    for (wildilda::File& file : wildilda::OverflowFiles(colourOf))
+        wild.push_back(std::move(file));
+    for (const wildilda::File& file : wild) {
         std::string name = "wild-" + file.name + ".ild";
         for (char& ch : name)
             ch = ch == ' ' ? '-' : ch;

@@ -168,6 +168,36 @@ INSTANTIATE_TEST_SUITE_P(
                         b.End(4);
                     },
                     4, true, 6},
+        // The reader passes over bytes between frames up to the next "ILDA" too.
+        LeadingCase{"StrayBytesBetweenFramesReadTheWholeFile",
+                    [](IldaBuilder& b) {
+                        Frames3D(b, 2, 0, 6);
+                        b.Bytes("\r\n");
+                        Frames3D(b, 4, 2, 6);
+                        b.End(6);
+                    },
+                    4, true, 6},
+        // A count that overflowed 16 bits is followed as the reader follows it: the part read
+        // ends after the frame's last record, not after the records its count gives.
+        LeadingCase{"CountThatOverflowedIsFollowed",
+                    [](IldaBuilder& b) {
+                        Frames3D(b, 1, 0, 5);
+                        b.Header(0, 3, 1, 5);
+                        for (int i = 0; i < 65536 + 3; ++i)
+                            b.Point3D(static_cast<int16_t>(i % 1000), 0, 0, 2);
+                        Frames3D(b, 3, 2, 5);
+                        b.End(5);
+                    },
+                    2, false, 2},
+        LeadingCase{"SectionsAfterACountThatOverflowed",
+                    [](IldaBuilder& b) {
+                        b.Header(1, 3, 0, 6);
+                        for (int i = 0; i < 65536 + 3; ++i)
+                            b.Point2D(static_cast<int16_t>(i % 1000), 0, 2);
+                        Frames3D(b, 5, 1, 6);
+                        b.End(6);
+                    },
+                    3, false, 3},
         LeadingCase{"CountBeyondTheEndReadsTheWholeFile",
                     [](IldaBuilder& b) {
                         Frames3D(b, 2, 0, 9);

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -145,15 +146,112 @@ TEST_F(IldaReaderTest, DamagedAndForeignData) {
         {"garbage after the closing section",
          IldaBuilder(twoFrames).End(2).Bytes("trailing junk").Data(),
          {3, 4}},
+        // Bytes between frames belong to no section: the frames after them load.
         {"garbage between frames",
          IldaBuilder().Frame3D(3, 0, 2).Bytes("xx").Frame3D(4, 1, 2).Data(),
-         {3}},
+         {3, 4}},
+        {"garbage between every frame and before the closing section",
+         IldaBuilder()
+             .Frame3D(3, 0, 3)
+             .Bytes("ab")
+             .Frame3D(4, 1, 3)
+             .Bytes("ILD")
+             .Frame3D(5, 2, 3)
+             .Bytes(std::string(9, '\0'))
+             .End(3)
+             .Data(),
+         {3, 4, 5}},
+        // No later header: the frames read stay, and the bytes add nothing.
+        {"garbage after the last frame",
+         IldaBuilder(twoFrames).Bytes("no header follows, only ILD").Data(),
+         {3, 4}},
+        {"a header cut off after garbage",
+         IldaBuilder(twoFrames).Bytes("xx").Header(0, 2, 2, 3).Cut(20).Data(),
+         {3, 4}},
+        // A count smaller than the records by no multiple of 65,536 is no overflow: its records
+        // are the frame and the rest are passed over.
+        {"records beyond the count",
+         [] {
+             IldaBuilder b;
+             b.Header(0, 2, 0, 2);
+             for (int16_t i = 0; i < 7; ++i)
+                 b.Point3D(i, i, i, 1);
+             return b.Frame3D(4, 1, 2).End(2).Data();
+         }(),
+         {2, 4}},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         EXPECT_EQ(VertexCounts(LoadBytes(row.bytes)), row.counts);
         EXPECT_EQ(VertexCounts(LoadFile(row.bytes)), row.counts);
     }
+}
+
+// A writer that stores a frame's count modulo 65,536 leaves the records of the frame whole; where
+// the counted ones end no header follows, and one (or the end of the data) follows a multiple of
+// 65,536 records later. The frame is every record up to there.
+TEST_F(IldaReaderTest, CountsThatOverflowed16BitsAreFollowedToTheNextHeader) {
+    // `records` format-0 records counted as `records` mod 65,536; record i has x = 16 i mod 32768.
+    const auto overflowed = [](IldaBuilder& b, int records) -> IldaBuilder& {
+        b.Header(0, static_cast<uint16_t>(records), 0, 1);
+        for (int i = 0; i < records; ++i)
+            b.Point3D(static_cast<int16_t>((i % 2048) * 16), 0, 0, 1);
+        return b;
+    };
+    struct Row {
+        const char* name;
+        std::function<void(IldaBuilder&)> build;
+        std::vector<int> counts;
+    };
+    const Row rows[] = {
+        {"a frame before a closing section",
+         [&](IldaBuilder& b) { overflowed(b, 65536 + 3).End(1); },
+         {65536 + 3}},
+        {"a frame between frames",
+         [&](IldaBuilder& b) {
+             b.Frame3D(2, 0, 3);
+             overflowed(b, 65536 + 3);
+             b.Frame3D(5, 2, 3).End(3);
+         },
+         {2, 65536 + 3, 5}},
+        {"the last frame, no closing section",
+         [&](IldaBuilder& b) {
+             b.Frame3D(2, 0, 2);
+             overflowed(b, 65536 + 3);
+         },
+         {2, 65536 + 3}},
+        {"twice over", [&](IldaBuilder& b) { overflowed(b, 2 * 65536 + 1).End(1); }, {131073}},
+        {"a true-colour frame",
+         [](IldaBuilder& b) {
+             b.Header(5, 3, 0, 1);
+             for (int i = 0; i < 65536 + 3; ++i)
+                 b.Point2DTrueColour(0, static_cast<int16_t>(i % 100), 0, 255, 0, 0);
+             b.Header(5, 0, 1, 1);
+         },
+         {65536 + 3}},
+        // Neither a header nor the end a multiple of 65,536 records on: the count stands, and
+        // the records after it are passed over up to the next header.
+        {"stray bytes after the records",
+         [&](IldaBuilder& b) { overflowed(b, 65536 + 3).Bytes("xx").Frame3D(4, 1, 2).End(2); },
+         {3, 4}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        IldaBuilder b;
+        row.build(b);
+        EXPECT_EQ(VertexCounts(LoadBytes(b.Data())), row.counts);
+        EXPECT_EQ(VertexCounts(LoadFile(b.Data())), row.counts);
+    }
+
+    // Every record in its place: the last of 65,539 is the one the data ends with.
+    IldaBuilder b;
+    overflowed(b, 65536 + 3);
+    const CVector* last = nullptr;
+    for (const CVector* v = LoadBytes(b.Data())->FirstFrame()->FirstThing()->FirstVertex();
+         v != nullptr; v = v->next)
+        last = v;
+    ASSERT_NE(last, nullptr);
+    EXPECT_EQ(last->x, static_cast<float>((65538 % 2048) * 16 >> 4));
 }
 
 TEST_F(IldaReaderTest, EveryOtherFormatCodeIsPassedOver) {
@@ -271,7 +369,11 @@ TEST_F(IldaReaderTest, FilesOfOtherWritersLoadWhole) {
             }
         }
     };
-    for (const wildilda::File& file : wildilda::Files([](int i) { return PaletteColour(1, i); })) {
+    const auto colourOf = [](int i) { return PaletteColour(1, i); };
+    std::vector<wildilda::File> files = wildilda::Files(colourOf);
+    for (wildilda::File& file : wildilda::OverflowFiles(colourOf))
+        files.push_back(std::move(file));
+    for (const wildilda::File& file : files) {
         SCOPED_TRACE(file.name);
         expectWhole(LoadBytes(file.bytes, 1), file);
         expectWhole(LoadFile(file.bytes, 1), file);

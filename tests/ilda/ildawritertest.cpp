@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
 #include <linux/fs.h>
@@ -13,6 +14,9 @@
 
 #include "ilda/cilda.h"
 #include "ilda/colourpalettes.h"
+#include "model/cframe.h"
+#include "model/cpoly.h"
+#include "model/cthing.h"
 #include "tests/ilda/ildabuilder.h"
 #include "tests/ilda/ildatesthelpers.h"
 
@@ -199,6 +203,76 @@ TEST_F(IldaWriterTest, EmptyChannelsAndFrames) {
         EXPECT_EQ(origin->y, 0.0f);
         EXPECT_EQ(origin->z, 0.0f);
         EXPECT_EQ(origin->blank, 1);
+    }
+}
+
+// A section's count has 16 bits. A frame of more points could only be written with a count that
+// overflowed, which readers of the standard take for a few points (and `check` names as an
+// error), or split into frames that are not there: such a channel is not written at all, and the
+// report names the frame.
+TEST_F(IldaWriterTest, FramesOfMorePointsThanASectionHoldsAreNotWritten) {
+    struct Row {
+        const char* name;
+        // Points of each frame: free vertices, or (negative) one poly of that many vertices,
+        // which is written with a blanked move before and a closing point after it.
+        std::vector<int> frames;
+        const char* message; // empty: written
+    };
+    const Row rows[] = {
+        {"65,535 free vertices", {65535}, ""},
+        {"65,536 free vertices",
+         {65536},
+         "Cannot open Ilda file. Frame 1 holds 65536 points, more than the 65535 an ILDA frame "
+         "can hold."},
+        {"70,000 after a small frame",
+         {3, 70000, 2},
+         "Cannot open Ilda file. Frame 2 holds 70000 points, more than the 65535 an ILDA frame "
+         "can hold."},
+        {"a poly of 65,533 vertices", {-65533}, ""},
+        {"a poly of 65,534 vertices",
+         {-65534},
+         "Cannot open Ilda file. Frame 1 holds 65536 points, more than the 65535 an ILDA frame "
+         "can hold."},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        CChannel* channel = NewChannel();
+        for (const int points : row.frames) {
+            CThing* thing = channel->AddFrame()->AddThing();
+            ASSERT_NE(thing, nullptr);
+            CPoly* poly = points < 0 ? thing->AddPoly() : nullptr;
+            for (int i = 0; i < std::abs(points); ++i) {
+                const auto x = static_cast<float>(i % 4000 - 2000);
+                ASSERT_NE(poly != nullptr ? poly->AddVertex(x, 1, 2, 0x0000FF, 0)
+                                          : thing->AddVertex(x, 1, 2, 0x0000FF, 0),
+                          nullptr);
+            }
+        }
+        const fs::path target = dir_ / "out.ild";
+        Put(target, std::string("kept"));
+        MessageRecorder recorder;
+        CIlda ilda;
+        const bool saved = ilda.Save(target.string(), channel, 1);
+        const std::vector<uint8_t> bytes = CIlda().SaveBytes(channel, 1);
+        if (*row.message == '\0') {
+            EXPECT_TRUE(saved);
+            EXPECT_TRUE(recorder.messages.empty());
+            EXPECT_EQ(Read(target), std::string(bytes.begin(), bytes.end()));
+            CChannel* back = NewChannel();
+            CIlda reader;
+            ASSERT_TRUE(reader.Load(target.string(), back, 1));
+            EXPECT_EQ(back->FrameCount(), static_cast<int>(row.frames.size()));
+            EXPECT_EQ(back->FirstFrame()->PointCount(), channel->FirstFrame()->PointCount());
+            continue;
+        }
+        EXPECT_FALSE(saved);
+        ASSERT_EQ(recorder.messages.size(), 1u);
+        EXPECT_EQ(recorder.messages[0].text, row.message);
+        EXPECT_EQ(recorder.messages[0].type, mtInformation);
+        EXPECT_EQ(recorder.messages[0].buttons, static_cast<unsigned>(mbOK));
+        EXPECT_EQ(Read(target), "kept");
+        EXPECT_EQ(EntryCount(), 1u); // no temporary file left beside it
+        EXPECT_TRUE(bytes.empty());
     }
 }
 

@@ -61,6 +61,7 @@ struct Habit {
     int closingFormat = 0; // -1: no closing section
     uint16_t closingNumber = 0;
     uint16_t closingTotal = 0;
+    std::string between;  // bytes after every frame section
     std::string trailing; // bytes after everything
 };
 
@@ -105,6 +106,7 @@ inline std::vector<uint8_t> Write(const std::vector<Frame>& frames, const Habit&
             AppendRecord(b, habit.format, p, habit.lastBit(f, k, count),
                          p.blank ? 0u : colourOf(p.colour));
         }
+        b.Bytes(habit.between);
     }
     if (habit.closingFormat >= 0)
         b.Header(habit.closingFormat, 0, habit.closingNumber, habit.closingTotal, "END");
@@ -214,6 +216,40 @@ inline std::vector<File> Files(const std::function<uint32_t(int index)>& colourO
         bytes.insert(bytes.end(), more.begin(), more.end());
         frames.insert(frames.end(), later.begin(), later.end());
         files.push_back({"two sequences", std::move(bytes), std::move(frames)});
+    }
+    {
+        // A writer that ends every section with a line break, as a text-mode copy leaves it.
+        Habit h;
+        h.format = 1;
+        h.between = "\r\n";
+        h.closingFormat = 1;
+        h.closingNumber = h.closingTotal = 3;
+        add("line breaks between frames", MakeFrames({5, 8, 6}, false), h);
+    }
+    return files;
+}
+
+// Files of frames of more points than a section's 16-bit count holds, written by a writer that
+// stores the count modulo 65,536 (the count field of each such frame says 3 and 4,464): the
+// reader, the preview and the conversion must give every point, though no file written again
+// can hold such a frame.
+inline std::vector<File> OverflowFiles(const std::function<uint32_t(int index)>& colourOf) {
+    std::vector<File> files;
+    const auto add = [&](std::string name, std::vector<Frame> frames, const Habit& habit) {
+        std::vector<uint8_t> bytes = Write(frames, habit, colourOf);
+        files.push_back({std::move(name), std::move(bytes), std::move(frames)});
+    };
+    {
+        Habit h;
+        h.closingNumber = h.closingTotal = 3;
+        add("count overflowed", MakeFrames({5, 65536 + 3, 4}, true), h);
+    }
+    {
+        // The overflowed frame is the last, and no closing section follows it.
+        Habit h;
+        h.format = 1;
+        h.closingFormat = -1;
+        add("count overflowed in the last frame", MakeFrames({6, 70000}, false), h);
     }
     return files;
 }
