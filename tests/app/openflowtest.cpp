@@ -79,18 +79,6 @@ QImage ExpectedFirstFrame(const std::string& path) {
     return screen.Image()->convertToFormat(QImage::Format_RGB32);
 }
 
-int DifferingPixels(const QImage& a, const QImage& b) {
-    if (a.size() != b.size())
-        return -1;
-    const QImage x = a.convertToFormat(QImage::Format_RGB32);
-    const QImage y = b.convertToFormat(QImage::Format_RGB32);
-    int differing = 0;
-    for (int row = 0; row < x.height(); ++row)
-        for (int column = 0; column < x.width(); ++column)
-            differing += (x.pixel(column, row) & 0xFFFFFF) != (y.pixel(column, row) & 0xFFFFFF);
-    return differing;
-}
-
 int LitPixels(const QImage& picture) {
     return DifferingPixels(
                picture,

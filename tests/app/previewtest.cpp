@@ -193,19 +193,6 @@ QImage ExpectedPicture(const QString& path, int number, int palette) {
     return screen.Image()->copy();
 }
 
-// Pixels (colour only) in which the two pictures differ; -1 when their sizes differ.
-int DifferingPixels(const QImage& a, const QImage& b) {
-    if (a.size() != b.size())
-        return -1;
-    const QImage x = a.convertToFormat(QImage::Format_RGB32);
-    const QImage y = b.convertToFormat(QImage::Format_RGB32);
-    int differing = 0;
-    for (int row = 0; row < x.height(); ++row)
-        for (int column = 0; column < x.width(); ++column)
-            differing += (x.pixel(column, row) & 0xFFFFFF) != (y.pixel(column, row) & 0xFFFFFF);
-    return differing;
-}
-
 // Like DifferingPixels, leaving out the pixels inside `area`.
 int DifferingPixelsOutside(const QImage& a, const QImage& b, const QRect& area) {
     const QImage x = a.convertToFormat(QImage::Format_RGB32);

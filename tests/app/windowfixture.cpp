@@ -27,3 +27,15 @@ void WindowTest::Settle() const {
     } while (window->lf->IsSearching() && clock.elapsed() < 5000);
     QCoreApplication::processEvents();
 }
+
+int DifferingPixels(const QImage& a, const QImage& b) {
+    if (a.size() != b.size())
+        return -1;
+    const QImage x = a.convertToFormat(QImage::Format_RGB32);
+    const QImage y = b.convertToFormat(QImage::Format_RGB32);
+    int differing = 0;
+    for (int row = 0; row < x.height(); ++row)
+        for (int column = 0; column < x.width(); ++column)
+            differing += (x.pixel(column, row) & 0xFFFFFF) != (y.pixel(column, row) & 0xFFFFFF);
+    return differing;
+}

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QCoreApplication>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QString>
@@ -54,3 +55,6 @@ protected:
     ScriptedUserDialogs dialogs;
     std::unique_ptr<TConvert> window;
 };
+
+// Pixels (colour only) in which the two pictures differ; -1 when their sizes differ.
+int DifferingPixels(const QImage& a, const QImage& b);
