@@ -79,22 +79,6 @@ QImage ExpectedFirstFrame(const std::string& path) {
     return screen.Image()->convertToFormat(QImage::Format_RGB32);
 }
 
-int LitPixels(const QImage& picture) {
-    return DifferingPixels(
-               picture,
-               QImage(picture.size(), QImage::Format_RGB32).convertToFormat(QImage::Format_RGB32)) <
-                   0
-               ? -1
-               : [&] {
-                     const QImage x = picture.convertToFormat(QImage::Format_RGB32);
-                     int lit = 0;
-                     for (int row = 0; row < x.height(); ++row)
-                         for (int column = 0; column < x.width(); ++column)
-                             lit += (x.pixel(column, row) & 0xFFFFFF) != 0;
-                     return lit;
-                 }();
-}
-
 std::vector<QString> Listed(const TConvert& window) {
     std::vector<QString> items;
     for (int row = 0; row < window.fl->Count(); ++row)

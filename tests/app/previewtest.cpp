@@ -207,15 +207,6 @@ int DifferingPixelsOutside(const QImage& a, const QImage& b, const QRect& area) 
     return differing;
 }
 
-int LitPixels(const QImage& picture) {
-    const QImage x = picture.convertToFormat(QImage::Format_RGB32);
-    int lit = 0;
-    for (int row = 0; row < x.height(); ++row)
-        for (int column = 0; column < x.width(); ++column)
-            lit += (x.pixel(column, row) & 0xFFFFFF) != 0;
-    return lit;
-}
-
 class PreviewTest : public WindowTest {
 protected:
     void TearDown() override {

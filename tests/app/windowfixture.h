@@ -58,3 +58,6 @@ protected:
 
 // Pixels (colour only) in which the two pictures differ; -1 when their sizes differ.
 int DifferingPixels(const QImage& a, const QImage& b);
+
+// Pixels that are not black.
+int LitPixels(const QImage& picture);
