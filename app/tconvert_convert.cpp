@@ -159,7 +159,7 @@ void TConvert::BitBtn1Click() {
                                      .arg(i + 1)
                                      .arg(count)
                                      .arg(DisplayedFileName(name));
-        sp1->SetCaption(QStringLiteral("Writing File :: ") + DisplayedFileName(name));
+        sp1->SetPathCaption(QStringLiteral("Writing File :: "), DisplayedFileName(name));
         sp1->repaint();
         if (!created)
             continue;

@@ -175,7 +175,7 @@ void TConvert::SaveToIldaDirectory() {
     bool destinationFailed = false;
     while (item >= 0 && !destinationFailed) {
         const QString path = fl->Item(item);
-        sp1->SetCaption(QStringLiteral("Saving File ") + DisplayedFileName(path));
+        sp1->SetPathCaption(QStringLiteral("Saving File "), DisplayedFileName(path));
         sp1->repaint();
 
         TFileObjects file;
@@ -268,7 +268,7 @@ void TConvert::SaveToChosenDirectories() {
     int saved = 0;
     while (item >= 0) {
         const QString path = fl->Item(item);
-        sp1->SetCaption(QStringLiteral("Saving File ") + DisplayedFileName(path));
+        sp1->SetPathCaption(QStringLiteral("Saving File "), DisplayedFileName(path));
         sp1->repaint();
 
         TFileObjects file;

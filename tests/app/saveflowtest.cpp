@@ -307,6 +307,30 @@ INSTANTIATE_TEST_SUITE_P(Answers, SaveSameNameTest,
                              return std::string(info.param.name);
                          });
 
+// While a file is saved the status panel names it; a long path loses its middle, so that the
+// file's own name still shows, and the whole path is the tooltip.
+TEST_F(SaveFlowTest, TheFileBeingSavedShowsItsNameWhateverThePathsLength) {
+    const QString path = foundDir + QStringLiteral("/a folder of the summer festival season with "
+                                                   "a name longer than the panel/closing show.ild");
+    WriteFile(path, IldaFile(2, 12));
+    WriteFile(ildaDir + QStringLiteral("/closing show.ild"), IldaFile(1, 12));
+    List({path}, {0});
+    QString tip;
+    QString shown;
+    dialogs.onAsked = [&](const ScriptedUserDialogs::Asked& asked) {
+        if (asked.text.contains(QStringLiteral("Replace")) && tip.isEmpty()) {
+            tip = window->sp1->PathTip();
+            shown = window->sp1->ShownCaption();
+        }
+    };
+    dialogs.confirmAnswers = {TAnswer::Yes, TAnswer::No, TAnswer::Yes};
+    PressSave();
+    EXPECT_EQ(tip, path);
+    EXPECT_TRUE(shown.startsWith(QStringLiteral("Saving File"))) << shown.toStdString();
+    EXPECT_TRUE(shown.endsWith(QStringLiteral("/closing show.ild"))) << shown.toStdString();
+    EXPECT_LT(shown.size(), QStringLiteral("Saving File ").size() + path.size());
+}
+
 // An ILDA directory nothing can be written to (the tests run as root, whom permissions do not
 // stop, so a regular file takes the directory's place: ENOTDIR for every path below it). One
 // box names the first file and the reason, and saving ends there; the closing texts say that
