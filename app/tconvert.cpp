@@ -243,6 +243,23 @@ void TConvert::GiveFocusToMode() {
     setFocus(Qt::OtherFocusReason);
 }
 
+bool TConvert::focusNextPrevChild(bool next) {
+    // The controls of the other modes stay in the tab chain under the panel that covers them;
+    // Tab steps over them, as it does over hidden ones.
+    const QWidget* start = focusWidget();
+    for (int step = 0; step < 512; ++step) {
+        if (!QWidget::focusNextPrevChild(next))
+            return false;
+        const QWidget* now = focusWidget();
+        if (now == nullptr || !Covered(now, this))
+            return true;
+        if (now == start)
+            break;
+    }
+    GiveFocusToMode();
+    return true;
+}
+
 void TConvert::BitBtn2Click() {
     QCoreApplication::quit();
 }
@@ -269,11 +286,14 @@ void TConvert::keyPressEvent(QKeyEvent* event) {
         event->accept();
         return;
     }
-    if (plain && enter && BitBtn2->isVisible() && BitBtn2->isEnabled()) {
+    // The conversion row stays visible under the welcome and search panels; a covered button is
+    // not the window's to press (Enter would end the program from the welcome panel).
+    if (plain && enter && BitBtn2->isVisible() && BitBtn2->isEnabled() && !Covered(BitBtn2, this)) {
         BitBtn2->click();
         return;
     }
-    if (plain && key == Qt::Key_Escape && BitBtn3->isVisible() && BitBtn3->isEnabled()) {
+    if (plain && key == Qt::Key_Escape && BitBtn3->isVisible() && BitBtn3->isEnabled() &&
+        !Covered(BitBtn3, this)) {
         BitBtn3->click();
         return;
     }

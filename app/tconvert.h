@@ -285,6 +285,8 @@ protected:
     // Enter clicks BitBtn2 and Escape clicks BitBtn3, each while visible and enabled, when the
     // focused control leaves the key to the window. A focused list keeps Enter for itself.
     void keyPressEvent(QKeyEvent* event) override;
+    // Tab and Backtab pass over controls covered by another mode's panel.
+    bool focusNextPrevChild(bool next) override;
     // Files and folders dropped from a file manager go to OpenNames; while it would refuse
     // them the drag is ignored, so the cursor shows that no drop is taken.
     void dragEnterEvent(QDragEnterEvent* event) override;

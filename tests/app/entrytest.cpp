@@ -187,6 +187,30 @@ TEST_F(EventLoopTest, TypingAfterSearchReachesNoHiddenControl) {
     EXPECT_EQ(window->Edit2->text(), QStringLiteral("*.scn"));
 }
 
+// Tab and Backtab on the welcome panel stay on its own buttons; the conversion row beneath it
+// (its Close button included) is neither reached nor pressed by Enter.
+TEST_F(EventLoopTest, TabAndEnterOnTheWelcomePanelReachNoCoveredControl) {
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    QSignalSpy closeClicks(window->BitBtn2, &QAbstractButton::clicked);
+    const QList<QWidget*> own = {window->Search, window->Convert, window->RzBitBtn15,
+                                 window->RzBitBtn16};
+    for (const Qt::Key key : {Qt::Key_Tab, Qt::Key_Backtab}) {
+        for (int press = 0; press < 12; ++press) {
+            QWidget* focus = QApplication::focusWidget();
+            ASSERT_NE(focus, nullptr);
+            QTest::keyClick(focus, key);
+            focus = QApplication::focusWidget();
+            ASSERT_NE(focus, nullptr);
+            EXPECT_TRUE(own.contains(focus)) << focus->objectName().toStdString();
+        }
+    }
+    window->Search->setFocus();
+    QTest::keyClick(window->Search, Qt::Key_Tab);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    Settle();
+    EXPECT_EQ(closeClicks.count(), 0);
+}
+
 TEST_F(EventLoopTest, EnterOnAFocusedButtonClicksThatButtonInstead) {
     window->Convert->click();
     Settle();
