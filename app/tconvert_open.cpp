@@ -7,7 +7,6 @@
 #include <QDropEvent>
 #include <QLineEdit>
 #include <QMimeData>
-#include <QSet>
 
 #include "app/openednames.h"
 #include "app/search/filenamecodec.h"
@@ -119,16 +118,10 @@ void TConvert::PreviewOpenedFiles(const std::vector<std::string>& files) {
 }
 
 void TConvert::AddOpenedFiles(const std::vector<std::string>& files) {
-    QSet<QString> listed;
-    listed.reserve(fl->Count());
-    for (int row = 0; row < fl->Count(); ++row)
-        listed.insert(fl->Item(row));
     for (const std::string& file : files) {
         const QString path = DecodeFileName(file);
-        if (!listed.contains(path)) {
-            listed.insert(path);
+        if (!fl->Contains(path))
             fl->Add(path);
-        }
     }
 }
 
