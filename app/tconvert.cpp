@@ -18,19 +18,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "app/einouterror.h"
 #include "app/qtuserdialogs.h"
-#include "app/search/filenamecodec.h"
-#include "app/search/tlmdsearchfilegrep.h"
-#include "app/tdirectorylistbox.h"
-#include "app/tdrivecombobox.h"
-#include "app/tfilelistbox.h"
-#include "app/tfoundlist.h"
-#include "app/tglyphbutton.h"
-#include "app/tgradientpanel.h"
-#include "app/tpaintbox.h"
-#include "app/tradiogroup.h"
-#include "app/tstatuspanel.h"
 #include "controls/tthpanel.h"
 #include "ilda/cilda.h"
 #include "model/cscene.h"
@@ -38,7 +26,19 @@
 #include "platform/userdirectories.h"
 #include "platform/workingdirectories.h"
 #include "render/cscreen.h"
-#include "scene/settings.h"
+#include "search/filenamecodec.h"
+#include "search/tlmdsearchfilegrep.h"
+#include "settings/settings.h"
+#include "widgets/einouterror.h"
+#include "widgets/tdirectorylistbox.h"
+#include "widgets/tdrivecombobox.h"
+#include "widgets/tfilelistbox.h"
+#include "widgets/tfoundlist.h"
+#include "widgets/tglyphbutton.h"
+#include "widgets/tgradientpanel.h"
+#include "widgets/tpaintbox.h"
+#include "widgets/tradiogroup.h"
+#include "widgets/tstatuspanel.h"
 
 namespace {
 

@@ -19,19 +19,19 @@
 #include <new>
 #include <typeinfo>
 
-#include "app/search/filenamecodec.h"
-#include "app/tdirectorylistbox.h"
-#include "app/tdrivecombobox.h"
-#include "app/tfilelistbox.h"
 #include "app/tfileobjects.h"
 #include "app/tfilewrite.h"
-#include "app/tglyphbutton.h"
-#include "app/tradiogroup.h"
-#include "app/tstatuspanel.h"
 #include "ilda/cilda.h"
 #include "model/cchannel.h"
 #include "model/cscene.h"
 #include "scene/scenefile.h"
+#include "search/filenamecodec.h"
+#include "widgets/tdirectorylistbox.h"
+#include "widgets/tdrivecombobox.h"
+#include "widgets/tfilelistbox.h"
+#include "widgets/tglyphbutton.h"
+#include "widgets/tradiogroup.h"
+#include "widgets/tstatuspanel.h"
 
 namespace {
 

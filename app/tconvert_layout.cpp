@@ -9,22 +9,22 @@
 
 #include <vector>
 
-#include "app/search/foundorder.h"
-#include "app/search/tlmdsearchfilegrep.h"
-#include "app/tborder.h"
-#include "app/tdirectorylistbox.h"
-#include "app/tdrivecombobox.h"
-#include "app/tfilelistbox.h"
-#include "app/tfoundlist.h"
-#include "app/tglyphbutton.h"
-#include "app/tgradientpanel.h"
-#include "app/tpaintbox.h"
-#include "app/tradiogroup.h"
-#include "app/tstatuslabel.h"
-#include "app/tstatuspanel.h"
 #include "controls/thutils.h"
 #include "controls/tthpanel.h"
 #include "controls/tthtrackbar.h"
+#include "search/foundorder.h"
+#include "search/tlmdsearchfilegrep.h"
+#include "widgets/tborder.h"
+#include "widgets/tdirectorylistbox.h"
+#include "widgets/tdrivecombobox.h"
+#include "widgets/tfilelistbox.h"
+#include "widgets/tfoundlist.h"
+#include "widgets/tglyphbutton.h"
+#include "widgets/tgradientpanel.h"
+#include "widgets/tpaintbox.h"
+#include "widgets/tradiogroup.h"
+#include "widgets/tstatuslabel.h"
+#include "widgets/tstatuspanel.h"
 
 namespace {
 

@@ -9,17 +9,17 @@
 #include <QMimeData>
 
 #include "app/openednames.h"
-#include "app/search/filenamecodec.h"
-#include "app/search/tlmdsearchfilegrep.h"
 #include "app/tconvert.h"
-#include "app/tdirectorylistbox.h"
-#include "app/tfilelistbox.h"
-#include "app/tfoundlist.h"
-#include "app/tglyphbutton.h"
-#include "app/tgradientpanel.h"
-#include "app/tradiogroup.h"
-#include "app/tstatuspanel.h"
 #include "controls/tthpanel.h"
+#include "search/filenamecodec.h"
+#include "search/tlmdsearchfilegrep.h"
+#include "widgets/tdirectorylistbox.h"
+#include "widgets/tfilelistbox.h"
+#include "widgets/tfoundlist.h"
+#include "widgets/tglyphbutton.h"
+#include "widgets/tgradientpanel.h"
+#include "widgets/tradiogroup.h"
+#include "widgets/tstatuspanel.h"
 
 namespace {
 

@@ -21,15 +21,8 @@
 #include <exception>
 #include <new>
 
-#include "app/search/filenamecodec.h"
 #include "app/tconvert.h"
-#include "app/tdrivecombobox.h"
 #include "app/tfileobjects.h"
-#include "app/tfoundlist.h"
-#include "app/tglyphbutton.h"
-#include "app/tpaintbox.h"
-#include "app/tradiogroup.h"
-#include "app/tstatuspanel.h"
 #include "controls/tthpanel.h"
 #include "controls/tthtrackbar.h"
 #include "ilda/cilda.h"
@@ -37,6 +30,13 @@
 #include "model/cframe.h"
 #include "model/cscene.h"
 #include "render/cscreen.h"
+#include "search/filenamecodec.h"
+#include "widgets/tdrivecombobox.h"
+#include "widgets/tfoundlist.h"
+#include "widgets/tglyphbutton.h"
+#include "widgets/tpaintbox.h"
+#include "widgets/tradiogroup.h"
+#include "widgets/tstatuspanel.h"
 
 namespace {
 

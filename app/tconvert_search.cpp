@@ -13,18 +13,18 @@
 
 #include <initializer_list>
 
-#include "app/search/filenamecodec.h"
-#include "app/search/tlmdsearchfilegrep.h"
-#include "app/search/tlmdspfilerecord.h"
-#include "app/tdirectorylistbox.h"
-#include "app/tdrivecombobox.h"
-#include "app/tfilelistbox.h"
-#include "app/tfoundlist.h"
-#include "app/tglyphbutton.h"
-#include "app/tgradientpanel.h"
-#include "app/tradiogroup.h"
-#include "app/tstatuslabel.h"
-#include "app/tstatuspanel.h"
+#include "search/filenamecodec.h"
+#include "search/tlmdsearchfilegrep.h"
+#include "search/tlmdspfilerecord.h"
+#include "widgets/tdirectorylistbox.h"
+#include "widgets/tdrivecombobox.h"
+#include "widgets/tfilelistbox.h"
+#include "widgets/tfoundlist.h"
+#include "widgets/tglyphbutton.h"
+#include "widgets/tgradientpanel.h"
+#include "widgets/tradiogroup.h"
+#include "widgets/tstatuslabel.h"
+#include "widgets/tstatuspanel.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 
 #include <cstring>
 
-#include "app/search/filenamecodec.h"
 #include "platform/messagehook.h"
+#include "search/filenamecodec.h"
 
 namespace {
 

@@ -51,10 +51,7 @@
 #include <string>
 #include <vector>
 
-#include "app/search/tlmdsearchfilegrep.h"
 #include "app/tconvert.h"
-#include "app/tfilelistbox.h"
-#include "app/tglyphbutton.h"
 #include "app/userdialogs.h"
 #include "bench/bigildafile.h"
 #include "bench/childprocess.h"
@@ -64,7 +61,10 @@
 #include "model/cscene.h"
 #include "platform/allocatortuning.h"
 #include "scene/scenefile.h"
+#include "search/tlmdsearchfilegrep.h"
 #include "tests/ilda/ildabuilder.h"
+#include "widgets/tfilelistbox.h"
+#include "widgets/tglyphbutton.h"
 
 namespace {
 

@@ -32,7 +32,6 @@
 #include <string>
 
 #include "app/tconvert.h"
-#include "app/tfoundlist.h"
 #include "bench/benchclock.h"
 #include "bench/bigildafile.h"
 #include "controls/tthpanel.h"
@@ -43,6 +42,7 @@
 #include "model/cscene.h"
 #include "render/cscreen.h"
 #include "tests/ilda/ildabuilder.h"
+#include "widgets/tfoundlist.h"
 
 namespace {
 

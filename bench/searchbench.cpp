@@ -14,9 +14,9 @@
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
-#include "app/search/tlmdsearchfilegrep.h"
 #include "bench/childprocess.h"
 #include "bench/searchtree.h"
+#include "search/tlmdsearchfilegrep.h"
 
 extern char** environ;
 

@@ -28,14 +28,14 @@
 
 #include <benchmark/benchmark.h>
 
-#include "app/search/foundorder.h"
-#include "app/search/tlmdsearchfilegrep.h"
 #include "app/tconvert.h"
-#include "app/tdirectorylistbox.h"
-#include "app/tfoundlist.h"
-#include "app/tfoundlistmodel.h"
-#include "app/tglyphbutton.h"
 #include "bench/searchtree.h"
+#include "search/foundorder.h"
+#include "search/tlmdsearchfilegrep.h"
+#include "widgets/tdirectorylistbox.h"
+#include "widgets/tfoundlist.h"
+#include "widgets/tfoundlistmodel.h"
+#include "widgets/tglyphbutton.h"
 
 namespace {
 

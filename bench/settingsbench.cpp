@@ -21,8 +21,8 @@
 #include <vector>
 
 #include "platform/profile.h"
-#include "scene/settingkeys.h"
-#include "scene/settings.h"
+#include "settings/settingkeys.h"
+#include "settings/settings.h"
 
 namespace {
 

@@ -8,8 +8,8 @@
 #include <string_view>
 
 #include "platform/profilefile.h"
-#include "scene/settingkeys.h"
-#include "scene/settings.h"
+#include "settings/settingkeys.h"
+#include "settings/settings.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string_view text(reinterpret_cast<const char*>(data), size);

@@ -2,7 +2,7 @@
 
 #include "model/chain.h"
 #include "model/geometry.h"
-#include "scene/settings.h"
+#include "settings/settings.h"
 
 CChannel::CChannel(CChannel** first, CChannel** last) {
     const SettingsChannel& s = Settings.CHANNEL;

@@ -5,7 +5,7 @@
 #include "model/cthing.h"
 #include "model/geometry.h"
 #include "model/vertexpool.h"
-#include "scene/settings.h"
+#include "settings/settings.h"
 
 CScene::CScene(CScene** first, CScene** last) {
     const SettingsScene& s = Settings.SCENE;

@@ -14,7 +14,7 @@
 #include "model/geometry.h"
 #include "platform/messagehook.h"
 #include "scene/scenefile.h"
-#include "scene/settings.h"
+#include "settings/settings.h"
 #include "tools/channelsummary.h"
 #include "tools/commandregistry.h"
 #include "tools/filebatch.h"

@@ -8,9 +8,9 @@
 #include <QString>
 #include <QStringList>
 
-#include "app/search/filenamecodec.h"
-#include "app/search/foundorder.h"
-#include "app/search/tlmdsearchfilegrep.h"
+#include "search/filenamecodec.h"
+#include "search/foundorder.h"
+#include "search/tlmdsearchfilegrep.h"
 #include "tools/commandregistry.h"
 #include "tools/jsonoutput.h"
 

@@ -26,7 +26,7 @@
 #include "platform/messagehook.h"
 #include "render/cscreen.h"
 #include "render/drawbuffers.h"
-#include "scene/settings.h"
+#include "settings/settings.h"
 #include "tools/commandregistry.h"
 #include "tools/messagecollector.h"
 #include "tools/outofmemory.h"

@@ -24,7 +24,7 @@
 #include "model/geometry.h"
 #include "scene/scenefields.h"
 #include "scene/scenefile.h"
-#include "scene/settings.h"
+#include "settings/settings.h"
 #include "tools/commandregistry.h"
 #include "tools/jsonoutput.h"
 #include "tools/outofmemory.h"

@@ -20,7 +20,7 @@
 #include "model/cvector.h"
 #include "model/geometry.h"
 #include "render/cscreen.h"
-#include "scene/settings.h"
+#include "settings/settings.h"
 #include "tools/commandregistry.h"
 #include "tools/messagecollector.h"
 #include "tools/outofmemory.h"

@@ -19,12 +19,6 @@
 #include <unistd.h>
 #include <vector>
 
-#include "app/tdirectorylistbox.h"
-#include "app/tdrivecombobox.h"
-#include "app/tfilelistbox.h"
-#include "app/tglyphbutton.h"
-#include "app/tradiogroup.h"
-#include "app/tstatuspanel.h"
 #include "ilda/colourpalettes.h"
 #include "model/cchannel.h"
 #include "model/cframe.h"
@@ -35,6 +29,12 @@
 #include "tests/app/flowfiles.h"
 #include "tests/app/windowfixture.h"
 #include "tests/ilda/wildildafiles.h"
+#include "widgets/tdirectorylistbox.h"
+#include "widgets/tdrivecombobox.h"
+#include "widgets/tfilelistbox.h"
+#include "widgets/tglyphbutton.h"
+#include "widgets/tradiogroup.h"
+#include "widgets/tstatuspanel.h"
 
 namespace {
 

@@ -15,9 +15,9 @@
 
 #include "app/entrypoint.h"
 #include "app/tapplication.h"
-#include "app/tglyphbutton.h"
 #include "tests/app/windowfixture.h"
 #include "tests/platform/scopedenvironment.h"
+#include "widgets/tglyphbutton.h"
 
 namespace {
 

@@ -12,14 +12,14 @@
 #include <string>
 #include <vector>
 
-#include "app/directoryentries.h"
-#include "app/search/filenamecodec.h"
 #include "ilda/cilda.h"
 #include "model/cchannel.h"
 #include "model/cscene.h"
 #include "scene/scenefile.h"
+#include "search/filenamecodec.h"
 #include "tests/app/flowfiles.h"
 #include "tests/app/windowfixture.h"
+#include "widgets/directoryentries.h"
 
 namespace {
 

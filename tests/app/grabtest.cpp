@@ -10,11 +10,11 @@
 #include <string>
 #include <vector>
 
-#include "app/tfoundlist.h"
-#include "app/tstatuspanel.h"
 #include "controls/tthpanel.h"
 #include "tests/app/flowfiles.h"
 #include "tests/app/windowfixture.h"
+#include "widgets/tfoundlist.h"
+#include "widgets/tstatuspanel.h"
 
 namespace {
 

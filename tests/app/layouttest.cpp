@@ -11,19 +11,19 @@
 
 #include <vector>
 
-#include "app/tborder.h"
-#include "app/tdirectorylistbox.h"
-#include "app/tdrivecombobox.h"
-#include "app/tfilelistbox.h"
-#include "app/tfoundlist.h"
-#include "app/tglyphbutton.h"
-#include "app/tgradientpanel.h"
-#include "app/tpaintbox.h"
-#include "app/tradiogroup.h"
-#include "app/tstatuspanel.h"
 #include "controls/tthpanel.h"
 #include "controls/tthtrackbar.h"
 #include "tests/app/windowfixture.h"
+#include "widgets/tborder.h"
+#include "widgets/tdirectorylistbox.h"
+#include "widgets/tdrivecombobox.h"
+#include "widgets/tfilelistbox.h"
+#include "widgets/tfoundlist.h"
+#include "widgets/tglyphbutton.h"
+#include "widgets/tgradientpanel.h"
+#include "widgets/tpaintbox.h"
+#include "widgets/tradiogroup.h"
+#include "widgets/tstatuspanel.h"
 
 namespace {
 

@@ -8,12 +8,12 @@
 #include <string_view>
 #include <vector>
 
-#include "app/search/tlmdsearchfilegrep.h"
-#include "app/tfilelistbox.h"
-#include "app/tfoundlist.h"
-#include "app/tglyphbutton.h"
+#include "search/tlmdsearchfilegrep.h"
 #include "tests/app/flowfiles.h"
 #include "tests/app/windowfixture.h"
+#include "widgets/tfilelistbox.h"
+#include "widgets/tfoundlist.h"
+#include "widgets/tglyphbutton.h"
 
 namespace {
 

@@ -22,13 +22,13 @@
 
 #include "app/entrypoint.h"
 #include "app/openednames.h"
-#include "app/search/filenamecodec.h"
 #include "app/tapplication.h"
 #include "ilda/cilda.h"
 #include "model/cchannel.h"
 #include "model/cframe.h"
 #include "model/cscene.h"
 #include "render/cscreen.h"
+#include "search/filenamecodec.h"
 #include "tests/app/windowfixture.h"
 #include "tests/ilda/ildabuilder.h"
 

@@ -30,7 +30,6 @@
 #include <string>
 #include <vector>
 
-#include "app/search/filenamecodec.h"
 #include "ilda/cilda.h"
 #include "ilda/colourpalettes.h"
 #include "model/cchannel.h"
@@ -39,6 +38,7 @@
 #include "model/cthing.h"
 #include "model/cvector.h"
 #include "render/cscreen.h"
+#include "search/filenamecodec.h"
 #include "tests/app/flowfiles.h"
 #include "tests/app/windowfixture.h"
 #include "tests/ilda/ildabuilder.h"

@@ -11,20 +11,20 @@
 #include <string>
 #include <vector>
 
-#include "app/search/tlmdsearchfilegrep.h"
-#include "app/tdirectorylistbox.h"
-#include "app/tdrivecombobox.h"
-#include "app/tfilelistbox.h"
-#include "app/tfoundlist.h"
-#include "app/tglyphbutton.h"
-#include "app/tradiogroup.h"
-#include "app/tstatuspanel.h"
 #include "ilda/cilda.h"
 #include "model/cchannel.h"
 #include "model/cscene.h"
+#include "search/tlmdsearchfilegrep.h"
 #include "tests/app/flowfiles.h"
 #include "tests/app/modalboxkeys.h"
 #include "tests/app/windowfixture.h"
+#include "widgets/tdirectorylistbox.h"
+#include "widgets/tdrivecombobox.h"
+#include "widgets/tfilelistbox.h"
+#include "widgets/tfoundlist.h"
+#include "widgets/tglyphbutton.h"
+#include "widgets/tradiogroup.h"
+#include "widgets/tstatuspanel.h"
 
 namespace {
 

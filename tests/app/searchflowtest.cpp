@@ -15,18 +15,18 @@
 #include <initializer_list>
 #include <vector>
 
-#include "app/search/foundorder.h"
-#include "app/search/tlmdsearchfilegrep.h"
-#include "app/tdirectorylistbox.h"
-#include "app/tdrivecombobox.h"
-#include "app/tfilelistbox.h"
-#include "app/tfoundlist.h"
-#include "app/tglyphbutton.h"
-#include "app/tgradientpanel.h"
-#include "app/tradiogroup.h"
-#include "app/tstatuspanel.h"
+#include "search/foundorder.h"
+#include "search/tlmdsearchfilegrep.h"
 #include "tests/app/modalboxkeys.h"
 #include "tests/app/windowfixture.h"
+#include "widgets/tdirectorylistbox.h"
+#include "widgets/tdrivecombobox.h"
+#include "widgets/tfilelistbox.h"
+#include "widgets/tfoundlist.h"
+#include "widgets/tglyphbutton.h"
+#include "widgets/tgradientpanel.h"
+#include "widgets/tradiogroup.h"
+#include "widgets/tstatuspanel.h"
 
 namespace {
 

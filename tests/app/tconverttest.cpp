@@ -13,22 +13,22 @@
 #include <cmath>
 #include <limits>
 
-#include "app/einouterror.h"
-#include "app/search/tlmdsearchfilegrep.h"
-#include "app/tdirectorylistbox.h"
-#include "app/tfilelistbox.h"
-#include "app/tfoundlist.h"
-#include "app/tglyphbutton.h"
-#include "app/tradiogroup.h"
-#include "app/tstatuspanel.h"
 #include "controls/tthmessagebox.h"
 #include "controls/tthpanel.h"
 #include "controls/tthstatictext.h"
 #include "model/geometry.h"
 #include "platform/messagehook.h"
 #include "render/cscreen.h"
+#include "search/tlmdsearchfilegrep.h"
 #include "tests/app/windowfixture.h"
 #include "tests/platform/scopedenvironment.h"
+#include "widgets/einouterror.h"
+#include "widgets/tdirectorylistbox.h"
+#include "widgets/tfilelistbox.h"
+#include "widgets/tfoundlist.h"
+#include "widgets/tglyphbutton.h"
+#include "widgets/tradiogroup.h"
+#include "widgets/tstatuspanel.h"
 
 namespace {
 

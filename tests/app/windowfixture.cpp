@@ -3,7 +3,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 
-#include "app/search/tlmdsearchfilegrep.h"
+#include "search/tlmdsearchfilegrep.h"
 
 void WindowTest::SetUp() {
     previousCurrentDir = QDir::currentPath();

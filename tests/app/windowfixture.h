@@ -13,22 +13,22 @@
 
 #include <memory>
 
-#include "app/search/tlmdsearchfilegrep.h"
-#include "app/tborder.h"
 #include "app/tconvert.h"
-#include "app/tdirectorylistbox.h"
-#include "app/tdrivecombobox.h"
-#include "app/tfilelistbox.h"
-#include "app/tfoundlist.h"
-#include "app/tglyphbutton.h"
-#include "app/tgradientpanel.h"
-#include "app/tpaintbox.h"
-#include "app/tradiogroup.h"
-#include "app/tstatuspanel.h"
 #include "controls/tthpanel.h"
 #include "controls/tthtrackbar.h"
+#include "search/tlmdsearchfilegrep.h"
 #include "tests/app/qtprinters.h"
 #include "tests/app/scripteduserdialogs.h"
+#include "widgets/tborder.h"
+#include "widgets/tdirectorylistbox.h"
+#include "widgets/tdrivecombobox.h"
+#include "widgets/tfilelistbox.h"
+#include "widgets/tfoundlist.h"
+#include "widgets/tglyphbutton.h"
+#include "widgets/tgradientpanel.h"
+#include "widgets/tpaintbox.h"
+#include "widgets/tradiogroup.h"
+#include "widgets/tstatuspanel.h"
 
 // The window's controls are all complete types here, for the tests to drive them.
 // A window built over a fresh temporary directory standing for the executable's directory

@@ -8,7 +8,7 @@
 #include "model/cchannel.h"
 #include "model/cscene.h"
 #include "model/geometry.h"
-#include "scene/settings.h"
+#include "settings/settings.h"
 
 namespace {
 

@@ -1,0 +1,2 @@
+#include "high/high.h"
+int High() { return 2; }
