@@ -37,6 +37,7 @@
 #include "model/cframe.h"
 #include "model/cscene.h"
 #include "render/cscreen.h"
+#include "scene/settings.h"
 
 namespace {
 
@@ -185,7 +186,7 @@ void TConvert::LoadPreviewFile() {
     previewReader.reset();
 
     const QString path = fl->Item(row);
-    previewScene = std::make_unique<CScene>();
+    previewScene = std::make_unique<CScene>(Settings);
     previewReader = std::make_unique<CIlda>();
     previewChannel = previewScene->AddChannel();
     if (previewChannel == nullptr)
