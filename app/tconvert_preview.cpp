@@ -31,6 +31,7 @@
 #include "model/cscene.h"
 #include "render/cscreen.h"
 #include "search/filenamecodec.h"
+#include "settings/settings.h"
 #include "widgets/tdrivecombobox.h"
 #include "widgets/tfoundlist.h"
 #include "widgets/tglyphbutton.h"
@@ -185,7 +186,7 @@ void TConvert::LoadPreviewFile() {
     previewReader.reset();
 
     const QString path = fl->Item(row);
-    previewScene = std::make_unique<CScene>();
+    previewScene = std::make_unique<CScene>(Settings);
     previewReader = std::make_unique<CIlda>();
     previewChannel = previewScene->AddChannel();
     if (previewChannel == nullptr)

@@ -62,6 +62,7 @@
 #include "model/geometry.h"
 #include "model/pagepopulator.h"
 #include "scene/scenefile.h"
+#include "settings/settings.h"
 
 namespace {
 
@@ -145,7 +146,7 @@ struct Phases {
 bool Convert(Phases* phases = nullptr) {
     Phases spent;
     Clock start = Now(kCpu);
-    auto scene = std::make_unique<CScene>();
+    auto scene = std::make_unique<CScene>(DefaultSettings());
     CChannel* channel = scene->AddChannel();
     auto reader = std::make_unique<CIlda>();
     bool ok = reader->Load(kInput, channel, 1);

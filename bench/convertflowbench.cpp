@@ -62,6 +62,7 @@
 #include "platform/allocatortuning.h"
 #include "scene/scenefile.h"
 #include "search/tlmdsearchfilegrep.h"
+#include "settings/settings.h"
 #include "tests/ilda/ildabuilder.h"
 #include "widgets/tfilelistbox.h"
 #include "widgets/tglyphbutton.h"
@@ -183,7 +184,7 @@ void BM_ConvertBigFile_WindowAgainstCli(benchmark::State& state) {
         start = std::chrono::steady_clock::now();
         cpu = ProcessCpuMilliseconds();
         {
-            CScene scene;
+            CScene scene(DefaultSettings());
             CChannel* channel = scene.AddChannel();
             CIlda reader;
             ok = reader.Load(kInput, channel, 1) && ok;
@@ -288,7 +289,7 @@ void BM_ConvertManyFiles_WindowAgainstCli(benchmark::State& state) {
         const auto start = std::chrono::steady_clock::now();
         const double bareStart = ProcessCpuMilliseconds();
         for (const std::string& source : sources) {
-            CScene scene;
+            CScene scene(DefaultSettings());
             CChannel* channel = scene.AddChannel();
             CIlda reader;
             ok = reader.Load(source, channel, 1) && ok;

@@ -48,6 +48,7 @@
 #include "ilda/cilda.h"
 #include "model/cscene.h"
 #include "model/geometry.h"
+#include "settings/settings.h"
 
 namespace {
 
@@ -82,7 +83,7 @@ double ReadNanoseconds(const char* path, size_t* bytes) {
 // Appends the points of the input straight to a fresh channel, as many frames and vertices as
 // the reader makes, without parsing.
 double AppendNanoseconds() {
-    auto scene = std::make_unique<CScene>();
+    auto scene = std::make_unique<CScene>(DefaultSettings());
     CChannel* channel = scene->AddChannel();
     const double start = Now();
     for (int f = 0; f < kBigIldaFrames; ++f) {
@@ -97,7 +98,7 @@ double AppendNanoseconds() {
 }
 
 struct Loaded {
-    std::unique_ptr<CScene> scene = std::make_unique<CScene>();
+    std::unique_ptr<CScene> scene = std::make_unique<CScene>(DefaultSettings());
     CChannel* channel = scene->AddChannel();
     CIlda ilda;
 };

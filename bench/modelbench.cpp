@@ -36,6 +36,7 @@
 #include "model/cchannel.h"
 #include "model/geometry.h"
 #include "model/vertexpool.h"
+#include "settings/settings.h"
 
 namespace {
 
@@ -130,7 +131,7 @@ void BM_ChannelOfTwoMillionVertices(benchmark::State& state) {
         mallocHeap += heapPerObject;
 
         const double heapBefore = HeapInUse();
-        auto* channel = new CChannel(nullptr, nullptr);
+        auto* channel = new CChannel(DefaultSettings(), nullptr, nullptr);
         const double start = Now();
         BuildChannel(channel);
         const double built = Now();
@@ -144,10 +145,10 @@ void BM_ChannelOfTwoMillionVertices(benchmark::State& state) {
         CThing holder(nullptr, nullptr);
         CVector* sentinel = holder.AddVertex();
         benchmark::DoNotOptimize(sentinel);
-        auto* first = new CChannel(nullptr, nullptr);
+        auto* first = new CChannel(DefaultSettings(), nullptr, nullptr);
         BuildChannel(first);
         delete first;
-        auto* second = new CChannel(nullptr, nullptr);
+        auto* second = new CChannel(DefaultSettings(), nullptr, nullptr);
         const double warmStart = Now();
         BuildChannel(second);
         appendWarmNs += Now() - warmStart;

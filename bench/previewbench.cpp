@@ -41,6 +41,7 @@
 #include "model/cframe.h"
 #include "model/cscene.h"
 #include "render/cscreen.h"
+#include "settings/settings.h"
 #include "tests/ilda/ildabuilder.h"
 #include "widgets/tfoundlist.h"
 
@@ -126,7 +127,7 @@ void BM_LoadPreviewFile(benchmark::State& state) {
         state.PauseTiming();
         readNs += ReadNanoseconds(kBigFile);
         {
-            auto scene = std::make_unique<CScene>();
+            auto scene = std::make_unique<CScene>(DefaultSettings());
             CChannel* channel = scene->AddChannel();
             CIlda reader;
             const Clock bareStart = Now();

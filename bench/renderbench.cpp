@@ -17,6 +17,7 @@
 #include "model/geometry.h"
 #include "render/cscreen.h"
 #include "render/drawbuffers.h"
+#include "settings/settings.h"
 
 namespace {
 
@@ -27,7 +28,7 @@ struct Fixture {
 
     Fixture() {
         FillAngleTables();
-        scene = std::make_unique<CScene>(nullptr, nullptr);
+        scene = std::make_unique<CScene>(DefaultSettings());
         channel = scene->AddChannel();
         channel->colour_cycle_flag = false;
         // kMaxSegments + 1 points make exactly kMaxSegments segments; a step of 1367 of 4091

@@ -40,6 +40,7 @@
 #include "model/cscene.h"
 #include "model/geometry.h"
 #include "scene/scenefile.h"
+#include "settings/settings.h"
 
 namespace {
 
@@ -73,7 +74,7 @@ void BM_SceneSaveAndConvert(benchmark::State& state) {
         return;
     }
     FillAngleTables();
-    auto loaded = std::make_unique<CScene>();
+    auto loaded = std::make_unique<CScene>(DefaultSettings());
     CChannel* channel = loaded->AddChannel();
     {
         CIlda reader;
@@ -102,7 +103,7 @@ void BM_SceneSaveAndConvert(benchmark::State& state) {
         Add(readFloor, start);
 
         start = Now();
-        auto scene = std::make_unique<CScene>();
+        auto scene = std::make_unique<CScene>(DefaultSettings());
         CChannel* c = scene->AddChannel();
         auto reader = std::make_unique<CIlda>();
         const Clock loadStart = Now();

@@ -26,6 +26,7 @@
 #include "ilda/cilda.h"
 #include "model/cscene.h"
 #include "model/geometry.h"
+#include "settings/settings.h"
 
 namespace {
 
@@ -41,7 +42,7 @@ double Now() {
 
 // Loads the file into a fresh scene; the number of points loaded, or -1 when the load failed.
 long TimedLoad(const char* path, double* ns) {
-    auto scene = std::make_unique<CScene>();
+    auto scene = std::make_unique<CScene>(DefaultSettings());
     CChannel* channel = scene->AddChannel();
     CIlda ilda;
     const double start = Now();

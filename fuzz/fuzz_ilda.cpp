@@ -15,13 +15,14 @@
 #include "ilda/nearestcolourtable.h"
 #include "model/cscene.h"
 #include "model/geometry.h"
+#include "settings/settings.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static const bool tablesFilled = (FillAngleTables(), true);
     (void)tablesFilled;
 
     const auto palette = static_cast<int32_t>(size % 3);
-    CScene scene;
+    CScene scene(DefaultSettings());
     CChannel* channel = scene.AddChannel();
     CIlda ilda;
     ilda.LoadBytes(data, size, channel, palette);

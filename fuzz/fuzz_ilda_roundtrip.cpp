@@ -17,6 +17,7 @@
 #include "model/cthing.h"
 #include "model/cvector.h"
 #include "model/geometry.h"
+#include "settings/settings.h"
 
 namespace {
 
@@ -43,7 +44,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     (void)tablesFilled;
     const auto palette = static_cast<int32_t>(size % 3);
 
-    CScene firstScene;
+    CScene firstScene(DefaultSettings());
     CChannel* first = firstScene.AddChannel();
     CIlda reader;
     reader.LoadBytes(data, size, first, palette);
@@ -59,7 +60,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (!CheckIlda(saved.data(), saved.size()).empty())
         std::abort();
 
-    CScene secondScene;
+    CScene secondScene(DefaultSettings());
     CChannel* second = secondScene.AddChannel();
     CIlda again;
     again.LoadBytes(saved.data(), saved.size(), second, palette);

@@ -11,6 +11,7 @@
 #include "model/geometry.h"
 #include "model/vertexpool.h"
 #include "scene/scenefile.h"
+#include "settings/settings.h"
 #include "tests/scene/heapcount.h"
 
 using heapcount::liveHeapBytes;
@@ -28,7 +29,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         const long long before = liveHeapBytes.load();
         peakHeapBytes = before;
         {
-            CScene scene(nullptr, nullptr);
+            CScene scene(DefaultSettings());
             if (!LoadSceneFile(bytes, &scene, frameLimit, &error) && error.empty())
                 __builtin_trap(); // a failure always says why
             // The pool's blocks, mapped or from the heap, stay until the scene goes.

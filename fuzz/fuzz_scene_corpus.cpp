@@ -23,6 +23,7 @@
 #include "platform/outputfile.h"
 #include "scene/cscenestream.h"
 #include "scene/scenefile.h"
+#include "settings/settings.h"
 
 namespace fs = std::filesystem;
 
@@ -55,11 +56,11 @@ void PutI32(Bytes& b, size_t at, int32_t value) {
 std::map<std::string, Bytes> MakeCorpus(const fs::path& scratch) {
     std::map<std::string, Bytes> corpus;
 
-    CScene empty(nullptr, nullptr);
+    CScene empty(DefaultSettings());
     corpus["v7-no-channels.scn"] = Write(&empty, 7, scratch);
 
     // As the conversion makes it: one channel of type 1, one thing of free vertices per frame.
-    CScene converted(nullptr, nullptr);
+    CScene converted(DefaultSettings());
     CChannel* channel = converted.AddChannel();
     channel->type = 1;
     for (int points : {2, 0, 3}) {
@@ -73,7 +74,7 @@ std::map<std::string, Bytes> MakeCorpus(const fs::path& scratch) {
 
     // Everything the format holds: a name, values, beams, polys (one of two vertices), two
     // channels.
-    CScene rich(nullptr, nullptr);
+    CScene rich(DefaultSettings());
     rich.name = "abc";
     rich.value_list = {1, -2, 3};
     CChannel* first = rich.AddChannel();
@@ -98,7 +99,7 @@ std::map<std::string, Bytes> MakeCorpus(const fs::path& scratch) {
     corpus["v4-rich.scn"] = Write(&rich, 4, scratch);
 
     // Records that cost a few bytes in the file and a large object in memory.
-    CScene emptyPolys(nullptr, nullptr);
+    CScene emptyPolys(DefaultSettings());
     CThing* polyOwner = emptyPolys.AddChannel()->AddFrame()->AddThing();
     for (int i = 0; i < 1000; ++i)
         (void)polyOwner->AddPoly();
@@ -106,7 +107,7 @@ std::map<std::string, Bytes> MakeCorpus(const fs::path& scratch) {
 
     // The base of the broken files: one channel with one beam and one frame of one thing that
     // holds a poly of one vertex and one free vertex. Where its counts stand:
-    CScene base(nullptr, nullptr);
+    CScene base(DefaultSettings());
     CChannel* c = base.AddChannel();
     (void)c->AddBeam();
     CThing* t = c->AddFrame()->AddThing();

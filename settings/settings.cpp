@@ -9,7 +9,7 @@ namespace {
 
 // What loading gives without a settings file: a zeroed record with every default converted
 // by the readers' own rules.
-constexpr TSettings DefaultSettings() {
+constexpr TSettings MakeDefaultSettings() {
     TSettings record{};
     ForEachSettingSection([&record](const auto& section) {
         auto& group = record.*section.group;
@@ -33,9 +33,15 @@ constexpr TSettings DefaultSettings() {
     return record;
 }
 
+constexpr TSettings kDefaultSettings = MakeDefaultSettings();
+
 } // namespace
 
-constinit TSettings Settings = DefaultSettings();
+constinit TSettings Settings = kDefaultSettings;
+
+const TSettings& DefaultSettings() {
+    return kDefaultSettings;
+}
 
 std::string DefaultSettingsPath() {
     const std::string prefix = WinePrefix();

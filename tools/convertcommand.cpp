@@ -63,7 +63,7 @@ bool ConvertFile(const std::string& source, const std::string& target, int palet
                  MessageCollector& messages, ProgressLine& progress, long long* points) {
     bool saving = false;
     try {
-        auto scene = std::make_unique<CScene>(nullptr, nullptr);
+        auto scene = std::make_unique<CScene>(Settings);
         CChannel* channel = scene->AddChannel();
         if (channel == nullptr) {
             progress.Clear();

@@ -18,6 +18,7 @@
 #include "model/cscene.h"
 #include "model/geometry.h"
 #include "platform/messagehook.h"
+#include "settings/settings.h"
 #include "tools/channelsummary.h"
 #include "tools/commandregistry.h"
 #include "tools/jsonoutput.h"
@@ -190,7 +191,7 @@ bool ShowFile(const char* name, const InfoOptions& options, QJsonArray& files) {
         failure = text;
         return static_cast<int>(mrOk);
     });
-    CScene scene;
+    CScene scene(DefaultSettings());
     CIlda ilda;
     CChannel* channel = nullptr;
     bool loaded = false;

@@ -352,7 +352,7 @@ int RunRender(int argc, char** argv) {
 
     MessageCollector messages;
     try {
-        auto scene = std::make_unique<CScene>(nullptr, nullptr);
+        auto scene = std::make_unique<CScene>(Settings);
         CChannel* channel = scene->AddChannel();
         CIlda reader;
         if (channel == nullptr || !reader.Load(o.input, channel, o.palette)) {

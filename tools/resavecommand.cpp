@@ -10,6 +10,7 @@
 #include "model/cscene.h"
 #include "model/geometry.h"
 #include "platform/messagehook.h"
+#include "settings/settings.h"
 #include "tools/channelsummary.h"
 #include "tools/commandregistry.h"
 #include "tools/filebatch.h"
@@ -62,7 +63,7 @@ bool ResaveFile(const std::string& input, const std::string& target, int palette
     });
     bool ok = false;
     try {
-        CScene scene;
+        CScene scene(DefaultSettings());
         CChannel* channel = scene.AddChannel();
         CIlda ilda;
         ok = channel != nullptr && ilda.Load(input, channel, palette);

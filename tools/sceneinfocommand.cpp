@@ -138,7 +138,7 @@ long long ChannelVertices(const CChannel& c) {
 }
 
 void PrintScene(const CScene& scene, const std::string& path, size_t bytes, int version) {
-    CScene fresh(nullptr, nullptr);
+    CScene fresh(Settings);
     CChannel* freshChannel = fresh.AddChannel();
 
     std::printf("%s: scene file version %d, %zu bytes\n", path.c_str(), version, bytes);
@@ -196,7 +196,7 @@ void AddMatrixIfMoved(QJsonObject& object, const CMatrix& m, const CMatrix& fres
 }
 
 QJsonObject SceneJson(const CScene& scene, size_t bytes, int version) {
-    CScene fresh(nullptr, nullptr);
+    CScene fresh(Settings);
     CChannel* freshChannel = fresh.AddChannel();
 
     QJsonObject sceneRecord{{"name", JsonText(QByteArray::fromStdString(scene.name))},
@@ -305,7 +305,7 @@ int RunSceneInfo(int argc, char** argv) {
                 fail(path, error);
                 continue;
             }
-            auto scene = std::make_unique<CScene>(nullptr, nullptr);
+            auto scene = std::make_unique<CScene>(Settings);
             if (!LoadSceneFile(std::span<const uint8_t>(bytes), scene.get(), frameLimit, &error)) {
                 fail(path, error);
                 continue;

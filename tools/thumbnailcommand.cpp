@@ -180,7 +180,7 @@ int RunThumbnail(int argc, char** argv) {
                          why.c_str());
             return 1;
         }
-        auto scene = std::make_unique<CScene>(nullptr, nullptr);
+        auto scene = std::make_unique<CScene>(Settings);
         CChannel* channel = scene->AddChannel();
         auto reader = std::make_unique<CIlda>();
         if (channel == nullptr || !reader->LoadBytes(leading.bytes.data(), leading.bytes.size(),
@@ -192,7 +192,7 @@ int RunThumbnail(int argc, char** argv) {
         if (frame == nullptr && !leading.whole) {
             leading = IldaLeadingBytes();
             reader = std::make_unique<CIlda>();
-            scene = std::make_unique<CScene>(nullptr, nullptr);
+            scene = std::make_unique<CScene>(Settings);
             channel = scene->AddChannel();
             if (channel == nullptr || !reader->Load(o.input, channel, kDefaultPalette)) {
                 std::fprintf(stderr, "%s: %s: %s\n", kName, o.input.c_str(),

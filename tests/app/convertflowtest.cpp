@@ -26,6 +26,7 @@
 #include "model/cthing.h"
 #include "model/cvector.h"
 #include "scene/scenefile.h"
+#include "settings/settings.h"
 #include "tests/app/flowfiles.h"
 #include "tests/app/windowfixture.h"
 #include "tests/ilda/wildildafiles.h"
@@ -62,7 +63,7 @@ protected:
 
     // The scene file's frames, or -1 when it is missing or unreadable.
     int SceneFrames(const QString& name) const {
-        CScene scene;
+        CScene scene(Settings);
         if (!LoadSceneFile((sceneDir + u'/' + name).toStdString(), &scene))
             return -1;
         return scene.FirstChannel() ? scene.FirstChannel()->FrameCount() : -1;
@@ -330,7 +331,7 @@ TEST_P(ConvertPaletteTest, EveryFileIsReadWithTheChosenPalette) {
 
     for (const char* name : {"a.scn", "b.scn", "c.scn"}) {
         SCOPED_TRACE(name);
-        CScene scene;
+        CScene scene(Settings);
         ASSERT_TRUE(LoadSceneFile((sceneDir + u'/' + name).toStdString(), &scene));
         int points = 0;
         int f = 0;
@@ -386,7 +387,7 @@ TEST_F(ConvertFlowTest, ATrueColourFileKeepsEveryFrameAndPoint) {
     window->BitBtn1->click();
 
     EXPECT_EQ(window->Edit1->text(), QStringLiteral("Finished converting 1 of 1 files."));
-    CScene scene;
+    CScene scene(Settings);
     ASSERT_TRUE(
         LoadSceneFile((sceneDir + QStringLiteral("/true colour.scn")).toStdString(), &scene));
     ASSERT_EQ(scene.FirstChannel()->FrameCount(), 3);
@@ -429,7 +430,7 @@ TEST_F(ConvertFlowTest, FilesOfOtherWritersConvertWithExactlyTheirFrames) {
 
     for (const wildilda::File& file : files) {
         SCOPED_TRACE(file.name);
-        CScene scene;
+        CScene scene(Settings);
         ASSERT_TRUE(LoadSceneFile(
             (sceneDir + u'/' + QString::fromStdString(file.name) + QStringLiteral(".scn"))
                 .toStdString(),

@@ -17,6 +17,7 @@
 #include "model/cscene.h"
 #include "scene/scenefile.h"
 #include "search/filenamecodec.h"
+#include "settings/settings.h"
 #include "tests/app/flowfiles.h"
 #include "tests/app/windowfixture.h"
 #include "widgets/directoryentries.h"
@@ -53,7 +54,7 @@ std::vector<std::string> NamesIn(const std::string& directory) {
 
 // The frames a channel holds after loading the file of these bytes.
 int FramesLoaded(const std::string& path) {
-    CScene scene;
+    CScene scene(Settings);
     CIlda ilda;
     EXPECT_TRUE(ilda.Load(path, scene.AddChannel(), 1)) << path;
     return scene.FirstChannel()->FrameCount();
@@ -272,7 +273,7 @@ TEST_F(FileNameFlowTest, ConversionWritesTheSceneFileUnderTheSameBytes) {
     EXPECT_EQ(window->Edit1->text(), QStringLiteral("Finished converting 2 of 2 files."));
     EXPECT_EQ(NamesIn(sceneDir),
               (std::vector<std::string>{"caf\xe9.scn", "\xc3\xa9t\xc3\xa9.scn"}));
-    CScene scene;
+    CScene scene(Settings);
     ASSERT_TRUE(LoadSceneFile(sceneDir + "/caf\xe9.scn", &scene));
     EXPECT_EQ(scene.FirstChannel()->FrameCount(), FramesLoaded(ildaDir + "/" + latinFile));
     QStringList shown;

@@ -29,6 +29,7 @@
 #include "model/cscene.h"
 #include "render/cscreen.h"
 #include "search/filenamecodec.h"
+#include "settings/settings.h"
 #include "tests/app/windowfixture.h"
 #include "tests/ilda/ildabuilder.h"
 
@@ -66,7 +67,7 @@ void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
 // The picture the preview's draw gives for frame 1 of the file with the Ilda palette, made
 // with the renderer directly on a surface of the drawing area's size.
 QImage ExpectedFirstFrame(const std::string& path) {
-    CScene scene;
+    CScene scene(Settings);
     CChannel* channel = scene.AddChannel();
     CIlda reader;
     EXPECT_TRUE(reader.Load(path, channel, 1));

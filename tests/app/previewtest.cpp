@@ -39,6 +39,7 @@
 #include "model/cvector.h"
 #include "render/cscreen.h"
 #include "search/filenamecodec.h"
+#include "settings/settings.h"
 #include "tests/app/flowfiles.h"
 #include "tests/app/windowfixture.h"
 #include "tests/ilda/ildabuilder.h"
@@ -176,7 +177,7 @@ TFramePoints Triangle(uint16_t colour = 56) {
 // The picture the preview's draw sequence gives for frame `number` (from 1) of the file,
 // made with the renderer directly on a surface of the drawing area's size.
 QImage ExpectedPicture(const QString& path, int number, int palette) {
-    CScene scene;
+    CScene scene(Settings);
     CChannel* channel = scene.AddChannel();
     CIlda reader;
     EXPECT_TRUE(reader.Load(QFile::encodeName(path).toStdString(), channel, palette));

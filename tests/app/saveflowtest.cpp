@@ -15,6 +15,7 @@
 #include "model/cchannel.h"
 #include "model/cscene.h"
 #include "search/tlmdsearchfilegrep.h"
+#include "settings/settings.h"
 #include "tests/app/flowfiles.h"
 #include "tests/app/modalboxkeys.h"
 #include "tests/app/windowfixture.h"
@@ -118,7 +119,7 @@ protected:
     // What the reader and writer make of source with the palette, done apart from the window.
     QByteArray Expected(const QString& source, int palette) {
         const QString copy = temp.path() + QStringLiteral("/expected.ild");
-        CScene scene;
+        CScene scene(Settings);
         CChannel* channel = scene.AddChannel();
         CIlda ilda;
         EXPECT_TRUE(ilda.Load(source.toStdString(), channel, palette));

@@ -21,6 +21,7 @@
 #include "model/cthing.h"
 #include "model/cvector.h"
 #include "scene/scenefile.h"
+#include "settings/settings.h"
 #include "tests/ilda/ildabuilder.h"
 #include "tests/ilda/ildatesthelpers.h"
 #include "tests/ilda/wildildafiles.h"
@@ -528,7 +529,7 @@ TEST_F(IldaCommandsTest, GeneratedTrueColourFilesConvertAndResaveWhole) {
         const CliResult convert = Run(
             {"convert", "--palette", paletteArg, file.string(), "-o", (dir_ / "scenes").string()});
         ASSERT_EQ(convert.status, 0) << convert.err;
-        CScene scene;
+        CScene scene(DefaultSettings());
         ASSERT_TRUE(LoadSceneFile(
             (dir_ / "scenes" / ("generated" + std::to_string(seed) + ".scn")).string(), &scene));
         EXPECT_EQ(Difference(scene.FirstChannel(), frames, palette), "");
@@ -582,7 +583,7 @@ TEST_F(IldaCommandsTest, FilesOfOtherWritersAreCountedConvertedAndResavedWhole) 
         EXPECT_EQ(info.err, "");
 
         ASSERT_EQ(Run({"convert", path.string(), "-o", (dir_ / "scenes").string()}).status, 0);
-        CScene scene;
+        CScene scene(DefaultSettings());
         ASSERT_TRUE(LoadSceneFile((dir_ / "scenes" / (file.name + ".scn")).string(), &scene));
         EXPECT_EQ(Difference(scene.FirstChannel(), frames, 1), "");
 
@@ -632,7 +633,7 @@ TEST_F(IldaCommandsTest, FramesWhoseCountOverflowedAreKeptWholeAndNotResaved) {
         EXPECT_NE(check.out.find("count_overflow"), std::string::npos) << check.out;
 
         ASSERT_EQ(Run({"convert", path.string(), "-o", (dir_ / "scenes").string()}).status, 0);
-        CScene scene;
+        CScene scene(DefaultSettings());
         ASSERT_TRUE(LoadSceneFile((dir_ / "scenes" / (file.name + ".scn")).string(), &scene));
         EXPECT_EQ(Difference(scene.FirstChannel(), frames, 1), "");
 

@@ -20,6 +20,7 @@
 #include "model/cscene.h"
 #include "model/cthing.h"
 #include "model/cvector.h"
+#include "settings/settings.h"
 #include "tests/ilda/ildabuilder.h"
 
 namespace {
@@ -70,11 +71,11 @@ TEST_P(ReadLeadingSectionsTest, GivesTheWholeFilesFirstFrames) {
     EXPECT_EQ(leading.whole, row.whole);
     EXPECT_EQ(leading.whole, leading.bytes.size() == b.Size());
 
-    CScene partScene;
+    CScene partScene(DefaultSettings());
     CChannel* part = partScene.AddChannel();
     CIlda partReader;
     ASSERT_TRUE(partReader.LoadBytes(leading.bytes.data(), leading.bytes.size(), part, 1));
-    CScene wholeScene;
+    CScene wholeScene(DefaultSettings());
     CChannel* whole = wholeScene.AddChannel();
     CIlda wholeReader;
     ASSERT_TRUE(wholeReader.Load(path, whole, 1));

@@ -15,6 +15,7 @@
 #include "model/cscene.h"
 #include "model/geometry.h"
 #include "platform/messagehook.h"
+#include "settings/settings.h"
 
 struct RecordedMessage {
     std::string text;
@@ -59,7 +60,7 @@ protected:
 
     // A fresh scene and its one channel, as every workflow builds them.
     CChannel* NewChannel() {
-        scenes_.push_back(std::make_unique<CScene>());
+        scenes_.push_back(std::make_unique<CScene>(DefaultSettings()));
         CChannel* channel = scenes_.back()->AddChannel();
         EXPECT_NE(channel, nullptr);
         return channel;

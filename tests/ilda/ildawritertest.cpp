@@ -17,6 +17,7 @@
 #include "model/cframe.h"
 #include "model/cpoly.h"
 #include "model/cthing.h"
+#include "settings/settings.h"
 #include "tests/ilda/ildabuilder.h"
 #include "tests/ilda/ildatesthelpers.h"
 
@@ -447,7 +448,7 @@ TEST_F(IldaWriterTest, SaveFailingHalfwayLeavesTheTargetAsItWas) {
             shown += text == "Cannot open Ilda file." && type == mtInformation;
             return static_cast<int>(mrOk);
         });
-        CScene scene;
+        CScene scene(DefaultSettings());
         CChannel* channel = scene.AddChannel();
         CIlda ilda;
         if (!ilda.Load(path.string(), channel, 1))

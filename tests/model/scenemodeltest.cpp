@@ -15,6 +15,7 @@
 #include "model/cvector.h"
 #include "model/geometry.h"
 #include "model/vertexpool.h"
+#include "settings/settings.h"
 #include "tests/model/vertexpoolactive.h"
 
 // Records the order in which heap objects are freed, so that the destruction order of the
@@ -109,7 +110,7 @@ template <class T> void ExpectChain(T* first, T* last, int count, const std::vec
 }
 
 TEST_F(SceneModelTest, FramesAppendWithIndicesFromOne) {
-    CChannel channel(nullptr, nullptr);
+    CChannel channel(DefaultSettings(), nullptr, nullptr);
     EXPECT_EQ(channel.FrameCount(), 0);
     EXPECT_EQ(channel.FirstFrame(), nullptr);
     EXPECT_EQ(channel.LastFrame(), nullptr);
@@ -132,7 +133,7 @@ TEST_F(SceneModelTest, RemovingAFrameRenumbersTheRest) {
     const std::vector<Case> cases = {{"first", 0}, {"middle", 1}, {"last", 2}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        CChannel channel(nullptr, nullptr);
+        CChannel channel(DefaultSettings(), nullptr, nullptr);
         std::vector<CFrame*> frames = {channel.AddFrame(), channel.AddFrame(), channel.AddFrame()};
         delete frames[c.removed];
         frames.erase(frames.begin() + c.removed);
@@ -144,7 +145,7 @@ TEST_F(SceneModelTest, RemovingAFrameRenumbersTheRest) {
 }
 
 TEST_F(SceneModelTest, RemovingTheOnlyFrameEmptiesTheList) {
-    CChannel channel(nullptr, nullptr);
+    CChannel channel(DefaultSettings(), nullptr, nullptr);
     delete channel.AddFrame();
     EXPECT_EQ(channel.FirstFrame(), nullptr);
     EXPECT_EQ(channel.LastFrame(), nullptr);
@@ -155,7 +156,7 @@ TEST_F(SceneModelTest, RemovingTheOnlyFrameEmptiesTheList) {
 }
 
 TEST_F(SceneModelTest, EveryListKeepsTheChain) {
-    CScene scene(nullptr, nullptr);
+    CScene scene(DefaultSettings());
     std::vector<CChannel*> channels = {scene.AddChannel(), scene.AddChannel(), scene.AddChannel()};
     CFrame* frame = channels[0]->AddFrame();
     std::vector<CThing*> things = {frame->AddThing(), frame->AddThing(), frame->AddThing()};
@@ -223,12 +224,12 @@ TEST_F(SceneModelTest, VerticesKnowTheirListAndValues) {
 }
 
 TEST_F(SceneModelTest, FrameStepsWrapAroundTheList) {
-    CChannel channel(nullptr, nullptr);
+    CChannel channel(DefaultSettings(), nullptr, nullptr);
     CFrame* a = channel.AddFrame();
     CFrame* b = channel.AddFrame();
     CFrame* c = channel.AddFrame();
     CFrame alone(nullptr, nullptr);
-    CChannel single(nullptr, nullptr);
+    CChannel single(DefaultSettings(), nullptr, nullptr);
     CFrame* only = single.AddFrame();
 
     struct Case {
@@ -258,7 +259,7 @@ TEST_F(SceneModelTest, FrameStepsWrapAroundTheList) {
 }
 
 TEST_F(SceneModelTest, OtherListsWrapToTheirFirstElement) {
-    CScene scene(nullptr, nullptr);
+    CScene scene(DefaultSettings());
     CChannel* first = scene.AddChannel();
     CChannel* second = scene.AddChannel();
     EXPECT_EQ(second->Next(true), first);
@@ -276,7 +277,7 @@ TEST_F(SceneModelTest, OtherListsWrapToTheirFirstElement) {
 }
 
 TEST_F(SceneModelTest, DestructionGoesFromLastToFirst) {
-    auto* channel = new CChannel(nullptr, nullptr);
+    auto* channel = new CChannel(DefaultSettings(), nullptr, nullptr);
     std::vector<CFrame*> frames;
     std::vector<CThing*> things;
     for (int f = 0; f < 3; ++f) {
@@ -328,7 +329,7 @@ TEST_F(SceneModelTest, FreeVerticesAreDestroyedFromTheLast) {
 
 TEST_F(SceneModelTest, DestroyingASceneFreesEverythingBelowIt) {
     const size_t liveBefore = VertexPoolLiveCount();
-    auto* scene = new CScene(nullptr, nullptr);
+    auto* scene = new CScene(DefaultSettings());
     CChannel* channel = scene->AddChannel();
     std::vector<void*> owned = {channel};
     for (int f = 0; f < 2; ++f) {
@@ -363,7 +364,7 @@ TEST_F(SceneModelTest, ASceneGoingWholeTakesEveryVertexBelowItWithIt) {
             keeper = std::make_unique<CThing>(nullptr, nullptr);
             kept = keeper->AddVertex(7, 8, 9, 10, 1);
         }
-        auto* scene = new CScene(nullptr, nullptr);
+        auto* scene = new CScene(DefaultSettings());
         std::vector<void*> owned;
         size_t vertices = 0;
         for (int c = 0; c < 2; ++c) {

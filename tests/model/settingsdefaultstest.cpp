@@ -159,37 +159,33 @@ const std::vector<FlagField<SettingsChannel, CChannel>> kChannelFlags = {
     CHANNEL_FLAG(scroll_left_flag),     CHANNEL_FLAG(scroll_up_flag),
     CHANNEL_FLAG(scroll_down_flag)};
 
-// Changes `Settings` freely and puts the process-wide record back afterwards.
+// A settings record of the test's own, changed freely and handed to the scenes and channels
+// the test makes.
 class SettingsDefaultsTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        saved_ = Settings;
-        FillAngleTables();
-    }
-    void TearDown() override { Settings = saved_; }
+    void SetUp() override { FillAngleTables(); }
 
-private:
-    TSettings saved_;
+    TSettings settings = DefaultSettings();
 };
 
 TEST_F(SettingsDefaultsTest, SceneCopiesEverySceneKeyToItsMember) {
     ASSERT_EQ(kSceneInts.size(), 42u);
     ASSERT_EQ(kSceneFlags.size(), 29u);
     for (size_t i = 0; i < kSceneInts.size(); ++i) {
-        Settings.SCENE.*kSceneInts[i].setting = 1000 + int32_t(i);
+        settings.SCENE.*kSceneInts[i].setting = 1000 + int32_t(i);
     }
-    Settings.SCENE.active_key = 77;
-    Settings.SCENE.active_state = 78;
-    CScene scene(nullptr, nullptr);
+    settings.SCENE.active_key = 77;
+    settings.SCENE.active_state = 78;
+    CScene scene(settings);
     for (size_t i = 0; i < kSceneInts.size(); ++i) {
         EXPECT_EQ(scene.*kSceneInts[i].member, 1000 + int32_t(i)) << kSceneInts[i].name;
     }
     // One flag set at a time, so that a flag copied from a neighbour's key is caught.
     for (size_t set = 0; set < kSceneFlags.size(); ++set) {
         for (size_t i = 0; i < kSceneFlags.size(); ++i) {
-            Settings.SCENE.*kSceneFlags[i].setting = (i == set);
+            settings.SCENE.*kSceneFlags[i].setting = (i == set);
         }
-        CScene flagged(nullptr, nullptr);
+        CScene flagged(settings);
         for (size_t i = 0; i < kSceneFlags.size(); ++i) {
             EXPECT_EQ(flagged.*kSceneFlags[i].member, i == set)
                 << kSceneFlags[i].name << " with " << kSceneFlags[set].name << " set";
@@ -201,11 +197,11 @@ TEST_F(SettingsDefaultsTest, ChannelCopiesEveryChannelKeyAndTheSelectedColour) {
     ASSERT_EQ(kChannelInts.size(), 39u);
     ASSERT_EQ(kChannelFlags.size(), 21u);
     for (size_t i = 0; i < kChannelInts.size(); ++i) {
-        Settings.CHANNEL.*kChannelInts[i].setting = 2000 + int32_t(i);
+        settings.CHANNEL.*kChannelInts[i].setting = 2000 + int32_t(i);
     }
-    Settings.COLOURS.selected = 0x00123456;
-    Settings.COLOURS.colour0 = 0x00ABCDEF;
-    CScene scene(nullptr, nullptr);
+    settings.COLOURS.selected = 0x00123456;
+    settings.COLOURS.colour0 = 0x00ABCDEF;
+    CScene scene(settings);
     CChannel* channel = scene.AddChannel();
     ASSERT_NE(channel, nullptr);
     for (size_t i = 0; i < kChannelInts.size(); ++i) {
@@ -214,9 +210,9 @@ TEST_F(SettingsDefaultsTest, ChannelCopiesEveryChannelKeyAndTheSelectedColour) {
     EXPECT_EQ(channel->selected_colour, 0x00123456u);
     for (size_t set = 0; set < kChannelFlags.size(); ++set) {
         for (size_t i = 0; i < kChannelFlags.size(); ++i) {
-            Settings.CHANNEL.*kChannelFlags[i].setting = (i == set);
+            settings.CHANNEL.*kChannelFlags[i].setting = (i == set);
         }
-        CChannel flagged(nullptr, nullptr);
+        CChannel flagged(settings, nullptr, nullptr);
         for (size_t i = 0; i < kChannelFlags.size(); ++i) {
             EXPECT_EQ(flagged.*kChannelFlags[i].member, i == set)
                 << kChannelFlags[i].name << " with " << kChannelFlags[set].name << " set";
@@ -225,19 +221,19 @@ TEST_F(SettingsDefaultsTest, ChannelCopiesEveryChannelKeyAndTheSelectedColour) {
 }
 
 TEST_F(SettingsDefaultsTest, LaterSettingChangesDoNotReachExistingObjects) {
-    Settings.CHANNEL.repeat_frame = 4;
-    Settings.SCENE.zoom_in_flag = true;
-    CScene scene(nullptr, nullptr);
+    settings.CHANNEL.repeat_frame = 4;
+    settings.SCENE.zoom_in_flag = true;
+    CScene scene(settings);
     CChannel* channel = scene.AddChannel();
-    Settings.CHANNEL.repeat_frame = 9;
-    Settings.SCENE.zoom_in_flag = false;
+    settings.CHANNEL.repeat_frame = 9;
+    settings.SCENE.zoom_in_flag = false;
     EXPECT_EQ(channel->repeat_frame, 4);
     EXPECT_TRUE(scene.zoom_in_flag);
     EXPECT_EQ(scene.AddChannel()->repeat_frame, 9);
 }
 
 TEST_F(SettingsDefaultsTest, FixedChannelValues) {
-    CChannel channel(nullptr, nullptr);
+    CChannel channel(settings, nullptr, nullptr);
     EXPECT_EQ(channel.type, 0);
     EXPECT_EQ(channel.channel_flag, 1);
     EXPECT_EQ(channel.cycle_start, 0);
@@ -293,7 +289,7 @@ TEST_F(SettingsDefaultsTest, FixedChannelValues) {
 }
 
 TEST_F(SettingsDefaultsTest, FixedSceneAndFrameValues) {
-    CScene scene(nullptr, nullptr);
+    CScene scene(settings);
     EXPECT_TRUE(scene.name.empty());
     EXPECT_EQ(scene.cycle_start, 0);
     EXPECT_EQ(scene.tag_1, -1);

@@ -14,6 +14,7 @@
 #include "model/geometry.h"
 #include "render/cscreen.h"
 #include "render/drawbuffers.h"
+#include "settings/settings.h"
 #include "tests/render/rendertestsupport.h"
 
 namespace {
@@ -24,7 +25,7 @@ class FrameRendererTest : public ::testing::Test {
 protected:
     void SetUp() override {
         FillAngleTables();
-        scene = std::make_unique<CScene>(nullptr, nullptr);
+        scene = std::make_unique<CScene>(DefaultSettings());
         channel = scene->AddChannel();
         ASSERT_NE(channel, nullptr);
         ClearEffects(*scene);

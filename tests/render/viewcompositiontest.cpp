@@ -11,6 +11,7 @@
 #include "render/couterplacement.h"
 #include "render/cplacement.h"
 #include "render/cscreen.h"
+#include "settings/settings.h"
 #include "tests/render/rendertestsupport.h"
 
 namespace {
@@ -19,7 +20,7 @@ class ViewCompositionTest : public ::testing::Test {
 protected:
     void SetUp() override {
         FillAngleTables();
-        scene = std::make_unique<CScene>(nullptr, nullptr);
+        scene = std::make_unique<CScene>(DefaultSettings());
         channel = scene->AddChannel();
         ASSERT_NE(channel, nullptr);
         ClearEffects(*scene);

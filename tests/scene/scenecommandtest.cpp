@@ -22,6 +22,7 @@
 #include "model/cthing.h"
 #include "model/geometry.h"
 #include "scene/scenefile.h"
+#include "settings/settings.h"
 #include "tests/ilda/ildabuilder.h"
 
 #include <QByteArray>
@@ -116,7 +117,7 @@ protected:
     }
 
     static std::unique_ptr<CScene> Read(const fs::path& p) {
-        auto scene = std::make_unique<CScene>(nullptr, nullptr);
+        auto scene = std::make_unique<CScene>(DefaultSettings());
         std::string error;
         EXPECT_TRUE(LoadSceneFile(p.string(), scene.get(), 0, &error)) << p << ": " << error;
         return scene;
@@ -137,7 +138,7 @@ TEST_F(SceneCommandTest, ConvertWritesTheWorkflowsSceneFileForEachInput) {
     EXPECT_EQ(fs::file_size(dir_ / "out" / "SHOW.scn"), size_t(269 + 373 + 2 * (61 + 21)));
 
     // The same bytes as the workflow's own steps give in this process.
-    CScene scene(nullptr, nullptr);
+    CScene scene(DefaultSettings());
     CChannel* channel = scene.AddChannel();
     CIlda reader;
     ASSERT_TRUE(reader.Load(laser.string(), channel, 1));
@@ -239,7 +240,7 @@ TEST_F(SceneCommandTest, SettingsFileGivesTheNewScenesDefaults) {
 }
 
 TEST_F(SceneCommandTest, SceneInfoListsChannelsFramesThingsAndVertices) {
-    CScene scene(nullptr, nullptr);
+    CScene scene(DefaultSettings());
     scene.name = "two";
     CChannel* a = scene.AddChannel();
     for (int f = 0; f < 2; ++f) {
@@ -295,7 +296,7 @@ TEST_F(SceneCommandTest, ASecondInputOfTheSameNameDoesNotReplaceTheFirstOnesScen
 }
 
 TEST_F(SceneCommandTest, SceneInfoJsonCarriesTheTextsFacts) {
-    CScene scene(nullptr, nullptr);
+    CScene scene(DefaultSettings());
     scene.name = "two";
     scene.zoom_in_speed = 5;
     CChannel* a = scene.AddChannel();

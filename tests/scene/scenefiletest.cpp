@@ -30,6 +30,7 @@
 #include "platform/outputfile.h"
 #include "scene/cscenestream.h"
 #include "scene/scenefile.h"
+#include "settings/settings.h"
 #include "tests/ilda/ildabuilder.h"
 #include "tests/scene/heapcount.h"
 #include "tests/scene/scenebytes.h"
@@ -105,7 +106,7 @@ protected:
             if (points[i] != 0)
                 ild.Frame3D(points[i], i, total);
         ild.End(total);
-        auto scene = std::make_unique<CScene>(nullptr, nullptr);
+        auto scene = std::make_unique<CScene>(DefaultSettings());
         CChannel* channel = scene->AddChannel();
         CIlda reader;
         reader.LoadBytes(ild.Data().data(), ild.Size(), channel, 1);
@@ -192,7 +193,7 @@ TEST_F(SceneFileTest, ConvertedFileHasTheDocumentedLayout) {
 // vertices than the buffer holds crosses run and buffer boundaries, and a following frame starts
 // in a part-filled buffer. Every record must still stand where the layout puts it.
 TEST_F(SceneFileTest, VertexPathsLongerThanTheOutputBufferKeepEveryRecordInPlace) {
-    CScene scene(nullptr, nullptr);
+    CScene scene(DefaultSettings());
     CChannel* channel = scene.AddChannel();
     const std::vector<int> lengths = {60000, 3, 50000};
     for (const int length : lengths) {
@@ -229,7 +230,7 @@ TEST_F(SceneFileTest, VertexPathsLongerThanTheOutputBufferKeepEveryRecordInPlace
 }
 
 TEST_F(SceneFileTest, SceneWithoutChannelsIs265Bytes) {
-    CScene scene(nullptr, nullptr);
+    CScene scene(DefaultSettings());
     const std::vector<uint8_t> file = Save(&scene);
     EXPECT_EQ(file.size(), 265u);
     EXPECT_EQ(I32At(file, 4), 0);
@@ -257,9 +258,9 @@ TEST_F(SceneFileTest, SavingReplacesAnExistingFile) {
 
 // Writing and reading move every field in the same order as the record tables give it.
 TEST_F(SceneFileTest, Version7HeadersMatchTheRecordTablesFieldByField) {
-    CScene fresh(nullptr, nullptr);
+    CScene fresh(DefaultSettings());
     CChannel* freshChannel = fresh.AddChannel();
-    CScene source(nullptr, nullptr);
+    CScene source(DefaultSettings());
     CChannel* channel = source.AddChannel();
 
     SceneBytes expected;
@@ -281,7 +282,7 @@ TEST_F(SceneFileTest, Version7HeadersMatchTheRecordTablesFieldByField) {
                                    file.begin() + channelAt + channelBytes.Size()),
               channelBytes.Data());
 
-    CScene read(nullptr, nullptr);
+    CScene read(DefaultSettings());
     std::string error;
     ASSERT_TRUE(LoadSceneFile(std::span<const uint8_t>(file), &read, 0, &error)) << error;
     EXPECT_EQ(sceneFields.Check(read), "");
@@ -292,7 +293,7 @@ TEST_F(SceneFileTest, Version7HeadersMatchTheRecordTablesFieldByField) {
 }
 
 TEST_F(SceneFileTest, RoundTripKeepsPolysBeamsValuesAndEveryVertex) {
-    CScene scene(nullptr, nullptr);
+    CScene scene(DefaultSettings());
     scene.name = "show one";
     scene.value_list = {7, -1, 2147483647};
     BuildTransform(1.5f, -2.0f, 3.25f, 100, 200, 300, &scene.transform);
@@ -326,7 +327,7 @@ TEST_F(SceneFileTest, RoundTripKeepsPolysBeamsValuesAndEveryVertex) {
     empty->laser_scan_speed = 42;
 
     const std::vector<uint8_t> file = Save(&scene);
-    CScene read(nullptr, nullptr);
+    CScene read(DefaultSettings());
     std::string error;
     ASSERT_TRUE(LoadSceneFile(std::span<const uint8_t>(file), &read, 0, &error)) << error;
 
@@ -390,9 +391,9 @@ class SceneVersionTest : public SceneFileTest, public testing::WithParamInterfac
 
 TEST_P(SceneVersionTest, ReadsTheFieldsOfItsVersionAndSkipsTheRest) {
     const int version = GetParam();
-    CScene fresh(nullptr, nullptr);
+    CScene fresh(DefaultSettings());
     CChannel* freshChannel = fresh.AddChannel();
-    CScene source(nullptr, nullptr);
+    CScene source(DefaultSettings());
     CChannel* channel = source.AddChannel();
 
     SceneBytes bytes;
@@ -417,7 +418,7 @@ TEST_P(SceneVersionTest, ReadsTheFieldsOfItsVersionAndSkipsTheRest) {
     bytes.Put(1.0f).Put(2.0f).Put(3.0f).Put(uint32_t{0}).Put(uint32_t{0xFF}).Put(uint8_t{1});
     bytes.Put(uint8_t{0});
 
-    CScene read(nullptr, nullptr);
+    CScene read(DefaultSettings());
     std::string error;
     ASSERT_TRUE(LoadSceneFile(std::span<const uint8_t>(bytes.Data()), &read, 0, &error)) << error;
     ASSERT_EQ(read.ChannelCount(), 1);
@@ -470,7 +471,7 @@ TEST_F(SceneFileTest, OldScanSpeedsAreConvertedOnlyBelowVersion6) {
         SCOPED_TRACE("version " + std::to_string(row.version) + " speed " +
                      std::to_string(row.stored));
         // The routines write an older version's layout too when given its number.
-        CScene source(nullptr, nullptr);
+        CScene source(DefaultSettings());
         source.laser_scan_speed = row.stored;
         source.AddChannel()->laser_scan_speed = row.stored;
         COutputFile out((dir_ / "v.scn").string());
@@ -480,7 +481,7 @@ TEST_F(SceneFileTest, OldScanSpeedsAreConvertedOnlyBelowVersion6) {
         ASSERT_TRUE(stream.Write(magic, 4));
         ASSERT_TRUE(SerializeScene(&source, stream, true, row.version, 0));
         ASSERT_TRUE(out.Commit());
-        CScene read(nullptr, nullptr);
+        CScene read(DefaultSettings());
         std::string error;
         ASSERT_TRUE(LoadSceneFile((dir_ / "v.scn").string(), &read, 0, &error)) << error;
         EXPECT_EQ(read.laser_scan_speed, row.read);
@@ -490,21 +491,21 @@ TEST_F(SceneFileTest, OldScanSpeedsAreConvertedOnlyBelowVersion6) {
 }
 
 TEST_F(SceneFileTest, FrameLimitBoundsEachChannelOnItsOwn) {
-    CScene scene(nullptr, nullptr);
+    CScene scene(DefaultSettings());
     for (int frames : {5, 3}) {
         CChannel* c = scene.AddChannel();
         for (int f = 0; f < frames; ++f)
             (void)c->AddFrame()->AddThing()->AddVertex(float(f), 0, 0, 0, 0);
     }
     const std::vector<uint8_t> file = Save(&scene);
-    CScene read(nullptr, nullptr);
+    CScene read(DefaultSettings());
     ASSERT_TRUE(LoadSceneFile(std::span<const uint8_t>(file), &read, 2));
     ASSERT_EQ(read.ChannelCount(), 2);
     EXPECT_EQ(read.FirstChannel()->FrameCount(), 2);
     EXPECT_EQ(read.FirstChannel()->LastFrame()->FirstThing()->FirstVertex()->x, 1.0f);
     EXPECT_EQ(read.FirstChannel()->Next(false)->FrameCount(), 2);
 
-    CScene readTen(nullptr, nullptr);
+    CScene readTen(DefaultSettings());
     ASSERT_TRUE(LoadSceneFile(std::span<const uint8_t>(file), &readTen, 10));
     EXPECT_EQ(readTen.FirstChannel()->FrameCount(), 5);
     EXPECT_EQ(readTen.FirstChannel()->Next(false)->FrameCount(), 3);
@@ -513,7 +514,7 @@ TEST_F(SceneFileTest, FrameLimitBoundsEachChannelOnItsOwn) {
 // What a broken file does to the reader: every case fails with a reason, reads nothing outside
 // the bytes (the sanitizer build checks) and allocates nothing sized by the bad value.
 TEST_F(SceneFileTest, BrokenFilesFailCleanly) {
-    CScene scene(nullptr, nullptr);
+    CScene scene(DefaultSettings());
     CChannel* channel = scene.AddChannel();
     (void)channel->AddBeam();
     CThing* thing = channel->AddFrame()->AddThing();
@@ -571,7 +572,7 @@ TEST_F(SceneFileTest, BrokenFilesFailCleanly) {
         std::vector<uint8_t> bytes = valid;
         for (int i = 0; i < 4; ++i)
             bytes[row.at + i] = static_cast<uint8_t>(static_cast<uint32_t>(row.value) >> (8 * i));
-        CScene read(nullptr, nullptr);
+        CScene read(DefaultSettings());
         std::string error;
         largestAllocation = 0;
         watchAllocations = true;
@@ -585,7 +586,7 @@ TEST_F(SceneFileTest, BrokenFilesFailCleanly) {
     // Two channels whose offsets point at the same record: the file cannot hold them both.
     {
         SCOPED_TRACE("overlapping channels");
-        CScene two(nullptr, nullptr);
+        CScene two(DefaultSettings());
         CThing* full = two.AddChannel()->AddFrame()->AddThing();
         for (int i = 0; i < 30; ++i)
             (void)full->AddVertex(float(i), 0, 0, 0, 0);
@@ -594,7 +595,7 @@ TEST_F(SceneFileTest, BrokenFilesFailCleanly) {
         const int32_t first = I32At(twoFile, 8);
         for (int i = 0; i < 4; ++i)
             twoFile[12 + i] = static_cast<uint8_t>(static_cast<uint32_t>(first) >> (8 * i));
-        CScene read(nullptr, nullptr);
+        CScene read(DefaultSettings());
         std::string error;
         EXPECT_FALSE(LoadSceneFile(std::span<const uint8_t>(twoFile), &read, 0, &error));
         EXPECT_NE(error.find("overlap"), std::string::npos) << error;
@@ -602,20 +603,20 @@ TEST_F(SceneFileTest, BrokenFilesFailCleanly) {
 
     // Every cut of the valid file fails, and the whole file reads.
     for (size_t size = 0; size < valid.size(); ++size) {
-        CScene read(nullptr, nullptr);
+        CScene read(DefaultSettings());
         std::string error;
         ASSERT_FALSE(LoadSceneFile(std::span<const uint8_t>(valid.data(), size), &read, 0, &error))
             << "cut at " << size;
         ASSERT_FALSE(error.empty());
     }
-    CScene read(nullptr, nullptr);
+    CScene read(DefaultSettings());
     EXPECT_TRUE(LoadSceneFile(std::span<const uint8_t>(valid), &read));
 
     // Not a scene file.
     for (const std::string magic : {"SCN8", "SCN0", "scn7", "ILDA"}) {
         std::vector<uint8_t> bytes = valid;
         std::copy(magic.begin(), magic.end(), bytes.begin());
-        CScene other(nullptr, nullptr);
+        CScene other(DefaultSettings());
         std::string error;
         EXPECT_FALSE(LoadSceneFile(std::span<const uint8_t>(bytes), &other, 0, &error)) << magic;
         EXPECT_NE(error.find("not a scene file"), std::string::npos);
@@ -627,7 +628,7 @@ TEST_F(SceneFileTest, HugeVertexCountInATinyFileFailsBeforeAllocating) {
     SceneBytes thing;
     thing.I32(0).I32(INT32_MAX).Raw(std::vector<uint8_t>(92, 0));
     ASSERT_EQ(thing.Size(), 100u);
-    CScene scene(nullptr, nullptr);
+    CScene scene(DefaultSettings());
     CThing* target = scene.AddChannel()->AddFrame()->AddThing();
     CSceneStream stream{std::span<const uint8_t>(thing.Data())};
     largestAllocation = 0;
@@ -693,7 +694,7 @@ TEST_F(SceneFileTest, ReadingCostsNoMoreThanASmallMultipleOfTheFileSize) {
         SCOPED_TRACE(row.name);
         std::vector<uint8_t> bytes;
         {
-            CScene crafted(nullptr, nullptr);
+            CScene crafted(DefaultSettings());
             CChannel* channel = crafted.AddChannel();
             CThing* thing = channel->AddFrame()->AddThing();
             row.build(thing, channel, copies);
@@ -706,7 +707,7 @@ TEST_F(SceneFileTest, ReadingCostsNoMoreThanASmallMultipleOfTheFileSize) {
         bool loaded = false;
         std::string error;
         {
-            CScene read(nullptr, nullptr);
+            CScene read(DefaultSettings());
             loaded = LoadSceneFile(std::span<const uint8_t>(bytes), &read, 0, &error);
             // The pool keeps its vertex blocks until the scene goes.
             cost = peakHeapBytes.load() - before + static_cast<long long>(VertexPoolHeldBytes());
@@ -743,7 +744,7 @@ TEST_F(SceneFileTest, OnlyARegularFileIsRead) {
             const rlimit memory{1u << 30, 1u << 30};
             ::setrlimit(RLIMIT_AS, &memory);
 #endif
-            CScene scene(nullptr, nullptr);
+            CScene scene(DefaultSettings());
             std::string error;
             const bool loaded = LoadSceneFile(row.path.string(), &scene, 0, &error);
             ::_exit(!loaded && error == "not a regular file" ? 0 : 1);

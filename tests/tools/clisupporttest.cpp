@@ -8,6 +8,7 @@
 #include "model/cscene.h"
 #include "model/cthing.h"
 #include "model/geometry.h"
+#include "settings/settings.h"
 #include "tools/channelsummary.h"
 #include "tools/jsonoutput.h"
 
@@ -48,7 +49,7 @@ TEST(JsonPath, ValidUtf8AsIsOtherBytesRecoverableFromBase64) {
 class ChannelSummaryTest : public testing::Test {
 protected:
     static void SetUpTestSuite() { FillAngleTables(); }
-    CScene scene{nullptr, nullptr};
+    CScene scene{DefaultSettings()};
     CChannel* channel = scene.AddChannel();
 };
 

@@ -9,6 +9,7 @@
 #include "model/cchannel.h"
 #include "model/cscene.h"
 #include "search/filenamecodec.h"
+#include "settings/settings.h"
 
 // The objects a workflow makes for one file: a scene of its own with one channel, and the
 // reader (which also writes a re-saved copy). They live for that file only.
@@ -20,7 +21,7 @@ struct TFileObjects {
     // False when memory ran out making them; the file is then passed over.
     [[nodiscard]] bool Create() {
         try {
-            scene = std::make_unique<CScene>(nullptr, nullptr);
+            scene = std::make_unique<CScene>(Settings);
             reader = std::make_unique<CIlda>();
             channel = scene->AddChannel();
         } catch (const std::bad_alloc&) {

@@ -8,7 +8,8 @@
 
 // Every key of the settings file as data: per section, in reading order, the key's name, its
 // kind, its default as the text handed to the lookup, and the field of `Settings` it fills.
-// LoadSettings walks these tables; the tests check them against the field layout.
+// LoadSettings walks these tables; the tests check them against the field layout. The [SCENE]
+// and [CHANNEL] rows come from settings/animationfields.def.
 
 enum class SettingKind { Colour, Integer, Flag, Text };
 
@@ -23,6 +24,11 @@ template <class Group> struct SettingKey {
         if (static_cast<size_t>(kind) != field.index())
             throw "setting kind does not match the type of its field";
     }
+
+    // The kind that the field's type gives.
+    consteval SettingKey(const char* keyName, const char* text, Field member)
+        : key(keyName), kind(static_cast<SettingKind>(member.index())), defaultText(text),
+          field(member) {}
 
     const char* key;
     SettingKind kind;
@@ -45,6 +51,9 @@ template <class Group> struct SettingSection {
     { #name, SettingKind::Flag, text, &G::name }
 #define TEXT(name, text)                                                                           \
     { #name, SettingKind::Text, text, &G::name }
+// For the generated tables, whose field types come from one list with the keys.
+#define KEY(name, text)                                                                            \
+    { #name, text, &G::name }
 
 // clang-format off
 struct ColoursKeys {
@@ -73,145 +82,17 @@ struct ColoursKeys {
 struct SceneKeys {
     using G = SettingsScene;
     static constexpr SettingKey<G> keys[] = {
-        INTEGER(active_key, "0"),
-        INTEGER(active_state, "0"),
-        FLAG(dmx_x_flag, "false"),
-        FLAG(dmx_y_flag, "false"),
-        FLAG(zoom_in_flag, "false"),
-        FLAG(zoom_out_flag, "false"),
-        FLAG(colour_cycle_flag, "false"),
-        FLAG(colour_fade_flag, "false"),
-        FLAG(run_forever_flag, "false"),
-        FLAG(run_wait_for_trigger_flag, "false"),
-        FLAG(write_out_first_flag, "false"),
-        FLAG(write_out_last_flag, "false"),
-        FLAG(write_out_all_flag, "false"),
-        FLAG(spin_x_flag, "false"),
-        FLAG(spin_y_flag, "false"),
-        FLAG(spin_z_flag, "false"),
-        FLAG(flip_vertical_flag, "false"),
-        FLAG(flip_horizontal_flag, "false"),
-        FLAG(bounce_up_down_flag, "false"),
-        FLAG(bounce_left_right_flag, "false"),
-        FLAG(bounce_in_out_flag, "false"),
-        FLAG(scroll_right_flag, "false"),
-        FLAG(scroll_left_flag, "false"),
-        FLAG(scroll_up_flag, "false"),
-        FLAG(scroll_down_flag, "false"),
-        FLAG(output_refresed_flag, "true"),
-        FLAG(output_laser_flag, "true"),
-        FLAG(output_video_flag, "true"),
-        FLAG(music_move_x_flag, "false"),
-        FLAG(music_move_y_flag, "false"),
-        FLAG(music_size_flag, "false"),
-        INTEGER(dmx_x_channel, "0"),
-        INTEGER(dmx_y_channel, "0"),
-        INTEGER(dmx_x_value, "0"),
-        INTEGER(dmx_y_value, "0"),
-        INTEGER(zoom_in_speed, "100"),
-        INTEGER(zoom_out_speed, "100"),
-        INTEGER(zoom_in_frames, "50"),
-        INTEGER(zoom_out_frames, "50"),
-        INTEGER(colour_cycle_speed, "12"),
-        INTEGER(colour_fade_speed, "12"),
-        INTEGER(write_out_first_speed, "20"),
-        INTEGER(write_out_last_speed, "20"),
-        INTEGER(write_out_all_speed, "20"),
-        INTEGER(spin_x_angle, "5"),
-        INTEGER(spin_y_angle, "5"),
-        INTEGER(spin_z_angle, "5"),
-        INTEGER(bounce_up_down_speed, "100"),
-        INTEGER(bounce_left_right_speed, "100"),
-        INTEGER(bounce_in_out_speed, "100"),
-        INTEGER(bounce_up_down_frames, "50"),
-        INTEGER(bounce_left_right_frames, "50"),
-        INTEGER(bounce_in_out_frames, "50"),
-        INTEGER(laser_frames_per_second, "0"),
-        INTEGER(laser_scan_speed, "0"),
-        INTEGER(laser_blanking_points, "0"),
-        INTEGER(laser_anchor_points_on, "0"),
-        INTEGER(laser_anchor_points_off, "0"),
-        INTEGER(laser_angle_points, "0"),
-        INTEGER(laser_point_spacing, "0"),
-        INTEGER(laser_blank_spacing, "0"),
-        INTEGER(laser_breaking_points, "0"),
-        INTEGER(laser_colour_skew, "0"),
-        INTEGER(scroll_right_speed, "100"),
-        INTEGER(scroll_left_speed, "100"),
-        INTEGER(scroll_up_speed, "100"),
-        INTEGER(scroll_down_speed, "100"),
-        INTEGER(scroll_right_frames, "50"),
-        INTEGER(scroll_left_frames, "50"),
-        INTEGER(scroll_up_frames, "50"),
-        INTEGER(scroll_down_frames, "50"),
-        INTEGER(triggers_input, "0"),
-        INTEGER(triggers_output, "0"),
+#define SCENE_SETTING(type, name, defaultText, since) KEY(name, defaultText),
+#define SCENE_SETTING_ONLY(type, name, defaultText) KEY(name, defaultText),
+#include "settings/animationfields.def"
     };
 };
 
 struct ChannelKeys {
     using G = SettingsChannel;
     static constexpr SettingKey<G> keys[] = {
-        FLAG(zoom_in_flag, "false"),
-        FLAG(zoom_out_flag, "false"),
-        FLAG(colour_cycle_flag, "false"),
-        FLAG(colour_fade_flag, "false"),
-        FLAG(run_forever_flag, "false"),
-        FLAG(run_wait_until_finished_flag, "true"),
-        FLAG(write_out_first_flag, "false"),
-        FLAG(write_out_last_flag, "false"),
-        FLAG(write_out_all_flag, "false"),
-        FLAG(spin_x_flag, "false"),
-        FLAG(spin_y_flag, "false"),
-        FLAG(spin_z_flag, "false"),
-        FLAG(flip_vertical_flag, "false"),
-        FLAG(flip_horizontal_flag, "false"),
-        FLAG(bounce_up_down_flag, "false"),
-        FLAG(bounce_left_right_flag, "false"),
-        FLAG(bounce_in_out_flag, "false"),
-        FLAG(scroll_right_flag, "false"),
-        FLAG(scroll_left_flag, "false"),
-        FLAG(scroll_up_flag, "false"),
-        FLAG(scroll_down_flag, "false"),
-        INTEGER(zoom_in_speed, "100"),
-        INTEGER(zoom_out_speed, "100"),
-        INTEGER(zoom_in_frames, "50"),
-        INTEGER(zoom_out_frames, "50"),
-        INTEGER(colour_cycle_speed, "12"),
-        INTEGER(colour_fade_speed, "12"),
-        INTEGER(write_out_first_speed, "20"),
-        INTEGER(write_out_last_speed, "20"),
-        INTEGER(write_out_all_speed, "20"),
-        INTEGER(spin_x_angle, "5"),
-        INTEGER(spin_y_angle, "5"),
-        INTEGER(spin_z_angle, "5"),
-        INTEGER(repeat_frame, "1"),
-        INTEGER(repeat_channel, "1"),
-        INTEGER(bounce_up_down_speed, "100"),
-        INTEGER(bounce_left_right_speed, "100"),
-        INTEGER(bounce_in_out_speed, "100"),
-        INTEGER(bounce_up_down_frames, "50"),
-        INTEGER(bounce_left_right_frames, "50"),
-        INTEGER(bounce_in_out_frames, "50"),
-        INTEGER(laser_frames_per_second, "11"),
-        INTEGER(laser_scan_speed, "56"),
-        INTEGER(laser_blanking_points, "0"),
-        INTEGER(laser_anchor_points_on, "5"),
-        INTEGER(laser_anchor_points_off, "5"),
-        INTEGER(laser_angle_points, "5"),
-        INTEGER(laser_point_spacing, "50"),
-        INTEGER(laser_blank_spacing, "50"),
-        INTEGER(laser_breaking_points, "0"),
-        INTEGER(laser_colour_skew, "0"),
-        INTEGER(scroll_right_speed, "100"),
-        INTEGER(scroll_left_speed, "100"),
-        INTEGER(scroll_up_speed, "100"),
-        INTEGER(scroll_down_speed, "100"),
-        INTEGER(scroll_right_frames, "50"),
-        INTEGER(scroll_left_frames, "50"),
-        INTEGER(scroll_up_frames, "50"),
-        INTEGER(scroll_down_frames, "50"),
-        INTEGER(clock_type, "0"),
+#define CHANNEL_SETTING(type, name, defaultText, since) KEY(name, defaultText),
+#include "settings/animationfields.def"
     };
 };
 
@@ -713,6 +594,7 @@ struct DmxKeys {
 #undef INTEGER
 #undef FLAG
 #undef TEXT
+#undef KEY
 
 // Calls visit(SettingSection<Group>) for each section, in reading order.
 template <class Visitor> constexpr void ForEachSettingSection(Visitor&& visit) {

@@ -16,7 +16,8 @@ class CProfileFile;
 // The process-wide record `Settings` holds every key's default from the start of the program
 // (it is constant-initialised, so it is valid even inside other static initialisers). The
 // main window calls LoadSettings() once at start; afterwards the record is read-only. The
-// new scene and channel of the model copy SCENE, CHANNEL and COLOURS.selected from it.
+// model copies SCENE, CHANNEL and COLOURS.selected from the record handed to a new scene or
+// channel, this one or any other.
 //
 // The file is never written.
 
@@ -43,145 +44,16 @@ struct SettingsColours {
     uint32_t selected{};
 };
 
-// [SCENE]
+// [SCENE] and [CHANNEL]: the keys of the animation fields (settings/animationfields.def).
 struct SettingsScene {
-    int32_t active_key{};
-    int32_t active_state{};
-    bool dmx_x_flag{};
-    bool dmx_y_flag{};
-    bool zoom_in_flag{};
-    bool zoom_out_flag{};
-    bool colour_cycle_flag{};
-    bool colour_fade_flag{};
-    bool run_forever_flag{};
-    bool run_wait_for_trigger_flag{};
-    bool write_out_first_flag{};
-    bool write_out_last_flag{};
-    bool write_out_all_flag{};
-    bool spin_x_flag{};
-    bool spin_y_flag{};
-    bool spin_z_flag{};
-    bool flip_vertical_flag{};
-    bool flip_horizontal_flag{};
-    bool bounce_up_down_flag{};
-    bool bounce_left_right_flag{};
-    bool bounce_in_out_flag{};
-    bool scroll_right_flag{};
-    bool scroll_left_flag{};
-    bool scroll_up_flag{};
-    bool scroll_down_flag{};
-    bool output_refresed_flag{};
-    bool output_laser_flag{};
-    bool output_video_flag{};
-    bool music_move_x_flag{};
-    bool music_move_y_flag{};
-    bool music_size_flag{};
-    int32_t dmx_x_channel{};
-    int32_t dmx_y_channel{};
-    int32_t dmx_x_value{};
-    int32_t dmx_y_value{};
-    int32_t zoom_in_speed{};
-    int32_t zoom_out_speed{};
-    int32_t zoom_in_frames{};
-    int32_t zoom_out_frames{};
-    int32_t colour_cycle_speed{};
-    int32_t colour_fade_speed{};
-    int32_t write_out_first_speed{};
-    int32_t write_out_last_speed{};
-    int32_t write_out_all_speed{};
-    int32_t spin_x_angle{};
-    int32_t spin_y_angle{};
-    int32_t spin_z_angle{};
-    int32_t bounce_up_down_speed{};
-    int32_t bounce_left_right_speed{};
-    int32_t bounce_in_out_speed{};
-    int32_t bounce_up_down_frames{};
-    int32_t bounce_left_right_frames{};
-    int32_t bounce_in_out_frames{};
-    int32_t laser_frames_per_second{};
-    int32_t laser_scan_speed{};
-    int32_t laser_blanking_points{};
-    int32_t laser_anchor_points_on{};
-    int32_t laser_anchor_points_off{};
-    int32_t laser_angle_points{};
-    int32_t laser_point_spacing{};
-    int32_t laser_blank_spacing{};
-    int32_t laser_breaking_points{};
-    int32_t laser_colour_skew{};
-    int32_t scroll_right_speed{};
-    int32_t scroll_left_speed{};
-    int32_t scroll_up_speed{};
-    int32_t scroll_down_speed{};
-    int32_t scroll_right_frames{};
-    int32_t scroll_left_frames{};
-    int32_t scroll_up_frames{};
-    int32_t scroll_down_frames{};
-    int32_t triggers_input{};
-    int32_t triggers_output{};
+#define SCENE_SETTING(type, name, defaultText, since) type name{};
+#define SCENE_SETTING_ONLY(type, name, defaultText) type name{};
+#include "settings/animationfields.def"
 };
 
-// [CHANNEL]
 struct SettingsChannel {
-    bool zoom_in_flag{};
-    bool zoom_out_flag{};
-    bool colour_cycle_flag{};
-    bool colour_fade_flag{};
-    bool run_forever_flag{};
-    bool run_wait_until_finished_flag{};
-    bool write_out_first_flag{};
-    bool write_out_last_flag{};
-    bool write_out_all_flag{};
-    bool spin_x_flag{};
-    bool spin_y_flag{};
-    bool spin_z_flag{};
-    bool flip_vertical_flag{};
-    bool flip_horizontal_flag{};
-    bool bounce_up_down_flag{};
-    bool bounce_left_right_flag{};
-    bool bounce_in_out_flag{};
-    bool scroll_right_flag{};
-    bool scroll_left_flag{};
-    bool scroll_up_flag{};
-    bool scroll_down_flag{};
-    int32_t zoom_in_speed{};
-    int32_t zoom_out_speed{};
-    int32_t zoom_in_frames{};
-    int32_t zoom_out_frames{};
-    int32_t colour_cycle_speed{};
-    int32_t colour_fade_speed{};
-    int32_t write_out_first_speed{};
-    int32_t write_out_last_speed{};
-    int32_t write_out_all_speed{};
-    int32_t spin_x_angle{};
-    int32_t spin_y_angle{};
-    int32_t spin_z_angle{};
-    int32_t repeat_frame{};
-    int32_t repeat_channel{};
-    int32_t bounce_up_down_speed{};
-    int32_t bounce_left_right_speed{};
-    int32_t bounce_in_out_speed{};
-    int32_t bounce_up_down_frames{};
-    int32_t bounce_left_right_frames{};
-    int32_t bounce_in_out_frames{};
-    int32_t laser_frames_per_second{};
-    int32_t laser_scan_speed{};
-    int32_t laser_blanking_points{};
-    int32_t laser_anchor_points_on{};
-    int32_t laser_anchor_points_off{};
-    int32_t laser_angle_points{};
-    int32_t laser_point_spacing{};
-    int32_t laser_blank_spacing{};
-    int32_t laser_breaking_points{};
-    int32_t laser_colour_skew{};
-    int32_t scroll_right_speed{};
-    int32_t scroll_left_speed{};
-    int32_t scroll_up_speed{};
-    int32_t scroll_down_speed{};
-    int32_t scroll_right_frames{};
-    int32_t scroll_left_frames{};
-    int32_t scroll_up_frames{};
-    int32_t scroll_down_frames{};
-    int32_t clock_type{};
+#define CHANNEL_SETTING(type, name, defaultText, since) type name{};
+#include "settings/animationfields.def"
 };
 
 // [PATHS]
@@ -677,6 +549,10 @@ struct TSettings {
 
 // The process-wide record; holds the defaults until LoadSettings() runs.
 extern TSettings Settings;
+
+// What loading gives without a settings file: every key's default. Valid from the start of the
+// program and never changed.
+[[nodiscard]] const TSettings& DefaultSettings();
 
 // Where the settings file is looked up: "<prefix>/drive_c/windows/Tarvexa.ini", the Windows
 // directory of the Wine prefix the show software runs in ($WINEPREFIX, else ~/.wine; see
