@@ -15,17 +15,18 @@
 
 #include <chrono>
 #include <exception>
-#include <memory>
 #include <new>
 #include <typeinfo>
 
-#include "app/tfileobjects.h"
+#include "app/filemessages.h"
 #include "app/tfilewrite.h"
 #include "ilda/cilda.h"
 #include "model/cchannel.h"
 #include "model/cscene.h"
+#include "operations/fileoperations.h"
 #include "scene/scenefile.h"
 #include "search/filenamecodec.h"
+#include "settings/settings.h"
 #include "widgets/tdirectorylistbox.h"
 #include "widgets/tdrivecombobox.h"
 #include "widgets/tfilelistbox.h"
@@ -152,81 +153,8 @@ void TConvert::BitBtn1Click() {
         if (stopRequested)
             break;
 
-        TFileObjects file;
-        const bool created = file.Create();
-        QString name = batch.at(i);
-        const QString progress = QStringLiteral("Converting File %1 of %2 %3")
-                                     .arg(i + 1)
-                                     .arg(count)
-                                     .arg(DisplayedFileName(name));
-        sp1->SetPathCaption(QStringLiteral("Writing File :: "), DisplayedFileName(name));
-        sp1->repaint();
-        if (!created)
-            continue;
-
-        // The file being loaded, then the one being saved, for a report of memory running out.
-        QString memoryFile;
-        const char* memoryAction = "load";
-        try {
-            Edit1->setText(progress);
-            Edit1->repaint();
-            const QString source = sourceDir + u'/' + batch.at(i);
-            memoryFile = source;
-            const bool loaded =
-                file.reader->Load(EncodeFileName(source), file.channel, RzRadioGroup1->ItemIndex());
-            file.reader->ReleaseInput();
-            name = SceneFileName(name);
-            // A file the reader could not open has been reported by it; writing its one
-            // empty frame would replace a scene file of that name with nothing.
-            if (loaded) {
-                file.channel->type = 1;
-                memoryFile = targetDir + u'/' + name;
-                memoryAction = "save";
-                // No deletion first: the scene file replaces an existing one only once it is
-                // complete, so a failed write leaves the previous file in place.
-                const QString target = targetDir + u'/' + name;
-                TFileWrite write(target);
-                if (write.Run(
-                        [&] { return SaveSceneFile(file.scene.get(), EncodeFileName(target)); })) {
-                    ++written;
-                    Edit2->setText(QStringLiteral("Saving File :: ") + DisplayedFileName(name));
-                    Edit2->repaint();
-                    FileListBox2->AddItem(name);
-                } else {
-                    Edit2->setText(QStringLiteral("Not Saved :: ") + DisplayedFileName(name));
-                    Edit2->repaint();
-                    // A directory that cannot be written, or is full, fails every file alike:
-                    // one box, and the batch ends. A file's own failure is reported and the
-                    // batch goes on.
-                    const bool destination = write.DestinationFailed();
-                    write.Report(destination ? QStringLiteral("Nothing can be written to this "
-                                                              "directory: the conversion ends "
-                                                              "here.")
-                                             : QString());
-                    if (destination)
-                        stopRequested = true;
-                }
-            }
-            file.Release();
-        } catch (const std::bad_alloc&) {
-            // Memory, not the file, is at fault; nothing was written for the file, and the
-            // batch ends as after any error.
-            file.Release();
-            const QString message = NotEnoughMemoryMessage(memoryAction, memoryFile);
-            dialogs->Information(message);
-            Edit1->setText(message);
-            Edit1->repaint();
-            stopRequested = true;
-        } catch (const std::exception&) {
-            const QString shown = DisplayedFileName(name);
-            dialogs->Information(QStringLiteral("        The Following File is Corrupt  ") + shown +
-                                 QStringLiteral(" \n Remove  ") + shown +
-                                 QStringLiteral("  from the Files to be Converted"));
-            Edit1->setText(QStringLiteral(" Remove Corrupt File :: ") + shown);
-            Edit1->repaint();
-            stopRequested = true;
-            file.Release();
-        }
+        if (ConvertBatchFile(sourceDir, batch.at(i), targetDir, i, count))
+            ++written;
     }
 
     const QString final =
@@ -253,6 +181,89 @@ void TConvert::BitBtn1Click() {
     DriveComboBox2->setEnabled(true);
     DirectoryListBox1->setEnabled(true);
     DirectoryListBox2->setEnabled(true);
+}
+
+bool TConvert::ConvertBatchFile(const QString& sourceDir, const QString& item,
+                                const QString& targetDir, int index, int count) {
+    const QString progress = QStringLiteral("Converting File %1 of %2 %3")
+                                 .arg(index + 1)
+                                 .arg(count)
+                                 .arg(DisplayedFileName(item));
+    sp1->SetPathCaption(QStringLiteral("Writing File :: "), DisplayedFileName(item));
+    sp1->repaint();
+    Edit1->setText(progress);
+    Edit1->repaint();
+
+    const QString source = sourceDir + u'/' + item;
+    const QString name = SceneFileName(item);
+    const QString target = targetDir + u'/' + name;
+    LoadedIlda file;
+    FileResult result;
+    bool read = false;   // the load has ended: the file is named by its scene file
+    bool loaded = false; // and loaded: a scene file is being written
+    // The boxes shown on the way (the writer's report among them) may throw as the file code
+    // may: the file is then reported as corrupt, as an error of the file code is.
+    try {
+        result = LoadIldaFile(EncodeFileName(source), RzRadioGroup1->ItemIndex(), Settings, file);
+        loaded = result.outcome == FileOutcome::Loaded;
+        read = loaded || result.outcome == FileOutcome::Unreadable;
+        // A file the reader could not open has been reported by it; writing its one empty
+        // frame would replace a scene file of that name with nothing.
+        if (loaded) {
+            // No deletion first: the scene file replaces an existing one only once it is
+            // complete, so a failed write leaves the previous file in place.
+            TFileWrite write(target);
+            const bool written = write.Run([&] {
+                result = SaveAsSceneFile(file, EncodeFileName(target));
+                return result.outcome == FileOutcome::Written;
+            });
+            if (written) {
+                Edit2->setText(QStringLiteral("Saving File :: ") + DisplayedFileName(name));
+                Edit2->repaint();
+                FileListBox2->AddItem(name);
+                return true;
+            }
+            if (result.outcome == FileOutcome::WriteFailed) {
+                Edit2->setText(QStringLiteral("Not Saved :: ") + DisplayedFileName(name));
+                Edit2->repaint();
+                // A directory that cannot be written, or is full, fails every file alike: one
+                // box, and the batch ends. A file's own failure is reported and the batch goes
+                // on.
+                const bool destination = write.DestinationFailed();
+                write.Report(destination ? QStringLiteral("Nothing can be written to this "
+                                                          "directory: the conversion ends here.")
+                                         : QString());
+                if (destination)
+                    stopRequested = true;
+            }
+        }
+    } catch (const std::bad_alloc&) {
+        result.outcome = FileOutcome::NotEnoughMemory;
+    } catch (const std::exception&) {
+        result.outcome = FileOutcome::Corrupt;
+    }
+    file.Release();
+
+    if (result.outcome == FileOutcome::NotEnoughMemory) {
+        // Memory, not the file, is at fault; nothing was written for the file, and the batch
+        // ends as after any error.
+        const QString message =
+            NotEnoughMemoryMessage(loaded ? "save" : "load", loaded ? target : source);
+        dialogs->Information(message);
+        Edit1->setText(message);
+        Edit1->repaint();
+        stopRequested = true;
+    } else if (result.outcome == FileOutcome::Corrupt) {
+        // Named as the list shows it until it was read, then by the scene file being written.
+        const QString shown = DisplayedFileName(read ? name : item);
+        dialogs->Information(QStringLiteral("        The Following File is Corrupt  ") + shown +
+                             QStringLiteral(" \n Remove  ") + shown +
+                             QStringLiteral("  from the Files to be Converted"));
+        Edit1->setText(QStringLiteral(" Remove Corrupt File :: ") + shown);
+        Edit1->repaint();
+        stopRequested = true;
+    }
+    return false;
 }
 
 void TConvert::BitBtn3Click() {

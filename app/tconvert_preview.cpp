@@ -21,14 +21,15 @@
 #include <exception>
 #include <new>
 
+#include "app/filemessages.h"
 #include "app/tconvert.h"
-#include "app/tfileobjects.h"
 #include "controls/tthpanel.h"
 #include "controls/tthtrackbar.h"
 #include "ilda/cilda.h"
 #include "model/cchannel.h"
 #include "model/cframe.h"
 #include "model/cscene.h"
+#include "operations/fileoperations.h"
 #include "render/cscreen.h"
 #include "search/filenamecodec.h"
 #include "settings/settings.h"
@@ -186,34 +187,37 @@ void TConvert::LoadPreviewFile() {
     previewReader.reset();
 
     const QString path = fl->Item(row);
-    previewScene = std::make_unique<CScene>(Settings);
-    previewReader = std::make_unique<CIlda>();
-    previewChannel = previewScene->AddChannel();
-    if (previewChannel == nullptr)
-        return;
+    FileResult result;
     try {
         screen->BeginDraw();
         screen->Clear(0);
         ShowScreenPicture();
+        LoadedIlda file;
+        result = LoadIldaFile(EncodeFileName(path), RzRadioGroup1->ItemIndex(), Settings, file);
+        previewScene = std::move(file.scene);
+        previewChannel = file.channel;
+        previewReader = std::move(file.reader);
         // A file that cannot be opened is reported by the reader; the channel then holds its
         // one empty frame, which is shown.
-        if (!previewReader->Load(EncodeFileName(path), previewChannel, RzRadioGroup1->ItemIndex()))
-            previewLoadFailed = true;
-        // The preview steps through the model; the file's bytes are not needed again.
-        previewReader->ReleaseInput();
-        currentFrame = previewChannel->FirstFrame();
-        DrawCurrentFrame();
+        if (result.Succeeded() || result.outcome == FileOutcome::Unreadable) {
+            currentFrame = previewChannel->FirstFrame();
+            DrawCurrentFrame();
+        }
     } catch (const std::bad_alloc&) {
+        result.outcome = FileOutcome::NotEnoughMemory;
+    } catch (const std::exception&) {
+        result.outcome = FileOutcome::Corrupt;
+    }
+    previewLoadFailed = !result.Succeeded();
+    if (result.outcome == FileOutcome::NotEnoughMemory) {
         // Nothing of the file stays: the picture is empty and nothing is stepped.
         currentFrame = nullptr;
         previewChannel = nullptr;
         previewScene.reset();
         previewReader.reset();
-        previewLoadFailed = true;
         ReportAfterPaint(
             [this, path] { ReportPreviewFailure(NotEnoughMemoryMessage("load", path)); });
-    } catch (const std::exception&) {
-        previewLoadFailed = true;
+    } else if (result.outcome == FileOutcome::Corrupt) {
         ReportAfterPaint([this, path] { ReportPreviewFailure(CorruptPreviewMessage(path)); });
     }
 }

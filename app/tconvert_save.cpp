@@ -19,15 +19,16 @@
 #include <QPalette>
 
 #include <exception>
-#include <memory>
 #include <new>
 
-#include "app/tfileobjects.h"
+#include "app/filemessages.h"
 #include "app/tfilewrite.h"
 #include "ilda/cilda.h"
 #include "model/cchannel.h"
 #include "model/cscene.h"
+#include "operations/fileoperations.h"
 #include "search/filenamecodec.h"
+#include "settings/settings.h"
 #include "widgets/directoryentries.h"
 #include "widgets/tdirectorylistbox.h"
 #include "widgets/tdrivecombobox.h"
@@ -154,7 +155,6 @@ void TConvert::RzBitBtn2Click() {
 }
 
 void TConvert::SaveToIldaDirectory() {
-    int item = fl->NextSelected(0);
     const int selected = fl->SelectedCount();
     DirectoryListBox1->setEnabled(false);
     RzBitBtn1->setEnabled(false);
@@ -168,70 +168,7 @@ void TConvert::SaveToIldaDirectory() {
     RzLabel21->setText(QStringLiteral("\n Saving Files to ILDA File Directory :: Please Wait."));
     Panel1->repaint();
 
-    // The files this save has written, each with the found file it came from: two found files
-    // of one name from different folders would otherwise meet in one file unasked.
-    QHash<QString, QString> savedFrom;
-    int saved = 0;
-    bool destinationFailed = false;
-    while (item >= 0 && !destinationFailed) {
-        const QString path = fl->Item(item);
-        sp1->SetPathCaption(QStringLiteral("Saving File "), DisplayedFileName(path));
-        sp1->repaint();
-
-        TFileObjects file;
-        if (file.Create()) {
-            QString name;
-            bool saving = false;
-            try {
-                const int palette = RzRadioGroup1->ItemIndex();
-                const bool loaded = file.reader->Load(EncodeFileName(path), file.channel, palette);
-                name = FileNamePart(path);
-                ShowWorkingDirectory(DirectoryListBox1, ildaDirectory);
-                const QString target = ildaDirectory + u'/' + name;
-                // A file that could not be opened has been reported by the reader; its one
-                // empty frame must not replace a file of that name. A file that is there, or
-                // that this save wrote, is replaced only when the user says so.
-                bool replace = loaded;
-                if (replace && savedFrom.contains(target))
-                    replace =
-                        dialogs->Confirm(ReplaceSavedQuestion(target, savedFrom[target], path),
-                                         TConfirmButtons::YesNo, TAnswer::No) == TAnswer::Yes;
-                else if (replace && PathExists(target))
-                    replace = dialogs->Confirm(ReplaceQuestion(target), TConfirmButtons::YesNo,
-                                               TAnswer::No) == TAnswer::Yes;
-                saving = replace;
-                if (replace) {
-                    TFileWrite write(target);
-                    if (write.Run([&] {
-                            return file.reader->Save(EncodeFileName(target), file.channel, palette);
-                        })) {
-                        ++saved;
-                        savedFrom.insert(target, path);
-                    } else {
-                        destinationFailed = write.DestinationFailed();
-                        write.Report(destinationFailed ? destinationEnding : QString());
-                    }
-                }
-            } catch (const std::bad_alloc&) {
-                // Nothing is written: the copy is put in place only once complete. The batch
-                // goes on, as after any error of a file.
-                file.Release();
-                dialogs->Information(
-                    saving ? NotEnoughMemoryMessage("save", ildaDirectory + u'/' + name)
-                           : NotEnoughMemoryMessage("load", path));
-                fl->repaint();
-            } catch (const std::exception&) {
-                // The name is known once the file has been read. Nothing is deleted: the
-                // writer leaves an existing file of that name as it was.
-                dialogs->Information(CorruptFileMessage(name.isEmpty() ? path : name));
-                fl->repaint();
-            }
-            FileListBox1->Update();
-            FileListBox1->repaint();
-            file.Release();
-        }
-        item = fl->NextSelected(item + 1);
-    }
+    const int saved = SaveSelectedFiles(TSaveDestination::IldaDirectory);
 
     RzLabel21->setText(IldaDirectoryClosing(saved, selected, "\n "));
     const bool deselect = AnswerClosingQuestion(*dialogs, fl);
@@ -252,7 +189,6 @@ void TConvert::SaveToIldaDirectory() {
 }
 
 void TConvert::SaveToChosenDirectories() {
-    int item = fl->NextSelected(0);
     const int selected = fl->SelectedCount();
     DirectoryListBox1->setEnabled(false);
     RzBitBtn1->setEnabled(false);
@@ -265,85 +201,7 @@ void TConvert::SaveToChosenDirectories() {
         QStringLiteral("\n Manual File Saving Enabled :: Please Select Destination Directory."));
     Panel1->repaint();
 
-    int saved = 0;
-    while (item >= 0) {
-        const QString path = fl->Item(item);
-        sp1->SetPathCaption(QStringLiteral("Saving File "), DisplayedFileName(path));
-        sp1->repaint();
-
-        TFileObjects file;
-        if (file.Create()) {
-            QString savingTo; // the copy being written, once it is
-            try {
-                const int palette = RzRadioGroup1->ItemIndex();
-                const bool loaded = file.reader->Load(EncodeFileName(path), file.channel, palette);
-                const QString name = FileNamePart(path);
-                // The dialog is shown the name as it displays; it starts in the folder chosen
-                // last in this run, the ILDA directory until one is.
-                const QString shownName = DisplayedFileName(name);
-                SaveDialog1.SetFileName(shownName);
-                SaveDialog1.SetInitialDir(SaveDialog1.LastDirectory().isEmpty()
-                                              ? ildaDirectory
-                                              : SaveDialog1.LastDirectory());
-                // A file that could not be opened (the reader said so) is not offered for
-                // saving: there is nothing of it to write.
-                if (loaded && SaveDialog1.Execute()) {
-                    const QString chosen = QDir::cleanPath(SaveDialog1.FileName());
-                    const QFileInfo chosenInfo(chosen);
-                    // The dialog gives the path as Qt shows it: a directory whose name is not
-                    // valid UTF-8 is found again under its own bytes. The name confirmed is the
-                    // file's name, typed or not; the file's own name left as shown keeps its
-                    // bytes, and the dialog's overwrite question was then about another name,
-                    // so replacing a file of the own name is asked here.
-                    const QString directory = PathFromDialog(chosenInfo.absolutePath());
-                    const bool ownName = chosenInfo.fileName() == shownName;
-                    const QString target =
-                        directory + u'/' + (ownName ? name : chosenInfo.fileName());
-                    const bool replaceAsked = QDir::cleanPath(target) == chosen;
-                    if (replaceAsked || !PathExists(target) ||
-                        dialogs->Confirm(ReplaceQuestion(target), TConfirmButtons::YesNo,
-                                         TAnswer::No) == TAnswer::Yes) {
-                        savingTo = target;
-                        TFileWrite write(target);
-                        // A directory that cannot be written fails this file only: the next
-                        // file has a dialog of its own.
-                        if (write.Run([&] {
-                                return file.reader->Save(EncodeFileName(target), file.channel,
-                                                         palette);
-                            }))
-                            ++saved;
-                        else
-                            write.Report(write.DestinationFailed()
-                                             ? QStringLiteral("Nothing can be written to this "
-                                                              "directory.")
-                                             : QString());
-                    }
-                }
-            } catch (const std::bad_alloc&) {
-                // As after any error of a file: nothing written for it, the batch ends.
-                file.Release();
-                dialogs->Information(savingTo.isEmpty() ? NotEnoughMemoryMessage("load", path)
-                                                        : NotEnoughMemoryMessage("save", savingTo));
-                RzBitBtn1->setEnabled(true);
-                RzBitBtn2->setEnabled(true);
-                RzBitBtn4->setEnabled(true);
-                Panel1->repaint();
-                break;
-            } catch (const std::exception&) {
-                // Nothing has been written for this file: the writer puts a file in place
-                // only once it is complete.
-                dialogs->Information(CorruptFileMessage(path));
-                file.Release();
-                RzBitBtn1->setEnabled(true);
-                RzBitBtn2->setEnabled(true);
-                RzBitBtn4->setEnabled(true);
-                Panel1->repaint();
-                break;
-            }
-            file.Release();
-        }
-        item = fl->NextSelected(item + 1);
-    }
+    const int saved = SaveSelectedFiles(TSaveDestination::ChosenDirectories);
 
     RzLabel21->setText(ChosenDirectoriesClosing(saved, selected, "\n "));
     const bool deselect = AnswerClosingQuestion(*dialogs, fl);
@@ -361,4 +219,136 @@ void TConvert::SaveToChosenDirectories() {
     DirectoryListBox1->setEnabled(true);
     if (deselect)
         fl->SetMultiSelect(true);
+}
+
+// The two saves differ in where a file goes and in what ends them: into the ILDA directory a
+// destination that cannot be written ends the save (every file would fail alike) and a file's
+// own error does not; into chosen directories the next file has a dialog of its own, so a
+// destination failure ends nothing, while a file's error ends the save.
+int TConvert::SaveSelectedFiles(TSaveDestination destination) {
+    const bool intoIldaDirectory = destination == TSaveDestination::IldaDirectory;
+    QHash<QString, QString> savedFrom;
+    int saved = 0;
+    for (int item = fl->NextSelected(0); item >= 0; item = fl->NextSelected(item + 1)) {
+        const QString path = fl->Item(item);
+        sp1->SetPathCaption(QStringLiteral("Saving File "), DisplayedFileName(path));
+        sp1->repaint();
+
+        LoadedIlda file;
+        FileResult result;
+        QString target;
+        bool read = false;   // the load has ended, the file's name is known
+        bool saving = false; // a copy is being written to target
+        bool destinationEnds = false;
+        // The boxes shown on the way (the writer's report among them) may throw as the file
+        // code may: the file is then reported as corrupt, as an error of the file code is.
+        try {
+            result = LoadIldaFile(EncodeFileName(path), RzRadioGroup1->ItemIndex(), Settings, file);
+            const bool loaded = result.outcome == FileOutcome::Loaded;
+            read = loaded || result.outcome == FileOutcome::Unreadable;
+            // A file that could not be opened has been reported by the reader; it is not
+            // saved, as its one empty frame must not replace a file of that name.
+            if (read)
+                target = intoIldaDirectory ? IldaDirectoryTarget(path, loaded, savedFrom)
+                                           : ChosenDirectoryTarget(path, loaded);
+            saving = !target.isEmpty();
+            if (saving) {
+                TFileWrite write(target);
+                if (write.Run([&] {
+                        result = SaveAsIldaFile(file, EncodeFileName(target));
+                        return result.outcome == FileOutcome::Written;
+                    })) {
+                    ++saved;
+                    savedFrom.insert(target, path);
+                } else if (result.outcome == FileOutcome::WriteFailed) {
+                    destinationEnds = intoIldaDirectory && write.DestinationFailed();
+                    const QString ending = intoIldaDirectory
+                                               ? destinationEnding
+                                               : QStringLiteral("Nothing can be written to this "
+                                                                "directory.");
+                    write.Report(write.DestinationFailed() ? ending : QString());
+                }
+            }
+        } catch (const std::bad_alloc&) {
+            result.outcome = FileOutcome::NotEnoughMemory;
+        } catch (const std::exception&) {
+            result.outcome = FileOutcome::Corrupt;
+        }
+        file.Release();
+
+        const bool fileError = result.outcome == FileOutcome::NotEnoughMemory ||
+                               result.outcome == FileOutcome::Corrupt;
+        if (result.outcome == FileOutcome::NotEnoughMemory)
+            // Nothing is written: the copy is put in place only once complete.
+            dialogs->Information(saving ? NotEnoughMemoryMessage("save", target)
+                                        : NotEnoughMemoryMessage("load", path));
+        else if (result.outcome == FileOutcome::Corrupt)
+            // Nothing has been written for this file: the writer puts a file in place only
+            // once it is complete. Into the ILDA directory it is named as saved once read.
+            dialogs->Information(
+                CorruptFileMessage(intoIldaDirectory && read ? FileNamePart(path) : path));
+        if (fileError && !intoIldaDirectory) {
+            RzBitBtn1->setEnabled(true);
+            RzBitBtn2->setEnabled(true);
+            RzBitBtn4->setEnabled(true);
+            Panel1->repaint();
+            break;
+        }
+        if (fileError)
+            fl->repaint();
+        if (intoIldaDirectory) {
+            FileListBox1->Update();
+            FileListBox1->repaint();
+        }
+        if (destinationEnds)
+            break;
+    }
+    return saved;
+}
+
+QString TConvert::IldaDirectoryTarget(const QString& path, bool loaded,
+                                      const QHash<QString, QString>& savedFrom) {
+    ShowWorkingDirectory(DirectoryListBox1, ildaDirectory);
+    const QString target = ildaDirectory + u'/' + FileNamePart(path);
+    // A file that is there, or that this save wrote, is replaced only when the user says so.
+    if (!loaded)
+        return {};
+    if (savedFrom.contains(target))
+        return dialogs->Confirm(ReplaceSavedQuestion(target, savedFrom[target], path),
+                                TConfirmButtons::YesNo, TAnswer::No) == TAnswer::Yes
+                   ? target
+                   : QString();
+    if (PathExists(target))
+        return dialogs->Confirm(ReplaceQuestion(target), TConfirmButtons::YesNo, TAnswer::No) ==
+                       TAnswer::Yes
+                   ? target
+                   : QString();
+    return target;
+}
+
+QString TConvert::ChosenDirectoryTarget(const QString& path, bool loaded) {
+    const QString name = FileNamePart(path);
+    // The dialog is shown the name as it displays; it starts in the folder chosen last in this
+    // run, the ILDA directory until one is.
+    const QString shownName = DisplayedFileName(name);
+    SaveDialog1.SetFileName(shownName);
+    SaveDialog1.SetInitialDir(SaveDialog1.LastDirectory().isEmpty() ? ildaDirectory
+                                                                    : SaveDialog1.LastDirectory());
+    if (!loaded || !SaveDialog1.Execute())
+        return {};
+    const QString chosen = QDir::cleanPath(SaveDialog1.FileName());
+    const QFileInfo chosenInfo(chosen);
+    // The dialog gives the path as Qt shows it: a directory whose name is not valid UTF-8 is
+    // found again under its own bytes. The name confirmed is the file's name, typed or not; the
+    // file's own name left as shown keeps its bytes, and the dialog's overwrite question was then
+    // about another name, so replacing a file of the own name is asked here.
+    const QString directory = PathFromDialog(chosenInfo.absolutePath());
+    const bool ownName = chosenInfo.fileName() == shownName;
+    const QString target = directory + u'/' + (ownName ? name : chosenInfo.fileName());
+    const bool replaceAsked = QDir::cleanPath(target) == chosen;
+    if (replaceAsked || !PathExists(target) ||
+        dialogs->Confirm(ReplaceQuestion(target), TConfirmButtons::YesNo, TAnswer::No) ==
+            TAnswer::Yes)
+        return target;
+    return {};
 }

@@ -1,23 +1,19 @@
 // convert: ILDA files to scene files, as the window's batch conversion makes them.
 #include <cstdio>
 #include <cstring>
-#include <exception>
-#include <memory>
-#include <new>
 #include <string>
 #include <sys/stat.h>
 #include <vector>
 
-#include "ilda/cilda.h"
-#include "model/cchannel.h"
-#include "model/cscene.h"
 #include "model/geometry.h"
+#include "operations/fileoperations.h"
 #include "platform/messagehook.h"
 #include "scene/scenefile.h"
 #include "settings/settings.h"
 #include "tools/channelsummary.h"
 #include "tools/commandregistry.h"
 #include "tools/filebatch.h"
+#include "tools/loadfailure.h"
 #include "tools/messagecollector.h"
 #include "tools/outofmemory.h"
 #include "tools/paletteoption.h"
@@ -61,55 +57,34 @@ std::string SceneFileName(const std::string& ildaName) {
 // *points while the progress line shows them.
 bool ConvertFile(const std::string& source, const std::string& target, int palette,
                  MessageCollector& messages, ProgressLine& progress, long long* points) {
-    bool saving = false;
-    try {
-        auto scene = std::make_unique<CScene>(Settings);
-        CChannel* channel = scene->AddChannel();
-        if (channel == nullptr) {
-            progress.Clear();
-            std::fprintf(stderr, "trellion-cli convert: %s: cannot create the scene\n",
-                         source.c_str());
-            return false;
-        }
-        CIlda reader;
-        if (!reader.Load(source, channel, palette)) {
-            // Unlike the window's batch, no scene file of one empty frame is written for it.
-            progress.Clear();
-            std::fprintf(stderr, "trellion-cli convert: %s: %s\n", source.c_str(),
-                         messages.Take("cannot read the file").c_str());
-            return false;
-        }
-        reader.ReleaseInput();
-        const long long loaded = PointTotal(*channel);
-        if (loaded == 0) {
-            // Still converted, as the window's batch does, but not in silence.
-            progress.Clear();
-            ReportNoPoints("convert", source);
-        }
-        *points += loaded;
-        channel->type = 1;
-        saving = true;
-        if (!SaveSceneFile(scene.get(), target)) {
-            progress.Clear();
-            std::fprintf(stderr, "trellion-cli convert: %s: %s\n", target.c_str(),
-                         messages.Take("Cannot save file.").c_str());
-            return false;
-        }
+    const FileResult result = ConvertIldaFile(source, target, palette, Settings);
+    if (result.NoPoints()) {
+        // Still converted, as the window's batch does, but not in silence.
         progress.Clear();
-        std::printf("%s -> %s (%d frames)\n", source.c_str(), target.c_str(),
-                    channel->FrameCount());
+        ReportNoPoints("convert", source);
+    }
+    *points += result.points;
+    progress.Clear();
+    switch (result.outcome) {
+    case FileOutcome::Loaded:
+    case FileOutcome::Written:
+        std::printf("%s -> %s (%d frames)\n", source.c_str(), target.c_str(), result.frames);
         return true;
-    } catch (const std::bad_alloc&) {
-        // Nothing is written for the file: a scene file is put in place only once complete.
-        progress.Clear();
-        ReportOutOfMemory("convert", saving ? "save" : "load", saving ? target : source);
+    case FileOutcome::WriteFailed:
+        std::fprintf(stderr, "trellion-cli convert: %s: %s\n", target.c_str(),
+                     messages.Take("Cannot save file.").c_str());
         return false;
-    } catch (const std::exception& e) {
-        progress.Clear();
-        std::fprintf(stderr, "trellion-cli convert: %s: The Following File is Corrupt (%s)\n",
-                     source.c_str(), e.what());
+    case FileOutcome::Unreadable:
+        // Unlike the window's batch, no scene file of one empty frame is written for it.
+    case FileOutcome::NotEnoughMemory:
+    case FileOutcome::Corrupt:
+        if (result.step == FileStep::Save && result.outcome == FileOutcome::NotEnoughMemory)
+            ReportOutOfMemory("convert", "save", target);
+        else
+            ReportLoadFailure("convert", source, result, messages);
         return false;
     }
+    return false;
 }
 
 int RunConvert(int argc, char** argv) {

@@ -15,19 +15,19 @@
 #include <QImage>
 #include <QPainter>
 
-#include "ilda/cilda.h"
 #include "model/cchannel.h"
 #include "model/cframe.h"
 #include "model/cpoly.h"
-#include "model/cscene.h"
 #include "model/cthing.h"
 #include "model/cvector.h"
 #include "model/geometry.h"
+#include "operations/fileoperations.h"
 #include "platform/messagehook.h"
 #include "render/cscreen.h"
 #include "render/drawbuffers.h"
 #include "settings/settings.h"
 #include "tools/commandregistry.h"
+#include "tools/loadfailure.h"
 #include "tools/messagecollector.h"
 #include "tools/outofmemory.h"
 #include "tools/paletteoption.h"
@@ -352,14 +352,13 @@ int RunRender(int argc, char** argv) {
 
     MessageCollector messages;
     try {
-        auto scene = std::make_unique<CScene>(Settings);
-        CChannel* channel = scene->AddChannel();
-        CIlda reader;
-        if (channel == nullptr || !reader.Load(o.input, channel, o.palette)) {
-            std::fprintf(stderr, "%s: %s: %s\n", kName, o.input.c_str(),
-                         messages.Take("cannot read the file").c_str());
+        LoadedIlda file;
+        const FileResult loaded = LoadIldaFile(o.input, o.palette, Settings, file);
+        if (loaded.outcome != FileOutcome::Loaded) {
+            ReportLoadFailure("render", o.input, loaded, messages);
             return 1;
         }
+        CChannel* channel = file.channel;
         if (!o.all)
             return RenderOne(o, channel, screen);
         if (IsDirectory(o.output))

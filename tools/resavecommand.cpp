@@ -1,14 +1,12 @@
 // trellion-cli resave: what the window does when it saves a found file.
 #include <cstdio>
 #include <cstring>
-#include <new>
 #include <string>
 #include <sys/stat.h>
 #include <vector>
 
-#include "ilda/cilda.h"
-#include "model/cscene.h"
 #include "model/geometry.h"
+#include "operations/fileoperations.h"
 #include "platform/messagehook.h"
 #include "settings/settings.h"
 #include "tools/channelsummary.h"
@@ -61,29 +59,28 @@ bool ResaveFile(const std::string& input, const std::string& target, int palette
         std::fprintf(stderr, "trellion-cli resave: %s: %s\n", current->c_str(), text.c_str());
         return static_cast<int>(mrOk);
     });
-    bool ok = false;
-    try {
-        CScene scene(DefaultSettings());
-        CChannel* channel = scene.AddChannel();
-        CIlda ilda;
-        ok = channel != nullptr && ilda.Load(input, channel, palette);
-        if (ok) {
-            const long long loaded = PointTotal(*channel);
-            if (loaded == 0) {
-                // Still saved, as the window saves it, but not in silence.
-                progress.Clear();
-                ReportNoPoints("resave", input);
-            }
-            *points += loaded;
-            current = &target;
-            ok = ilda.Save(target, channel, palette);
+    LoadedIlda file;
+    FileResult result = LoadIldaFile(input, palette, DefaultSettings(), file);
+    if (result.outcome == FileOutcome::Loaded) {
+        if (result.NoPoints()) {
+            // Still saved, as the window saves it, but not in silence.
+            progress.Clear();
+            ReportNoPoints("resave", input);
         }
-    } catch (const std::bad_alloc&) {
+        *points += result.points;
+        current = &target;
+        result = SaveAsIldaFile(file, target);
+    }
+    if (result.outcome == FileOutcome::NotEnoughMemory) {
         // Nothing has been written: the output is put in place only once complete.
         progress.Clear();
         ReportOutOfMemory("resave", current == &input ? "load" : "save", *current);
-        ok = false;
+    } else if (result.outcome == FileOutcome::Corrupt) {
+        progress.Clear();
+        std::fprintf(stderr, "trellion-cli resave: %s: The Following File is Corrupt (%s)\n",
+                     current->c_str(), result.detail.c_str());
     }
+    const bool ok = result.outcome == FileOutcome::Written;
     SetMessageHook(previous);
     return ok;
 }

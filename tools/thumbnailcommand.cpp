@@ -19,9 +19,11 @@
 #include "model/cthing.h"
 #include "model/cvector.h"
 #include "model/geometry.h"
+#include "operations/fileoperations.h"
 #include "render/cscreen.h"
 #include "settings/settings.h"
 #include "tools/commandregistry.h"
+#include "tools/loadfailure.h"
 #include "tools/messagecollector.h"
 #include "tools/outofmemory.h"
 #include "tools/previewpicture.h"
@@ -189,17 +191,17 @@ int RunThumbnail(int argc, char** argv) {
             return 1;
         }
         CFrame* frame = TellingFrame(channel);
+        LoadedIlda whole;
         if (frame == nullptr && !leading.whole) {
             leading = IldaLeadingBytes();
-            reader = std::make_unique<CIlda>();
-            scene = std::make_unique<CScene>(Settings);
-            channel = scene->AddChannel();
-            if (channel == nullptr || !reader->Load(o.input, channel, kDefaultPalette)) {
-                std::fprintf(stderr, "%s: %s: %s\n", kName, o.input.c_str(),
-                             messages.Take("cannot read the file").c_str());
+            reader.reset();
+            scene.reset();
+            const FileResult loaded = LoadIldaFile(o.input, kDefaultPalette, Settings, whole);
+            if (loaded.outcome != FileOutcome::Loaded) {
+                ReportLoadFailure("thumbnail", o.input, loaded, messages);
                 return 1;
             }
-            reader->ReleaseInput();
+            channel = whole.channel;
             frame = TellingFrame(channel);
         }
         if (frame == nullptr) {

@@ -2,6 +2,7 @@
 
 #include <QElapsedTimer>
 #include <QEvent>
+#include <QHash>
 #include <QString>
 #include <QWidget>
 
@@ -325,6 +326,23 @@ private:
     void ShowScreenPicture();
     void StepPreviewFrame(bool forward);
     void ReportPreviewFailure(const QString& text);
+
+    // One file of the batch conversion: item of sourceDir (the index-th of count) converted
+    // into a scene file in targetDir, with the status texts and boxes that tell how it went.
+    // True when the scene file was written; sets stopRequested when the batch ends here.
+    bool ConvertBatchFile(const QString& sourceDir, const QString& item, const QString& targetDir,
+                          int index, int count);
+    // Where the selected found files are saved to.
+    enum class TSaveDestination { IldaDirectory, ChosenDirectories };
+    // The loop of both saves: each selected file loaded with the chosen palette and written
+    // again where `destination` says, after the questions it asks. Gives the files saved.
+    int SaveSelectedFiles(TSaveDestination destination);
+    // The file a selected file (loaded or not) is saved as, after the questions that decide
+    // it; empty when it is not saved. savedFrom: the files this save has written, each with
+    // the found file it came from.
+    QString IldaDirectoryTarget(const QString& path, bool loaded,
+                                const QHash<QString, QString>& savedFrom);
+    QString ChosenDirectoryTarget(const QString& path, bool loaded);
 
     QString ildaDirectory;
     QString sceneDirectory;
