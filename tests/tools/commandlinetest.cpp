@@ -42,8 +42,9 @@ TEST(CommandLineTable, HelpIsMadeFromTheTable) {
                                   "\n"
                                   "Exit status: 0.\n");
     CommandSpec fixed = Sample();
-    fixed.helpColumn = 20;
-    EXPECT_NE(HelpText(fixed).find("\n  --json              print JSON\n"), std::string::npos);
+    fixed.helpColumn = 24;
+    EXPECT_NE(HelpText(fixed).find("\n  --json" + std::string(16, ' ') + "print JSON\n"),
+              std::string::npos);
 }
 
 TEST(CommandLineTable, ValuesAndOperandsKeepTheirBytes) {

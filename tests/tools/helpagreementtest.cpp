@@ -9,6 +9,7 @@
 #include <vector>
 
 #include <gtest/gtest.h>
+#include <QProcess>
 
 #include "tests/tools/clirun.h"
 
@@ -124,9 +125,10 @@ TEST(HelpManualAndCompletion, EveryOptionOfEveryCommandAppearsInAllThree) {
         for (const std::string& option : options) {
             const bool valued =
                 std::regex_search(help.out, std::regex("(\\n  |, )" + option + " [A-Z]"));
-            if (valued)
-                for (const std::string& offer : Completions({"trellion-cli", command, option, ""}))
-                    EXPECT_NE(offer.rfind("-", 0), 0u) << option << " offers " << offer;
+            if (!valued)
+                continue;
+            for (const std::string& offer : Completions({"trellion-cli", command, option, ""}))
+                EXPECT_NE(offer.rfind("-", 0), 0u) << option << " offers " << offer;
         }
     }
 }
