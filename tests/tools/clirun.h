@@ -40,6 +40,23 @@ struct CliSetting {
     std::chrono::seconds timeLimit{120};
 };
 
+// The test's own environment with `extra` ("NAME=value" each) added or put in place.
+[[nodiscard]] inline std::vector<std::string>
+OwnEnvironmentWith(const std::vector<std::string>& extra) {
+    std::vector<std::string> environment;
+    for (char** entry = environ; *entry != nullptr; ++entry) {
+        const std::string text = *entry;
+        const std::string name = text.substr(0, text.find('=') + 1);
+        bool replaced = false;
+        for (const std::string& added : extra)
+            replaced = replaced || added.rfind(name, 0) == 0;
+        if (!replaced)
+            environment.push_back(text);
+    }
+    environment.insert(environment.end(), extra.begin(), extra.end());
+    return environment;
+}
+
 [[nodiscard]] inline CliSetting FileSizeLimited(rlim_t bytes) {
     CliSetting setting;
     setting.fileSizeLimit = bytes;

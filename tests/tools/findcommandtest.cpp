@@ -14,7 +14,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -84,16 +83,14 @@ TEST_F(FindCommand, JsonListsWhatTheTextLists) {
         SCOPED_TRACE(sorted ? "sorted" : "as found");
         const QStringList options = sorted ? QStringList{"--sorted"} : QStringList{};
         const Result text = RunFind(options + QStringList{"--masks", "*.ild;*.scn", root_});
-        QProcess process;
-        process.start(QStringLiteral(TRELLION_CLI),
-                      QStringList{"find", "--json"} + options +
-                          QStringList{"--masks", "*.ild;*.scn", root_});
-        ASSERT_TRUE(process.waitForFinished(30000));
-        EXPECT_EQ(process.exitCode(), 0);
-        EXPECT_TRUE(process.readAllStandardError().isEmpty());
+        const CliRun process = RunCli(QStringList{"find", "--json"} + options +
+                                      QStringList{"--masks", "*.ild;*.scn", root_});
+        ASSERT_NE(process.status, -1);
+        EXPECT_EQ(process.status, 0);
+        EXPECT_TRUE(process.err.empty());
         QJsonParseError error{};
         const QJsonObject doc =
-            QJsonDocument::fromJson(process.readAllStandardOutput(), &error).object();
+            QJsonDocument::fromJson(QByteArray::fromStdString(process.out), &error).object();
         ASSERT_EQ(error.error, QJsonParseError::NoError);
         EXPECT_EQ(doc["dirs"].toArray(), QJsonArray{root_});
         EXPECT_EQ(doc["masks"].toString(), "*.ild;*.scn");
