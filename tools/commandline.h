@@ -6,6 +6,7 @@
 // made from the same tables, so the three cannot disagree.
 
 #include <string>
+#include <utility>
 #include <vector>
 
 // What the shell offers for an option's value or for an operand.
@@ -97,7 +98,7 @@ public:
     // value, and -- to end the options; a lone "-" is an operand. The bytes of every argument
     // are kept as given, whatever the locale. An unknown option, a missing value or a value
     // given to an option that takes none is reported as one line naming the argument as typed.
-    // --version, then --help, win over every other argument.
+    // --version, then --help, win over every other argument. `spec` must outlive this object.
     [[nodiscard]] Outcome Parse(const std::string& command, const CommandSpec& spec, int argc,
                                 char** argv);
 

@@ -2,7 +2,6 @@
 // option of every command appears in all three.
 #include <fstream>
 #include <iterator>
-#include <regex>
 #include <set>
 #include <sstream>
 #include <string>
@@ -10,6 +9,7 @@
 
 #include <gtest/gtest.h>
 #include <QProcess>
+#include <QRegularExpression>
 
 #include "tests/tools/clirun.h"
 
@@ -31,26 +31,33 @@ std::vector<std::string> Lines(const std::string& text) {
 // The commands the overview lists, its lines "  NAME   summary".
 std::vector<std::string> Commands() {
     std::vector<std::string> commands;
-    const std::regex row("  ([a-z][a-z0-9-]*)  +[^ ].*");
-    std::smatch match;
-    for (const std::string& line : Lines(RunCli(QStringList{"--help"}).out))
-        if (std::regex_match(line, match, row))
-            commands.push_back(match[1]);
+    const QRegularExpression row(QStringLiteral("^  ([a-z][a-z0-9-]*)  +[^ ]"));
+    for (const std::string& line : Lines(RunCli(QStringList{"--help"}).out)) {
+        const QRegularExpressionMatch match = row.match(QString::fromStdString(line));
+        if (match.hasMatch())
+            commands.push_back(match.captured(1).toStdString());
+    }
     return commands;
 }
 
 // The options a help text lists: its rows "  -o, --output DIR  text" and "  --json  text".
 std::set<std::string> HelpOptions(const std::string& help) {
     std::set<std::string> options;
-    const std::regex name("(-[a-z]|--[a-z][a-z0-9-]*)(, |\\s|$)");
+    const QRegularExpression name(QStringLiteral("(?:^|, )(-[a-z]|--[a-z][a-z0-9-]*)"));
     for (const std::string& line : Lines(help)) {
         if (line.rfind("  -", 0) != 0)
             continue;
-        std::string names = line.substr(2, line.find("  ", 2) - 2);
-        for (std::smatch m; std::regex_search(names, m, name); names = m.suffix())
-            options.insert(m[1]);
+        const QString names = QString::fromStdString(line.substr(2, line.find("  ", 2) - 2));
+        for (QRegularExpressionMatchIterator it = name.globalMatch(names); it.hasNext();)
+            options.insert(it.next().captured(1).toStdString());
     }
     return options;
+}
+
+std::string ReplaceAll(std::string text, const std::string& from, const std::string& to) {
+    for (size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
+        text.replace(at, from.size(), to);
+    return text;
 }
 
 // A section of the manual page as text again: roff's escapes undone.
@@ -67,8 +74,7 @@ std::string ManSection(const std::string& page, const std::string& command) {
     for (std::string line : Lines(page.substr(from, to + 1 - from))) {
         if (line.rfind("\\&", 0) == 0)
             line.erase(0, 2);
-        line = std::regex_replace(line, std::regex("\\\\-"), "-");
-        line = std::regex_replace(line, std::regex("\\\\e"), "\\");
+        line = ReplaceAll(ReplaceAll(line, "\\-", "-"), "\\e", "\\");
         text += line + "\n";
     }
     return text;
@@ -123,8 +129,11 @@ TEST(HelpManualAndCompletion, EveryOptionOfEveryCommandAppearsInAllThree) {
         EXPECT_EQ(Completions({"trellion-cli", command, "-"}), expected);
         // Each option that takes a value is followed by its value, not by another option.
         for (const std::string& option : options) {
-            const bool valued =
-                std::regex_search(help.out, std::regex("(\\n  |, )" + option + " [A-Z]"));
+            const QRegularExpression row(
+                QStringLiteral("(\\n  |, )") +
+                QRegularExpression::escape(QString::fromStdString(option)) +
+                QStringLiteral(" [A-Z]"));
+            const bool valued = row.match(QString::fromStdString(help.out)).hasMatch();
             if (!valued)
                 continue;
             for (const std::string& offer : Completions({"trellion-cli", command, option, ""}))
