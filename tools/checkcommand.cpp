@@ -1,6 +1,5 @@
 // trellion-cli check: what in an ILDA file departs from the published standard.
 #include <cstdio>
-#include <cstring>
 #include <new>
 #include <string>
 #include <unistd.h>
@@ -56,41 +55,41 @@ std::string KindsText() {
     return text;
 }
 
-void PrintCheckUsage(FILE* out) {
-    std::fprintf(out,
-                 "usage: trellion-cli check [--json] FILE.ild...\n"
-                 "\n"
-                 "Lists what in each FILE departs from the published ILDA standard, one\n"
-                 "line each:\n"
-                 "  FILE: section N at byte OFFSET: SEVERITY: WHAT [KIND]\n"
-                 "(sections numbered from 1 as info lists them; bytes before the first\n"
-                 "header have no section), then one count line:\n"
-                 "  FILE: E errors, W warnings, N notes\n"
-                 "A file this program writes has nothing to say.\n"
-                 "\n"
-                 "Severities: an error makes a strict reader of the standard lose data or\n"
-                 "misread the file; after a warning readers cope, but the file is not as\n"
-                 "the standard writes it; a note is worth knowing, not wrong.\n"
-                 "\n"
-                 "A sequence is the frames up to a closing section; its frames count\n"
-                 "0 ... N-1 and say N in total frames. A sequence of more than 65,535\n"
-                 "frames cannot be counted in 16 bits: its frames say 65,535 in total\n"
-                 "frames, count 0, 1, ... up to 65,533 and stay there, and only its last\n"
-                 "frame says 65,534.\n"
-                 "\n"
-                 "Kinds:\n"
-                 "%s"
-                 "\n"
-                 "  --json  print one JSON document with the same facts instead:\n"
-                 "          {\"files\": [{\"file\", \"departures\": [{\"section\", \"offset\",\n"
-                 "          \"kind\", \"severity\", \"text\"}, ...], \"counts\": {\"errors\",\n"
-                 "          \"warnings\", \"notes\"}}, ...]}; a file that cannot be read as\n"
-                 "          {\"file\", \"error\"}. The README lists every key.\n"
-                 "\n"
-                 "A file that cannot be read is reported in one line on standard error.\n"
-                 "Exit status: 0 when no file has an error, 1 when any has an error or\n"
-                 "cannot be read, 2 when the arguments are wrong.\n",
-                 KindsText().c_str());
+CommandSpec DescribeCheck() {
+    CommandSpec spec;
+    spec.usage = "usage: trellion-cli check [--json] FILE.ild...\n";
+    spec.description = "Lists what in each FILE departs from the published ILDA standard, one\n"
+                       "line each:\n"
+                       "  FILE: section N at byte OFFSET: SEVERITY: WHAT [KIND]\n"
+                       "(sections numbered from 1 as info lists them; bytes before the first\n"
+                       "header have no section), then one count line:\n"
+                       "  FILE: E errors, W warnings, N notes\n"
+                       "A file this program writes has nothing to say.\n"
+                       "\n"
+                       "Severities: an error makes a strict reader of the standard lose data or\n"
+                       "misread the file; after a warning readers cope, but the file is not as\n"
+                       "the standard writes it; a note is worth knowing, not wrong.\n"
+                       "\n"
+                       "A sequence is the frames up to a closing section; its frames count\n"
+                       "0 ... N-1 and say N in total frames. A sequence of more than 65,535\n"
+                       "frames cannot be counted in 16 bits: its frames say 65,535 in total\n"
+                       "frames, count 0, 1, ... up to 65,533 and stay there, and only its last\n"
+                       "frame says 65,534.\n"
+                       "\n"
+                       "Kinds:\n" +
+                       KindsText();
+    spec.options = {
+        Flag({"json"}, "print one JSON document with the same facts instead:\n"
+                       "{\"files\": [{\"file\", \"departures\": [{\"section\", \"offset\",\n"
+                       "\"kind\", \"severity\", \"text\"}, ...], \"counts\": {\"errors\",\n"
+                       "\"warnings\", \"notes\"}}, ...]}; a file that cannot be read as\n"
+                       "{\"file\", \"error\"}. The README lists every key."),
+    };
+    spec.closing = "A file that cannot be read is reported in one line on standard error.\n"
+                   "Exit status: 0 when no file has an error, 1 when any has an error or\n"
+                   "cannot be read, 2 when the arguments are wrong.\n";
+    spec.operands = {FilesNamed("ild")};
+    return spec;
 }
 
 // The file's bytes, read as the reader reads them; false with a reason when it cannot be read.
@@ -169,38 +168,15 @@ bool CheckFile(const char* name, bool json, QJsonArray& files) {
     return false;
 }
 
-int RunCheck(int argc, char** argv) {
-    bool json = false;
-    bool optionsEnded = false;
-    std::vector<const char*> files;
-    for (int i = 1; i < argc; ++i) {
-        const char* arg = argv[i];
-        if (!optionsEnded && std::strcmp(arg, "--") == 0) {
-            optionsEnded = true;
-        } else if (!optionsEnded &&
-                   (std::strcmp(arg, "--help") == 0 || std::strcmp(arg, "-h") == 0)) {
-            PrintCheckUsage(stdout);
-            return 0;
-        } else if (!optionsEnded && std::strcmp(arg, "--json") == 0) {
-            json = true;
-        } else if (!optionsEnded && arg[0] == '-' && arg[1] != '\0') {
-            std::fprintf(stderr, "trellion-cli check: unknown option '%s'\n", arg);
-            PrintCheckUsage(stderr);
-            return 2;
-        } else {
-            files.push_back(arg);
-        }
-    }
-    if (files.empty()) {
-        std::fprintf(stderr, "trellion-cli check: no file given\n");
-        PrintCheckUsage(stderr);
-        return 2;
-    }
+int RunCheck(const CommandLine& line) {
+    const bool json = line.IsSet("json");
+    if (line.Operands().empty())
+        return line.Fail("no file given", true);
 
     bool clean = true;
     QJsonArray entries;
-    for (const char* file : files)
-        clean = CheckFile(file, json, entries) && clean;
+    for (const std::string& file : line.Operands())
+        clean = CheckFile(file.c_str(), json, entries) && clean;
     if (json) {
         if (!WriteJson(QJsonObject{{"files", entries}})) {
             std::fprintf(stderr, "trellion-cli check: cannot write to standard output\n");
@@ -214,6 +190,6 @@ int RunCheck(int argc, char** argv) {
 }
 
 const CommandRegistration registration("check", "list what in ILDA files departs from the standard",
-                                       &RunCheck);
+                                       &DescribeCheck, &RunCheck);
 
 } // namespace

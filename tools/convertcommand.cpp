@@ -22,26 +22,34 @@
 
 namespace {
 
-void PrintHelp(FILE* out) {
-    std::fprintf(
-        out, "usage: trellion-cli convert [--palette NAME] [--settings FILE] FILE.ild... -o DIR\n"
-             "\n"
-             "Converts each ILDA file into a scene file in DIR, named after the ILDA file with\n"
-             "its last three characters replaced by \"scn\" (laser.ild -> laser.scn). An\n"
-             "existing scene file is replaced; a file that cannot be read is not converted,\n"
-             "nor one whose scene file an earlier FILE of the same run has written. A file\n"
-             "that gives no point at all (empty, not ILDA, or only sections the reader\n"
-             "passes over) is converted to one empty frame and named on standard error.\n"
-             "\n"
-             "  --palette NAME    pangolin, ilda or x29 (or 0, 1, 2); default ilda\n"
-             "  --settings FILE   take the defaults of new scenes and channels from FILE\n"
-             "                    instead of the show software's Tarvexa.ini\n"
-             "  -o DIR            the directory the scene files are written into\n"
-             "\n"
-             "When standard error is a terminal, one line there shows the file being\n"
-             "converted and the points read so far.\n"
-             "\n"
-             "Exit status: 0 all converted, 1 any file failed, 2 usage error.\n");
+CommandSpec DescribeConvert() {
+    CommandSpec spec;
+    spec.usage =
+        "usage: trellion-cli convert [--palette NAME] [--settings FILE] FILE.ild... -o DIR\n";
+    spec.description =
+        "Converts each ILDA file into a scene file in DIR, named after the ILDA file with\n"
+        "its last three characters replaced by \"scn\" (laser.ild -> laser.scn). An\n"
+        "existing scene file is replaced; a file that cannot be read is not converted,\n"
+        "nor one whose scene file an earlier FILE of the same run has written. A file\n"
+        "that gives no point at all (empty, not ILDA, or only sections the reader\n"
+        "passes over) is converted to one empty frame and named on standard error.\n";
+    spec.options = {
+        Valued({"palette"}, "NAME", "pangolin, ilda or x29 (or 0, 1, 2); default {default}", "ilda",
+               OneOf(PaletteWords())),
+        Valued({"settings"}, "FILE",
+               "take the defaults of new scenes and channels from FILE\n"
+               "instead of the show software's Tarvexa.ini",
+               {}, FilesNamed("ini")),
+        Valued({"o", "output"}, "DIR", "the directory the scene files are written into", {},
+               AnyDirectory()),
+    };
+    spec.closing = "When standard error is a terminal, one line there shows the file being\n"
+                   "converted and the points read so far.\n"
+                   "\n"
+                   "Exit status: 0 all converted, 1 any file failed, 2 usage error.\n";
+    spec.helpColumn = 20;
+    spec.operands = {FilesNamed("ild")};
+    return spec;
 }
 
 // The conversion's naming rule: only the last three characters change, the case of the rest
@@ -87,58 +95,17 @@ bool ConvertFile(const std::string& source, const std::string& target, int palet
     return false;
 }
 
-int RunConvert(int argc, char** argv) {
-    std::string palette = "ilda";
-    std::string settingsFile;
-    std::string outputDir;
-    bool haveSettings = false;
-    std::vector<std::string> inputs;
-    for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
-        if (arg == "--help" || arg == "-h") {
-            PrintHelp(stdout);
-            return 0;
-        }
-        std::string* into = nullptr;
-        std::string option = arg;
-        const auto equals = arg.find('=');
-        if (arg.rfind("--", 0) == 0 && equals != std::string::npos)
-            option = arg.substr(0, equals);
-        if (option == "--palette")
-            into = &palette;
-        else if (option == "--settings")
-            into = &settingsFile;
-        else if (option == "-o" || option == "--output")
-            into = &outputDir;
-        if (into != nullptr) {
-            if (option.size() < arg.size()) {
-                *into = arg.substr(equals + 1);
-            } else if (i + 1 < argc) {
-                *into = argv[++i];
-            } else {
-                std::fprintf(stderr, "trellion-cli convert: %s needs a value\n", option.c_str());
-                return 2;
-            }
-            haveSettings = haveSettings || into == &settingsFile;
-            continue;
-        }
-        if (arg.size() > 1 && arg[0] == '-') {
-            std::fprintf(stderr, "trellion-cli convert: unknown option %s\n", arg.c_str());
-            return 2;
-        }
-        inputs.push_back(arg);
-    }
+int RunConvert(const CommandLine& line) {
+    const std::string palette = line.Value("palette");
+    const std::string outputDir = line.Value("o");
+    const std::vector<std::string>& inputs = line.Operands();
     const int paletteIndex = PaletteIndexOf(palette);
-    if (paletteIndex < 0) {
-        std::fprintf(stderr,
-                     "trellion-cli convert: unknown palette '%s' (pangolin, ilda, x29, 0, 1, 2)\n",
-                     palette.c_str());
-        return 2;
-    }
-    if (inputs.empty() || outputDir.empty()) {
-        PrintHelp(stderr);
-        return 2;
-    }
+    if (paletteIndex < 0)
+        return line.Fail("unknown palette '" + palette + "' (pangolin, ilda, x29, 0, 1, 2)");
+    if (inputs.empty())
+        return line.Fail("no file given", true);
+    if (outputDir.empty())
+        return line.Fail("no output directory given (-o)", true);
     struct stat st {};
     if (::stat(outputDir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
         std::fprintf(stderr, "trellion-cli convert: %s: not a directory\n", outputDir.c_str());
@@ -146,8 +113,8 @@ int RunConvert(int argc, char** argv) {
     }
 
     // Start-up order of the window: settings first, then the angle tables, then the model.
-    if (haveSettings)
-        LoadSettings(settingsFile);
+    if (line.IsSet("settings"))
+        LoadSettings(line.Value("settings"));
     else
         LoadSettings();
     FillAngleTables();
@@ -165,6 +132,6 @@ int RunConvert(int argc, char** argv) {
 }
 
 const CommandRegistration registration("convert", "convert ILDA files into scene files (.scn)",
-                                       &RunConvert);
+                                       &DescribeConvert, &RunConvert);
 
 } // namespace

@@ -1,6 +1,5 @@
 // trellion-cli find: the window's file search from a terminal.
 #include <cstdio>
-#include <cstring>
 #include <string>
 
 #include <QJsonArray>
@@ -16,74 +15,46 @@
 
 namespace {
 
-void PrintFindUsage(FILE* out) {
-    std::fprintf(out,
-                 "usage: trellion-cli find [--masks MASKS] [--sorted] [--json] DIR...\n"
-                 "\n"
-                 "Searches each DIR and everything below it for entries matching MASKS\n"
-                 "(separated by \";\", default \"*.ild\"; \"*\" any run, \"?\" one character,\n"
-                 "letters regardless of case) and prints each one found, directory followed\n"
-                 "by name, one a line, in the order found. Names are written as the file\n"
-                 "system's bytes, whatever the locale; so are DIR arguments taken.\n"
-                 "\n"
-                 "  --masks MASKS  the file masks\n"
-                 "  --sorted       print in the order of the window's found-file list\n"
-                 "  --json         print one JSON document instead: {\"dirs\", \"masks\",\n"
-                 "                 \"found\": [{\"path\"}, ...]}; a path whose bytes are not\n"
-                 "                 UTF-8 shows them as U+FFFD and adds \"path_base64\"\n"
-                 "\n"
-                 "Directories that are missing or cannot be read yield nothing; the exit\n"
-                 "status is 0, 2 when the arguments are wrong, 1 when the list could not be\n"
-                 "written.\n");
+CommandSpec DescribeFind() {
+    CommandSpec spec;
+    spec.usage = "usage: trellion-cli find [--masks MASKS] [--sorted] [--json] DIR...\n";
+    spec.description =
+        "Searches each DIR and everything below it for entries matching MASKS\n"
+        "(separated by \";\", default \"*.ild\"; \"*\" any run, \"?\" one character,\n"
+        "letters regardless of case) and prints each one found, directory followed\n"
+        "by name, one a line, in the order found. Names are written as the file\n"
+        "system's bytes, whatever the locale; so are DIR arguments taken.\n";
+    spec.options = {
+        Valued({"masks"}, "MASKS", "the file masks", "*.ild"),
+        Flag({"sorted"}, "print in the order of the window's found-file list"),
+        Flag({"json"}, "print one JSON document instead: {\"dirs\", \"masks\",\n"
+                       "\"found\": [{\"path\"}, ...]}; a path whose bytes are not\n"
+                       "UTF-8 shows them as U+FFFD and adds \"path_base64\""),
+    };
+    spec.closing = "Directories that are missing or cannot be read yield nothing; the exit\n"
+                   "status is 0, 2 when the arguments are wrong, 1 when the list could not be\n"
+                   "written.\n";
+    spec.operands = {AnyDirectory()};
+    return spec;
 }
 
-int RunFind(int argc, char** argv) {
-    QString masks = QStringLiteral("*.ild");
-    bool sorted = false;
-    bool json = false;
+int RunFind(const CommandLine& line) {
+    const QString masks = QString::fromLocal8Bit(line.Value("masks"));
+    const bool sorted = line.IsSet("sorted");
+    const bool json = line.IsSet("json");
     QStringList dirs;
     QList<QByteArray> dirArgs;
-    bool optionsEnded = false;
-    for (int i = 1; i < argc; ++i) {
-        const char* arg = argv[i];
-        if (!optionsEnded && std::strcmp(arg, "--") == 0) {
-            optionsEnded = true;
-        } else if (!optionsEnded &&
-                   (std::strcmp(arg, "--help") == 0 || std::strcmp(arg, "-h") == 0)) {
-            PrintFindUsage(stdout);
-            return 0;
-        } else if (!optionsEnded && std::strcmp(arg, "--sorted") == 0) {
-            sorted = true;
-        } else if (!optionsEnded && std::strcmp(arg, "--json") == 0) {
-            json = true;
-        } else if (!optionsEnded && std::strcmp(arg, "--masks") == 0) {
-            if (i + 1 >= argc) {
-                std::fprintf(stderr, "trellion-cli find: --masks needs a value\n");
-                return 2;
-            }
-            masks = QString::fromLocal8Bit(argv[++i]);
-        } else if (!optionsEnded && std::strncmp(arg, "--masks=", 8) == 0) {
-            masks = QString::fromLocal8Bit(arg + 8);
-        } else if (!optionsEnded && arg[0] == '-' && arg[1] != '\0') {
-            std::fprintf(stderr, "trellion-cli find: unknown option '%s'\n", arg);
-            PrintFindUsage(stderr);
-            return 2;
-        } else {
-            const QString dir = DecodeFileName(arg);
-            if (dir.contains(u';')) {
-                // Dirs separates its directories with ";", so such a name cannot be searched.
-                std::fprintf(stderr, "trellion-cli find: directory name '%s' contains ';'\n", arg);
-                return 2;
-            }
-            dirs.append(dir);
-            dirArgs.append(QByteArray(arg));
+    for (const std::string& arg : line.Operands()) {
+        const QString dir = DecodeFileName(arg);
+        if (dir.contains(u';')) {
+            // Dirs separates its directories with ";", so such a name cannot be searched.
+            return line.Fail("directory name '" + arg + "' contains ';'");
         }
+        dirs.append(dir);
+        dirArgs.append(QByteArray::fromStdString(arg));
     }
-    if (dirs.isEmpty()) {
-        std::fprintf(stderr, "trellion-cli find: no directory given\n");
-        PrintFindUsage(stderr);
-        return 2;
-    }
+    if (dirs.isEmpty())
+        return line.Fail("no directory given", true);
 
     TLMDSearchFileGrep search;
     search.SetDirs(dirs.join(u';'));
@@ -139,6 +110,7 @@ int RunFind(int argc, char** argv) {
     return 0;
 }
 
-const CommandRegistration registration("find", "search directory trees for ILDA files", &RunFind);
+const CommandRegistration registration("find", "search directory trees for ILDA files",
+                                       &DescribeFind, &RunFind);
 
 } // namespace

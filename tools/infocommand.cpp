@@ -29,40 +29,43 @@ namespace {
 constexpr long long kDefaultPointsPerSecond = 30000;
 constexpr long long kMaxPointsPerSecond = 100000000;
 
-void PrintInfoUsage(FILE* out) {
-    std::fprintf(out,
-                 "usage: trellion-cli info [--frames] [--brief] [--pps N] [--json] FILE.ild...\n"
-                 "\n"
-                 "For each FILE lists its sections (offset, format code and what it\n"
-                 "holds, point count, frame number, total frames, frame and company\n"
-                 "names), then the frames and points the reader loads from it, as the\n"
-                 "window's preview, conversion and save load them. The reader takes\n"
-                 "formats 0 and 1 (indexed colour) and 4 and 5 (true colour): each section\n"
-                 "of them that holds points is one frame with every point it counts, and a\n"
-                 "section of no points closes a sequence without adding a frame. A file that\n"
-                 "gives no point at all is named on standard error.\n"
-                 "\n"
-                 "What was loaded ends each file in one summary line: frames, points,\n"
-                 "blanked and lit points with the lit share, the box the points span in\n"
-                 "ILDA coordinates (blanked points included; the reader keeps coordinates\n"
-                 "to steps of 16), the number of distinct colours of the lit points, and\n"
-                 "the playing time of one pass at the scan rate with the frames per second\n"
-                 "that gives.\n"
-                 "\n"
-                 "  --frames  also list the points of every loaded frame\n"
-                 "  --brief   print only the summary, one line a file: FILE: SUMMARY\n"
-                 "  --pps N   the scan rate in points per second for the playing time;\n"
-                 "            default %lld\n"
-                 "  --json    print one JSON document with the same facts instead:\n"
-                 "            {\"pps\", \"files\": [{\"file\", \"bytes\", \"sections\",\n"
-                 "            \"frames\", \"summary\"}, ...]}, with --brief only \"file\"\n"
-                 "            and \"summary\"; a file that failed as {\"file\", \"error\"}.\n"
-                 "            The README lists every key.\n"
-                 "\n"
-                 "A file that cannot be read is reported in one line on standard error.\n"
-                 "Exit status: 0 when every file could be read, 1 when any could not,\n"
-                 "2 when the arguments are wrong.\n",
-                 kDefaultPointsPerSecond);
+CommandSpec DescribeInfo() {
+    CommandSpec spec;
+    spec.usage = "usage: trellion-cli info [--frames] [--brief] [--pps N] [--json] FILE.ild...\n";
+    spec.description =
+        "For each FILE lists its sections (offset, format code and what it\n"
+        "holds, point count, frame number, total frames, frame and company\n"
+        "names), then the frames and points the reader loads from it, as the\n"
+        "window's preview, conversion and save load them. The reader takes\n"
+        "formats 0 and 1 (indexed colour) and 4 and 5 (true colour): each section\n"
+        "of them that holds points is one frame with every point it counts, and a\n"
+        "section of no points closes a sequence without adding a frame. A file that\n"
+        "gives no point at all is named on standard error.\n"
+        "\n"
+        "What was loaded ends each file in one summary line: frames, points,\n"
+        "blanked and lit points with the lit share, the box the points span in\n"
+        "ILDA coordinates (blanked points included; the reader keeps coordinates\n"
+        "to steps of 16), the number of distinct colours of the lit points, and\n"
+        "the playing time of one pass at the scan rate with the frames per second\n"
+        "that gives.\n";
+    spec.options = {
+        Flag({"frames"}, "also list the points of every loaded frame"),
+        Flag({"brief"}, "print only the summary, one line a file: FILE: SUMMARY"),
+        Valued({"pps"}, "N",
+               "the scan rate in points per second for the playing time;\n"
+               "default {default}",
+               std::to_string(kDefaultPointsPerSecond)),
+        Flag({"json"}, "print one JSON document with the same facts instead:\n"
+                       "{\"pps\", \"files\": [{\"file\", \"bytes\", \"sections\",\n"
+                       "\"frames\", \"summary\"}, ...]}, with --brief only \"file\"\n"
+                       "and \"summary\"; a file that failed as {\"file\", \"error\"}.\n"
+                       "The README lists every key."),
+    };
+    spec.closing = "A file that cannot be read is reported in one line on standard error.\n"
+                   "Exit status: 0 when every file could be read, 1 when any could not,\n"
+                   "2 when the arguments are wrong.\n";
+    spec.operands = {FilesNamed("ild")};
+    return spec;
 }
 
 struct InfoOptions {
@@ -267,55 +270,25 @@ bool ParsePointsPerSecond(const char* text, long long* out) {
     return true;
 }
 
-int RunInfo(int argc, char** argv) {
+int RunInfo(const CommandLine& line) {
     InfoOptions options;
-    bool optionsEnded = false;
-    std::vector<const char*> files;
-    for (int i = 1; i < argc; ++i) {
-        const char* arg = argv[i];
-        if (!optionsEnded && std::strcmp(arg, "--") == 0) {
-            optionsEnded = true;
-        } else if (!optionsEnded &&
-                   (std::strcmp(arg, "--help") == 0 || std::strcmp(arg, "-h") == 0)) {
-            PrintInfoUsage(stdout);
-            return 0;
-        } else if (!optionsEnded && std::strcmp(arg, "--frames") == 0) {
-            options.listFrames = true;
-        } else if (!optionsEnded && std::strcmp(arg, "--brief") == 0) {
-            options.brief = true;
-        } else if (!optionsEnded && std::strcmp(arg, "--json") == 0) {
-            options.json = true;
-        } else if (!optionsEnded &&
-                   (std::strcmp(arg, "--pps") == 0 || std::strncmp(arg, "--pps=", 6) == 0)) {
-            const char* value = arg[5] == '=' ? arg + 6 : i + 1 < argc ? argv[++i] : nullptr;
-            if (value == nullptr || !ParsePointsPerSecond(value, &options.pointsPerSecond)) {
-                std::fprintf(stderr,
-                             "trellion-cli info: --pps needs a number of points per second "
-                             "from 1 to %lld\n",
-                             kMaxPointsPerSecond);
-                return 2;
-            }
-        } else if (!optionsEnded && arg[0] == '-' && arg[1] != '\0') {
-            std::fprintf(stderr, "trellion-cli info: unknown option '%s'\n", arg);
-            PrintInfoUsage(stderr);
-            return 2;
-        } else {
-            files.push_back(arg);
-        }
-    }
-    if (files.empty()) {
-        std::fprintf(stderr, "trellion-cli info: no file given\n");
-        PrintInfoUsage(stderr);
-        return 2;
-    }
+    options.listFrames = line.IsSet("frames");
+    options.brief = line.IsSet("brief");
+    options.json = line.IsSet("json");
+    if (!ParsePointsPerSecond(line.Value("pps").c_str(), &options.pointsPerSecond))
+        return line.Fail("--pps needs a number of points per second from 1 to " +
+                         std::to_string(kMaxPointsPerSecond));
+    const std::vector<std::string>& files = line.Operands();
+    if (files.empty())
+        return line.Fail("no file given", true);
 
     // The model's placements are built from the angle tables.
     FillAngleTables();
     bool allRead = true;
     QJsonArray entries;
-    for (const char* file : files) {
+    for (const std::string& file : files) {
         try {
-            allRead = ShowFile(file, options, entries) && allRead;
+            allRead = ShowFile(file.c_str(), options, entries) && allRead;
         } catch (const std::bad_alloc&) {
             std::fflush(stdout);
             ReportOutOfMemory("info", "load", file);
@@ -335,6 +308,6 @@ int RunInfo(int argc, char** argv) {
 }
 
 const CommandRegistration registration("info", "list the sections and frames of ILDA files",
-                                       &RunInfo);
+                                       &DescribeInfo, &RunInfo);
 
 } // namespace

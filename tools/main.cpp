@@ -3,9 +3,12 @@
 #include <cstdio>
 #include <cstring>
 #include <new>
+#include <string>
+#include <vector>
 
 #include "platform/allocatortuning.h"
 #include "platform/outputfile.h"
+#include "tools/bashcompletion.h"
 #include "tools/commandregistry.h"
 
 namespace {
@@ -22,12 +25,18 @@ void PrintVersion() {
     std::printf("trellion-cli %s\n", TRELLION_VERSION);
 }
 
-// Whether a command's arguments ask for the version; every command answers it alike.
-bool AsksForVersion(int argc, char** argv) {
-    for (int i = 1; i < argc; ++i)
-        if (std::strcmp(argv[i], "--version") == 0)
-            return true;
-    return false;
+// The bash completion script, which the build installs: not a command of the user's.
+int PrintCompletion(int argc, char** argv) {
+    if (argc != 3 || std::strcmp(argv[2], "bash") != 0) {
+        std::fprintf(stderr, "trellion-cli: --completion takes one shell: bash\n");
+        return 2;
+    }
+    std::vector<NamedCommandSpec> commands;
+    for (const Command& command : CommandRegistry::Instance().All())
+        commands.push_back({command.name, command.describe()});
+    const std::string script = BashCompletion(commands);
+    std::fwrite(script.data(), 1, script.size(), stdout);
+    return std::fflush(stdout) == 0 ? 0 : 1;
 }
 
 } // namespace
@@ -47,22 +56,33 @@ int main(int argc, char** argv) {
         PrintVersion();
         return 0;
     }
+    if (std::strcmp(argv[1], "--completion") == 0)
+        return PrintCompletion(argc, argv);
     const Command* command = CommandRegistry::Instance().Find(argv[1]);
     if (command == nullptr) {
         std::fprintf(stderr, "trellion-cli: unknown command '%s'\n", argv[1]);
         PrintUsage(stderr);
         return 2;
     }
-    if (AsksForVersion(argc - 1, argv + 1)) {
+    const CommandSpec spec = command->describe();
+    CommandLine line;
+    switch (line.Parse(command->name, spec, argc - 1, argv + 1)) {
+    case CommandLine::Run:
+        break;
+    case CommandLine::WantsVersion:
         PrintVersion();
         return 0;
+    case CommandLine::ShowedHelp:
+        return std::fflush(stdout) == 0 ? 0 : 1;
+    case CommandLine::UsageError:
+        return 2;
     }
     // A file size limit makes a write fail, which the command reports, instead of killing the
     // process; Ctrl-C or a kill during a write leaves no temporary file behind.
     std::signal(SIGXFSZ, SIG_IGN);
     COutputFile::RemoveTemporariesOnTermination();
     try {
-        return command->run(argc - 1, argv + 1);
+        return command->run(line);
     } catch (const std::bad_alloc&) {
         // The commands name the file they were at; this is for memory running out elsewhere.
         std::fprintf(stderr, "trellion-cli %s: not enough memory\n", argv[1]);

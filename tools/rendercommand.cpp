@@ -51,36 +51,47 @@ constexpr uint32_t kBlankedMovePixel = 0x505050;
 constexpr uint32_t kLitPointPixel = 0xFFFFFF;
 constexpr uint32_t kBlankedPointPixel = 0xA0A0A0;
 
-void PrintHelp(FILE* out) {
-    std::fprintf(
-        out,
-        "usage: trellion-cli render FILE.ild [options] -o OUT.png\n"
-        "\n"
+CommandSpec DescribeRender() {
+    CommandSpec spec;
+    spec.usage = "usage: trellion-cli render FILE.ild [options] -o OUT.png\n";
+    spec.description =
         "Loads FILE as the window's preview does and draws one of its frames the way the\n"
-        "preview shows it, into a PNG picture.\n"
-        "\n"
-        "  --palette NAME    pangolin, ilda or x29 (or 0, 1, 2); default ilda\n"
-        "  --settings FILE   take the defaults of the new channel (its effects included) from\n"
-        "                    FILE instead of the show software's Tarvexa.ini\n"
-        "  --frame N         the frame to draw, counted from 1; default 1\n"
-        "  --all             draw every frame: into OUT.png as a contact sheet of numbered\n"
-        "                    frames (%d a row, more for long files), or, when -o names an\n"
-        "                    existing directory, as one picture per frame, frame-0001.png\n"
-        "                    and so on\n"
-        "  --time T          the animation clock in frames for the channel's effects; the\n"
-        "                    preview always draws at 0\n"
-        "  --size WxH        size of the picture (of each frame on a sheet); default %dx%d\n"
-        "  --blanked         also draw the blanked moves (the beam travelling while off),\n"
-        "                    as dim grey lines beneath the lit ones\n"
-        "  --points          mark every point with a 3x3 square: white where the beam is\n"
-        "                    on, light grey where it is blanked\n"
-        "  -o OUT            the PNG file to write (or the directory, with --all)\n"
-        "\n"
+        "preview shows it, into a PNG picture.\n";
+    spec.options = {
+        Valued({"palette"}, "NAME", "pangolin, ilda or x29 (or 0, 1, 2); default {default}", "ilda",
+               OneOf(PaletteWords())),
+        Valued({"settings"}, "FILE",
+               "take the defaults of the new channel (its effects included) from\n"
+               "FILE instead of the show software's Tarvexa.ini",
+               {}, FilesNamed("ini")),
+        Valued({"frame"}, "N", "the frame to draw, counted from 1; default {default}", "1"),
+        Flag({"all"}, "draw every frame: into OUT.png as a contact sheet of numbered\n"
+                      "frames (" +
+                          std::to_string(kSheetColumns) +
+                          " a row, more for long files), or, when -o names an\n"
+                          "existing directory, as one picture per frame, frame-0001.png\n"
+                          "and so on"),
+        Valued({"time"}, "T",
+               "the animation clock in frames for the channel's effects; the\n"
+               "preview always draws at 0",
+               "0"),
+        Valued({"size"}, "WxH", "size of the picture (of each frame on a sheet); default {default}",
+               std::to_string(kDefaultWidth) + "x" + std::to_string(kDefaultHeight)),
+        Flag({"blanked"}, "also draw the blanked moves (the beam travelling while off),\n"
+                          "as dim grey lines beneath the lit ones"),
+        Flag({"points"}, "mark every point with a 3x3 square: white where the beam is\n"
+                         "on, light grey where it is blanked"),
+        Valued({"o", "output"}, "OUT", "the PNG file to write (or the directory, with --all)", {},
+               FilesNamed("png")),
+    };
+    spec.closing =
         "Without --blanked and --points the picture is exactly the preview's.\n"
         "\n"
         "Exit status: 0 written, 1 the file could not be read or the picture not written,\n"
-        "2 usage error.\n",
-        kSheetColumns, kDefaultWidth, kDefaultHeight);
+        "2 usage error.\n";
+    spec.helpColumn = 20;
+    spec.operands = {FilesNamed("ild")};
+    return spec;
 }
 
 bool ParseInt(const std::string& text, long long low, long long high, int* out) {
@@ -254,90 +265,49 @@ int RenderSheet(const Options& o, CChannel* channel, CScreen& screen) {
     return 0;
 }
 
-int RunRender(int argc, char** argv) {
+int RunRender(const CommandLine& line) {
     Options o;
-    std::string palette = "ilda";
-    bool haveSettings = false;
-    for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
-        if (arg == "--help" || arg == "-h") {
-            PrintHelp(stdout);
-            return 0;
-        }
-        if (arg == "--all" || arg == "--blanked" || arg == "--points") {
-            (arg == "--all" ? o.all : arg == "--blanked" ? o.blanked : o.points) = true;
-            continue;
-        }
-        std::string option = arg;
-        std::string value;
-        bool hasValue = false;
-        const auto equals = arg.find('=');
-        if (arg.rfind("--", 0) == 0 && equals != std::string::npos) {
-            option = arg.substr(0, equals);
-            value = arg.substr(equals + 1);
-            hasValue = true;
-        }
-        const bool takesValue = option == "--palette" || option == "--settings" ||
-                                option == "--frame" || option == "--time" || option == "--size" ||
-                                option == "-o" || option == "--output";
-        if (takesValue) {
-            if (!hasValue) {
-                if (i + 1 >= argc) {
-                    std::fprintf(stderr, "%s: %s needs a value\n", kName, option.c_str());
-                    return 2;
-                }
-                value = argv[++i];
-            }
-            bool ok = true;
-            if (option == "--palette") {
-                palette = value;
-            } else if (option == "--settings") {
-                o.settingsFile = value;
-                haveSettings = true;
-            } else if (option == "--frame") {
-                ok = ParseInt(value, 1, INT_MAX, &o.frame);
-            } else if (option == "--time") {
-                ok = ParseInt(value, INT_MIN, INT_MAX, &o.time);
-            } else if (option == "--size") {
-                ok = ParseSize(value, &o.width, &o.height) &&
-                     static_cast<long long>(o.width) * o.height <= kMaxPixels;
-            } else {
-                o.output = value;
-            }
-            if (!ok) {
-                std::fprintf(stderr, "%s: bad value '%s' for %s\n", kName, value.c_str(),
-                             option.c_str());
-                return 2;
-            }
-            continue;
-        }
-        if (arg.size() > 1 && arg[0] == '-') {
-            std::fprintf(stderr, "%s: unknown option %s\n", kName, arg.c_str());
-            return 2;
-        }
-        if (!o.input.empty()) {
-            std::fprintf(stderr, "%s: one ILDA file at a time (%s, %s)\n", kName, o.input.c_str(),
-                         arg.c_str());
-            return 2;
-        }
-        o.input = arg;
-    }
+    o.output = line.Value("o");
+    o.settingsFile = line.Value("settings");
+    o.all = line.IsSet("all");
+    o.blanked = line.IsSet("blanked");
+    o.points = line.IsSet("points");
+    const struct {
+        const char* option;
+        bool (*parse)(const std::string& value, Options& o);
+    } numbers[] = {
+        {"frame",
+         [](const std::string& v, Options& o) { return ParseInt(v, 1, INT_MAX, &o.frame); }},
+        {"time",
+         [](const std::string& v, Options& o) { return ParseInt(v, INT_MIN, INT_MAX, &o.time); }},
+        {"size",
+         [](const std::string& v, Options& o) {
+             return ParseSize(v, &o.width, &o.height) &&
+                    static_cast<long long>(o.width) * o.height <= kMaxPixels;
+         }},
+    };
+    for (const auto& number : numbers)
+        if (!number.parse(line.Value(number.option), o))
+            return line.Fail("bad value '" + line.Value(number.option) + "' for --" +
+                             number.option);
+    const std::string palette = line.Value("palette");
     o.palette = PaletteIndexOf(palette);
-    if (o.palette < 0) {
-        std::fprintf(stderr, "%s: unknown palette '%s' (pangolin, ilda, x29, 0, 1, 2)\n", kName,
-                     palette.c_str());
-        return 2;
-    }
-    if (o.input.empty() || o.output.empty()) {
-        PrintHelp(stderr);
-        return 2;
-    }
+    if (o.palette < 0)
+        return line.Fail("unknown palette '" + palette + "' (pangolin, ilda, x29, 0, 1, 2)");
+    const std::vector<std::string>& inputs = line.Operands();
+    if (inputs.size() > 1)
+        return line.Fail("one ILDA file at a time (" + inputs[0] + ", " + inputs[1] + ")");
+    if (inputs.empty())
+        return line.Fail("no file given", true);
+    if (o.output.empty())
+        return line.Fail("no output given (-o)", true);
+    o.input = inputs.front();
 
     // Text needs Qt's font machinery, which needs an application object.
-    const PictureApplication app(kName, argv[0]);
+    const PictureApplication app(kName, line.Argv0());
 
     // Start-up order of the window: settings, angle tables, then the surface and the model.
-    if (haveSettings)
+    if (line.IsSet("settings"))
         LoadSettings(o.settingsFile);
     else
         LoadSettings();
@@ -375,6 +345,6 @@ int RunRender(int argc, char** argv) {
 }
 
 const CommandRegistration registration("render", "draw frames of an ILDA file as the preview does",
-                                       &RunRender);
+                                       &DescribeRender, &RunRender);
 
 } // namespace

@@ -31,25 +31,30 @@
 
 namespace {
 
-void PrintHelp(FILE* out) {
-    std::fprintf(out,
-                 "usage: trellion-cli scene-info [--settings FILE] [--frame-limit N] [--json]\n"
-                 "                             FILE.scn...\n"
-                 "\n"
-                 "Reads each scene file (versions 1 to 7) and prints its scene record, its\n"
-                 "channels, and per frame its things with their poly and vertex counts. Of the\n"
-                 "settings fields, only those that differ from a new scene's or channel's are\n"
-                 "shown.\n"
-                 "\n"
-                 "  --settings FILE    take the defaults compared against from FILE instead of\n"
-                 "                     the show software's Tarvexa.ini\n"
-                 "  --frame-limit N    read at most N frames per channel (0: all)\n"
-                 "  --json             print one JSON document with the same facts instead:\n"
-                 "                     {\"files\": [{\"file\", \"version\", \"bytes\", \"scene\",\n"
-                 "                     \"channels\"}, ...]}, a file that failed as\n"
-                 "                     {\"file\", \"error\"}. The README lists every key.\n"
-                 "\n"
-                 "Exit status: 0 all read, 1 any file failed, 2 usage error.\n");
+CommandSpec DescribeSceneInfo() {
+    CommandSpec spec;
+    spec.usage = "usage: trellion-cli scene-info [--settings FILE] [--frame-limit N] [--json]\n"
+                 "                             FILE.scn...\n";
+    spec.description =
+        "Reads each scene file (versions 1 to 7) and prints its scene record, its\n"
+        "channels, and per frame its things with their poly and vertex counts. Of the\n"
+        "settings fields, only those that differ from a new scene's or channel's are\n"
+        "shown.\n";
+    spec.options = {
+        Valued({"settings"}, "FILE",
+               "take the defaults compared against from FILE instead of\n"
+               "the show software's Tarvexa.ini",
+               {}, FilesNamed("ini")),
+        Valued({"frame-limit"}, "N", "read at most N frames per channel (0: all)", "0"),
+        Flag({"json"}, "print one JSON document with the same facts instead:\n"
+                       "{\"files\": [{\"file\", \"version\", \"bytes\", \"scene\",\n"
+                       "\"channels\"}, ...]}, a file that failed as\n"
+                       "{\"file\", \"error\"}. The README lists every key."),
+    };
+    spec.closing = "Exit status: 0 all read, 1 any file failed, 2 usage error.\n";
+    spec.helpColumn = 21;
+    spec.operands = {FilesNamed("scn")};
+    return spec;
 }
 
 template <class T> std::string Show(const char* name, const T& value) {
@@ -232,56 +237,20 @@ QJsonObject SceneJson(const CScene& scene, size_t bytes, int version) {
                        {"channels", channels}};
 }
 
-int RunSceneInfo(int argc, char** argv) {
-    std::string settingsFile;
-    bool haveSettings = false;
-    int frameLimit = 0;
-    bool json = false;
-    std::vector<std::string> inputs;
-    for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
-        if (arg == "--help" || arg == "-h") {
-            PrintHelp(stdout);
-            return 0;
-        }
-        if (arg == "--json") {
-            json = true;
-            continue;
-        }
-        if (arg == "--settings" || arg == "--frame-limit") {
-            if (i + 1 >= argc) {
-                std::fprintf(stderr, "trellion-cli scene-info: %s needs a value\n", arg.c_str());
-                return 2;
-            }
-            const std::string value = argv[++i];
-            if (arg == "--settings") {
-                settingsFile = value;
-                haveSettings = true;
-            } else {
-                char* end = nullptr;
-                const long n = std::strtol(value.c_str(), &end, 10);
-                if (value.empty() || *end != '\0' || n < 0 || n > INT32_MAX) {
-                    std::fprintf(stderr, "trellion-cli scene-info: bad frame limit '%s'\n",
-                                 value.c_str());
-                    return 2;
-                }
-                frameLimit = static_cast<int>(n);
-            }
-            continue;
-        }
-        if (arg.size() > 1 && arg[0] == '-') {
-            std::fprintf(stderr, "trellion-cli scene-info: unknown option %s\n", arg.c_str());
-            return 2;
-        }
-        inputs.push_back(arg);
-    }
-    if (inputs.empty()) {
-        PrintHelp(stderr);
-        return 2;
-    }
+int RunSceneInfo(const CommandLine& line) {
+    const bool json = line.IsSet("json");
+    const std::string limit = line.Value("frame-limit");
+    char* end = nullptr;
+    const long n = std::strtol(limit.c_str(), &end, 10);
+    if (limit.empty() || *end != '\0' || n < 0 || n > INT32_MAX)
+        return line.Fail("bad frame limit '" + limit + "'");
+    const int frameLimit = static_cast<int>(n);
+    const std::vector<std::string>& inputs = line.Operands();
+    if (inputs.empty())
+        return line.Fail("no file given", true);
 
-    if (haveSettings)
-        LoadSettings(settingsFile);
+    if (line.IsSet("settings"))
+        LoadSettings(line.Value("settings"));
     else
         LoadSettings();
     FillAngleTables();
@@ -339,6 +308,6 @@ int RunSceneInfo(int argc, char** argv) {
 
 const CommandRegistration registration("scene-info",
                                        "print the channels, frames and settings of scene files",
-                                       &RunSceneInfo);
+                                       &DescribeSceneInfo, &RunSceneInfo);
 
 } // namespace

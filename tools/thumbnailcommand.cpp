@@ -40,21 +40,29 @@ constexpr int kTellingFrames = 64;
 // The palette the preview starts with: Ilda.
 constexpr int kDefaultPalette = 1;
 
-void PrintHelp(FILE* out) {
-    std::fprintf(out,
-                 "usage: trellion-cli thumbnail [--size N] FILE.ild OUT.png\n"
-                 "\n"
-                 "Draws the most telling frame of FILE as the preview draws it, with the Ilda\n"
-                 "palette on black, into a square PNG picture of N x N pixels. The most telling\n"
-                 "frame is the first of those with the most lit points among the first %d\n"
-                 "frames; when none of them has a lit point, the first later frame that has.\n"
-                 "File managers run this as the thumbnailer of ILDA files.\n"
-                 "\n"
-                 "  --size N   the side of the picture in pixels, 1 to %d; default %d\n"
-                 "\n"
-                 "Exit status: 0 written, 1 the file could not be read, holds no lit point or\n"
-                 "the picture could not be written (no picture is written then), 2 usage error.\n",
-                 kTellingFrames, kMaxSize, kDefaultSize);
+CommandSpec DescribeThumbnail() {
+    CommandSpec spec;
+    spec.usage = "usage: trellion-cli thumbnail [--size N] FILE.ild OUT.png\n";
+    spec.description =
+        "Draws the most telling frame of FILE as the preview draws it, with the Ilda\n"
+        "palette on black, into a square PNG picture of N x N pixels. The most telling\n"
+        "frame is the first of those with the most lit points among the first " +
+        std::to_string(kTellingFrames) +
+        "\n"
+        "frames; when none of them has a lit point, the first later frame that has.\n"
+        "File managers run this as the thumbnailer of ILDA files.\n";
+    spec.options = {
+        Valued({"size"}, "N",
+               "the side of the picture in pixels, 1 to " + std::to_string(kMaxSize) +
+                   "; default {default}",
+               std::to_string(kDefaultSize)),
+    };
+    spec.closing =
+        "Exit status: 0 written, 1 the file could not be read, holds no lit point or\n"
+        "the picture could not be written (no picture is written then), 2 usage error.\n";
+    spec.helpColumn = 13;
+    spec.operands = {FilesNamed("ild"), FilesNamed("png")};
+    return spec;
 }
 
 bool ParseSize(const std::string& text, int* size) {
@@ -105,61 +113,20 @@ struct Options {
     int size = kDefaultSize;
 };
 
-// 0 parsed, otherwise the exit status.
-int ParseArguments(int argc, char** argv, Options& o) {
-    bool namesOnly = false;
-    int names = 0;
-    for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
-        if (!namesOnly && arg == "--") {
-            namesOnly = true;
-            continue;
-        }
-        if (!namesOnly && (arg == "--help" || arg == "-h")) {
-            PrintHelp(stdout);
-            return -1;
-        }
-        if (!namesOnly && (arg == "--size" || arg.rfind("--size=", 0) == 0)) {
-            std::string value;
-            if (arg == "--size") {
-                if (i + 1 >= argc) {
-                    std::fprintf(stderr, "%s: --size needs a value\n", kName);
-                    return 2;
-                }
-                value = argv[++i];
-            } else {
-                value = arg.substr(7);
-            }
-            if (!ParseSize(value, &o.size)) {
-                std::fprintf(stderr, "%s: bad value '%s' for --size (1 to %d)\n", kName,
-                             value.c_str(), kMaxSize);
-                return 2;
-            }
-            continue;
-        }
-        if (!namesOnly && arg.size() > 1 && arg[0] == '-') {
-            std::fprintf(stderr, "%s: unknown option %s\n", kName, arg.c_str());
-            return 2;
-        }
-        (names == 0 ? o.input : o.output) = arg;
-        if (++names > 2) {
-            std::fprintf(stderr, "%s: one ILDA file and one picture (%s)\n", kName, arg.c_str());
-            return 2;
-        }
-    }
-    if (names != 2) {
-        PrintHelp(stderr);
-        return 2;
-    }
-    return 0;
-}
-
-int RunThumbnail(int argc, char** argv) {
+int RunThumbnail(const CommandLine& line) {
     Options o;
-    if (const int status = ParseArguments(argc, argv, o); status != 0)
-        return status < 0 ? 0 : status;
+    if (!ParseSize(line.Value("size"), &o.size))
+        return line.Fail("bad value '" + line.Value("size") + "' for --size (1 to " +
+                         std::to_string(kMaxSize) + ")");
+    const std::vector<std::string>& names = line.Operands();
+    if (names.size() > 2)
+        return line.Fail("one ILDA file and one picture (" + names[2] + ")");
+    if (names.size() < 2)
+        return line.Fail(names.empty() ? "no file given" : "no picture given", true);
+    o.input = names[0];
+    o.output = names[1];
 
-    const PictureApplication app(kName, argv[0]);
+    const PictureApplication app(kName, line.Argv0());
     // Start-up order of the window: settings, angle tables, then the surface and the model.
     LoadSettings();
     FillAngleTables();
@@ -222,6 +189,6 @@ int RunThumbnail(int argc, char** argv) {
 
 const CommandRegistration registration("thumbnail",
                                        "draw a file's most telling frame as a small square picture",
-                                       &RunThumbnail);
+                                       &DescribeThumbnail, &RunThumbnail);
 
 } // namespace

@@ -11,7 +11,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 #include <QTemporaryDir>
 
 #include "tests/ilda/ildabuilder.h"
@@ -159,17 +158,10 @@ TEST_F(CheckCommandTest, JsonHoldsTheSameFacts) {
     junk.Bytes("JUNK").Bytes(Conforming().String());
     Write("lead.ild", junk);
 
-    QProcess shell;
-    shell.setWorkingDirectory(dir_.path());
-    shell.start("/bin/sh", {"-c",
-                            R"sh(exec "$0" check --json "$(printf 'odd\377.ild')" lead.ild )sh"
-                            R"sh(missing.ild)sh",
-                            TRELLION_CLI});
-    ASSERT_TRUE(shell.waitForFinished(120000));
-    CliRun json;
-    json.status = shell.exitCode();
-    json.out = shell.readAllStandardOutput().toStdString();
-    json.err = shell.readAllStandardError().toStdString();
+    CliSetting inDir;
+    inDir.workingDirectory = QFile::encodeName(dir_.path()).toStdString();
+    const CliRun json = RunCliBytes({"check", "--json", odd, "lead.ild", "missing.ild"}, inDir);
+    ASSERT_NE(json.status, -1);
     ::unlink(oddPath.c_str()); // QTemporaryDir cannot remove names that are not UTF-8
 
     EXPECT_EQ(json.status, 1);

@@ -8,11 +8,11 @@
 #include <QDir>
 #include <QFile>
 #include <QImage>
-#include <QProcess>
 #include <QTemporaryDir>
 
 #include "ilda/colourpalettes.h"
 #include "render/cscreen.h"
+#include "tests/tools/clirun.h"
 
 namespace {
 
@@ -80,16 +80,13 @@ protected:
     }
 
     int Run(const QStringList& args) {
-        QProcess process;
         // A settings file that does not exist gives every channel setting its default, whatever
         // the machine's own Tarvexa.ini holds.
-        process.start(TRELLION_CLI,
-                      QStringList{"render", "--settings", dir.filePath("absent.ini")} + args);
-        if (!process.waitForFinished(60000))
-            return -1;
-        out = QString::fromLocal8Bit(process.readAllStandardOutput());
-        err = QString::fromLocal8Bit(process.readAllStandardError());
-        return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+        const CliRun run =
+            RunCli(QStringList{"render", "--settings", dir.filePath("absent.ini")} + args);
+        out = QString::fromLocal8Bit(run.out);
+        err = QString::fromLocal8Bit(run.err);
+        return run.status;
     }
 
     // Pixel at column x, row y counted upwards from the bottom, as 0x00RRGGBB.

@@ -9,11 +9,10 @@
 #include <gtest/gtest.h>
 #include <QFile>
 #include <QImage>
-#include <QProcess>
-#include <QProcessEnvironment>
 #include <QTemporaryDir>
 
 #include "tests/ilda/ildabuilder.h"
+#include "tests/tools/clirun.h"
 
 namespace {
 
@@ -56,16 +55,16 @@ protected:
     }
 
     int Run(const QStringList& args) {
-        QProcess process;
         // No settings file: every channel setting has its default, whatever the machine holds.
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(QStringLiteral("WINEPREFIX"), dir.filePath(QStringLiteral("wine")));
-        process.setProcessEnvironment(environment);
-        process.start(QStringLiteral(TRELLION_CLI), args);
-        if (!process.waitForFinished(60000))
-            return -1;
-        err = QString::fromLocal8Bit(process.readAllStandardError());
-        return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+        std::vector<std::string> bytes;
+        for (const QString& arg : args)
+            bytes.push_back(arg.toStdString());
+        CliSetting setting;
+        setting.environment =
+            OwnEnvironmentWith({"WINEPREFIX=" + dir.filePath("wine").toStdString()});
+        const CliRun run = RunCliBytes(bytes, setting);
+        err = QString::fromLocal8Bit(run.err);
+        return run.status;
     }
 
     // The render command's picture of frame `frame` at size x size, as the preview draws it.

@@ -3,15 +3,19 @@
 #include <string>
 #include <vector>
 
+#include "tools/commandline.h"
+
 // The subcommands of trellion-cli. Each command's source registers itself with a static
 // CommandRegistration, so adding a command is adding one source file.
 //
-// A command gets its own arguments (argv[0] is the command's name) and returns the process
-// exit status: 0 when every file succeeded, 1 when any failed, 2 for a usage error.
+// A command declares its options in its CommandSpec (made when first asked for, not during
+// static initialisation) and gets its parsed arguments; it returns the process exit status: 0
+// when every file succeeded, 1 when any failed, 2 for a usage error.
 struct Command {
     std::string name;
     std::string summary;
-    int (*run)(int argc, char** argv);
+    CommandSpec (*describe)();
+    int (*run)(const CommandLine& line);
 };
 
 class CommandRegistry {
@@ -27,7 +31,8 @@ private:
 };
 
 struct CommandRegistration {
-    CommandRegistration(const char* name, const char* summary, int (*run)(int, char**)) {
-        CommandRegistry::Instance().Add({name, summary, run});
+    CommandRegistration(const char* name, const char* summary, CommandSpec (*describe)(),
+                        int (*run)(const CommandLine&)) {
+        CommandRegistry::Instance().Add({name, summary, describe, run});
     }
 };

@@ -14,10 +14,11 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include "tests/tools/clirun.h"
 
 namespace {
 
@@ -27,44 +28,27 @@ struct Result {
     QString errors;
 };
 
-Result RunCli(const QStringList& arguments) {
-    QProcess process;
-    process.start(QStringLiteral(TRELLION_CLI), QStringList{"find"} + arguments);
-    EXPECT_TRUE(process.waitForFinished(30000));
+Result RunFind(const QStringList& arguments) {
+    const CliRun run = RunCli(QStringList{"find"} + arguments);
+    EXPECT_NE(run.status, -1);
     Result result;
-    result.status = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    const QString out = QString::fromUtf8(process.readAllStandardOutput());
+    result.status = run.status;
+    const QString out = QString::fromStdString(run.out);
     result.lines = out.split(u'\n', Qt::SkipEmptyParts);
-    result.errors = QString::fromUtf8(process.readAllStandardError());
+    result.errors = QString::fromStdString(run.err);
     return result;
 }
 
 // Runs find with arguments given as bytes under a locale; returns the exit status and the raw
 // bytes of standard output.
-std::pair<int, std::string> RunCliBytes(const std::vector<std::string>& arguments,
-                                        const std::string& locale, const std::string& outFile) {
-    const pid_t child = ::fork();
-    if (child == 0) {
-        const int out = ::open(outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        ::dup2(out, 1);
-        std::string program = TRELLION_CLI;
-        std::string command = "find";
-        std::vector<std::string> copies = arguments;
-        std::vector<char*> argv = {program.data(), command.data()};
-        for (std::string& argument : copies)
-            argv.push_back(argument.data());
-        argv.push_back(nullptr);
-        std::string lang = "LANG=" + locale;
-        std::string all = "LC_ALL=" + locale;
-        char* env[] = {lang.data(), all.data(), nullptr};
-        ::execve(program.c_str(), argv.data(), env);
-        ::_exit(127);
-    }
-    int status = 0;
-    const bool ended = child > 0 && ::waitpid(child, &status, 0) == child && WIFEXITED(status);
-    std::ifstream in(outFile, std::ios::binary);
-    return {ended ? WEXITSTATUS(status) : -1,
-            std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>())};
+std::pair<int, std::string> RunFindBytes(const std::vector<std::string>& arguments,
+                                         const std::string& locale) {
+    std::vector<std::string> args = {"find"};
+    args.insert(args.end(), arguments.begin(), arguments.end());
+    CliSetting setting;
+    setting.environment = {"LANG=" + locale, "LC_ALL=" + locale};
+    const CliRun run = RunCliBytes(args, setting);
+    return {run.status, run.out};
 }
 
 class FindCommand : public testing::Test {
@@ -87,7 +71,7 @@ protected:
 };
 
 TEST_F(FindCommand, SortedListsEveryMatchInTheWindowsOrder) {
-    const Result result = RunCli({"--sorted", root_});
+    const Result result = RunFind({"--sorted", root_});
     EXPECT_EQ(result.status, 0);
     const QStringList expected = {root_ + "/a.ild", root_ + "/A.ILD", root_ + "/b.ild",
                                   root_ + "/sub/deeper/m.ild", root_ + "/sub/Zed.ild"};
@@ -98,17 +82,15 @@ TEST_F(FindCommand, JsonListsWhatTheTextLists) {
     for (const bool sorted : {true, false}) {
         SCOPED_TRACE(sorted ? "sorted" : "as found");
         const QStringList options = sorted ? QStringList{"--sorted"} : QStringList{};
-        const Result text = RunCli(options + QStringList{"--masks", "*.ild;*.scn", root_});
-        QProcess process;
-        process.start(QStringLiteral(TRELLION_CLI),
-                      QStringList{"find", "--json"} + options +
-                          QStringList{"--masks", "*.ild;*.scn", root_});
-        ASSERT_TRUE(process.waitForFinished(30000));
-        EXPECT_EQ(process.exitCode(), 0);
-        EXPECT_TRUE(process.readAllStandardError().isEmpty());
+        const Result text = RunFind(options + QStringList{"--masks", "*.ild;*.scn", root_});
+        const CliRun process = RunCli(QStringList{"find", "--json"} + options +
+                                      QStringList{"--masks", "*.ild;*.scn", root_});
+        ASSERT_NE(process.status, -1);
+        EXPECT_EQ(process.status, 0);
+        EXPECT_TRUE(process.err.empty());
         QJsonParseError error{};
         const QJsonObject doc =
-            QJsonDocument::fromJson(process.readAllStandardOutput(), &error).object();
+            QJsonDocument::fromJson(QByteArray::fromStdString(process.out), &error).object();
         ASSERT_EQ(error.error, QJsonParseError::NoError);
         EXPECT_EQ(doc["dirs"].toArray(), QJsonArray{root_});
         EXPECT_EQ(doc["masks"].toString(), "*.ild;*.scn");
@@ -126,7 +108,7 @@ TEST_F(FindCommand, JsonListsWhatTheTextLists) {
 }
 
 TEST_F(FindCommand, UnsortedListsEachDirectoryBeforeItsSubdirectories) {
-    const Result result = RunCli({root_});
+    const Result result = RunFind({root_});
     EXPECT_EQ(result.status, 0);
     ASSERT_EQ(result.lines.size(), 5);
     // The order within one directory is the file system's; the walk's order across
@@ -139,13 +121,13 @@ TEST_F(FindCommand, UnsortedListsEachDirectoryBeforeItsSubdirectories) {
 }
 
 TEST_F(FindCommand, MasksAndSeveralDirectories) {
-    const Result result = RunCli({"--masks", "*.scn; *.BAK", "--sorted", root_ + "/sub",
-                                  root_ + "/missing", "--", root_ + "/sub/deeper"});
+    const Result result = RunFind({"--masks", "*.scn; *.BAK", "--sorted", root_ + "/sub",
+                                   root_ + "/missing", "--", root_ + "/sub/deeper"});
     EXPECT_EQ(result.status, 0);
     EXPECT_EQ(result.lines, QStringList{root_ + "/sub/show.scn"});
     EXPECT_TRUE(result.errors.isEmpty()) << result.errors.toStdString();
 
-    const Result bak = RunCli({"--masks=*.bak", root_});
+    const Result bak = RunFind({"--masks=*.bak", root_});
     EXPECT_EQ(bak.lines, QStringList{root_ + "/c.ild.bak"});
 }
 
@@ -156,7 +138,7 @@ TEST_F(FindCommand, FollowsLinksToDirectoriesOnce) {
     std::ofstream(elsewhere.filePath("linked.ild").toStdString());
     ASSERT_TRUE(QFile::link(elsewhere.path(), root_ + "/sub/show"));
     ASSERT_TRUE(QFile::link(root_, root_ + "/sub/deeper/back"));
-    const Result result = RunCli({"--sorted", root_});
+    const Result result = RunFind({"--sorted", root_});
     EXPECT_EQ(result.status, 0);
     EXPECT_EQ(result.lines, (QStringList{root_ + "/a.ild", root_ + "/A.ILD", root_ + "/b.ild",
                                          root_ + "/sub/deeper/m.ild",
@@ -164,7 +146,7 @@ TEST_F(FindCommand, FollowsLinksToDirectoriesOnce) {
 }
 
 TEST_F(FindCommand, MissingDirectoryIsNoError) {
-    const Result result = RunCli({root_ + "/missing"});
+    const Result result = RunFind({root_ + "/missing"});
     EXPECT_EQ(result.status, 0);
     EXPECT_TRUE(result.lines.isEmpty());
     EXPECT_TRUE(result.errors.isEmpty());
@@ -178,26 +160,24 @@ TEST_F(FindCommand, NamesThatAreNotUtf8AreWrittenAsTheirBytes) {
     ASSERT_EQ(::mkdir(latin.c_str(), 0755), 0);
     std::ofstream(root + "/caf\xe9.ild").put('x');
     std::ofstream(latin + "/\xe9t\xe9.ild").put('x');
-    const std::string outFile = root + "/find.out";
     for (const char* locale : {"C.UTF-8", "C"}) {
         for (const bool sorted : {false, true}) {
             SCOPED_TRACE(std::string(locale) + (sorted ? " sorted" : " unsorted"));
             std::vector<std::string> arguments = {latin, root + "/sub/deeper"};
             if (sorted)
                 arguments.insert(arguments.begin(), "--sorted");
-            const auto [status, out] = RunCliBytes(arguments, locale, outFile);
+            const auto [status, out] = RunFindBytes(arguments, locale);
             EXPECT_EQ(status, 0);
             EXPECT_EQ(out, latin + "/\xe9t\xe9.ild\n" + root + "/sub/deeper/m.ild\n");
 
-            const auto [allStatus, all] =
-                RunCliBytes({"--masks", "caf?.ild", root}, locale, outFile);
+            const auto [allStatus, all] = RunFindBytes({"--masks", "caf?.ild", root}, locale);
             EXPECT_EQ(allStatus, 0);
             EXPECT_EQ(all, root + "/caf\xe9.ild\n");
         }
     }
 
     // The JSON list shows the name as text and gives its bytes beside it.
-    const auto [status, out] = RunCliBytes({"--json", latin}, "C.UTF-8", outFile);
+    const auto [status, out] = RunFindBytes({"--json", latin}, "C.UTF-8");
     EXPECT_EQ(status, 0);
     const QJsonArray found =
         QJsonDocument::fromJson(QByteArray::fromStdString(out)).object()["found"].toArray();
@@ -224,7 +204,7 @@ TEST(FindCommandUsage, WrongArgumentsGiveStatusTwoAndOneClearLine) {
     };
     for (const Case& row : cases) {
         SCOPED_TRACE(row.name);
-        const Result result = RunCli(row.arguments);
+        const Result result = RunFind(row.arguments);
         EXPECT_EQ(result.status, row.status);
         EXPECT_TRUE(result.errors.contains(QString::fromUtf8(row.message)))
             << result.errors.toStdString();

@@ -24,6 +24,7 @@
 #include "scene/scenefile.h"
 #include "settings/settings.h"
 #include "tests/ilda/ildabuilder.h"
+#include "tests/tools/clirun.h"
 
 #include <QByteArray>
 #include <QJsonArray>
@@ -43,11 +44,7 @@ size_t LineCount(const std::string& text) {
     return static_cast<size_t>(std::count(text.begin(), text.end(), '\n'));
 }
 
-struct Result {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
+using Result = CliRun;
 
 class SceneCommandTest : public testing::Test {
 protected:
@@ -67,41 +64,9 @@ protected:
     // Runs trellion-cli with the arguments; HOME points into the test directory, so the
     // default settings location holds no file. fileSizeLimit > 0 runs it under that limit.
     Result Run(const std::vector<std::string>& args, rlim_t fileSizeLimit = 0) {
-        const fs::path out = dir_ / "stdout.txt";
-        const fs::path err = dir_ / "stderr.txt";
-        const pid_t child = ::fork();
-        if (child == 0) {
-            const int o = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-            const int e = ::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-            ::dup2(o, 1);
-            ::dup2(e, 2);
-            if (fileSizeLimit > 0) {
-                std::signal(SIGXFSZ, SIG_IGN);
-                // Room for the captured output, not for the scene file.
-                struct rlimit limit {
-                    fileSizeLimit, fileSizeLimit
-                };
-                ::setrlimit(RLIMIT_FSIZE, &limit);
-            }
-            std::vector<char*> argv;
-            std::string program = TRELLION_CLI;
-            argv.push_back(program.data());
-            std::vector<std::string> copies = args;
-            for (std::string& a : copies)
-                argv.push_back(a.data());
-            argv.push_back(nullptr);
-            const std::string home = "HOME=" + (dir_ / "home").string();
-            char* env[] = {const_cast<char*>(home.c_str()), nullptr};
-            ::execve(program.c_str(), argv.data(), env);
-            ::_exit(127);
-        }
-        Result r;
-        int status = 0;
-        if (child > 0 && ::waitpid(child, &status, 0) == child && WIFEXITED(status))
-            r.status = WEXITSTATUS(status);
-        r.out = ReadText(out);
-        r.err = ReadText(err);
-        return r;
+        CliSetting setting = FileSizeLimited(fileSizeLimit);
+        setting.environment = {"HOME=" + (dir_ / "home").string()};
+        return RunCliBytes(args, setting);
     }
 
     // An ILDA file of `frames` format-0 frames of `points` points each, closed by an end

@@ -25,39 +25,18 @@
 #include "tests/ilda/ildabuilder.h"
 #include "tests/ilda/ildatesthelpers.h"
 #include "tests/ilda/wildildafiles.h"
+#include "tests/tools/clirun.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-struct CliResult {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
+using CliResult = CliRun;
 
 class IldaCommandsTest : public IldaTest {
 protected:
-    // Runs the tool with args; `limits` is shell text run first, such as "ulimit -f 64;".
-    CliResult Run(const std::vector<std::string>& args, const std::string& limits = "") {
-        std::string command = limits + "'" TRELLION_CLI "'";
-        for (const std::string& arg : args) {
-            std::string quoted = "'";
-            for (char c : arg)
-                quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-            command += " " + quoted + "'";
-        }
-        const fs::path out = dir_ / ".stdout";
-        const fs::path err = dir_ / ".stderr";
-        command += " >'" + out.string() + "' 2>'" + err.string() + "'";
-        const int raw = std::system(command.c_str());
-        CliResult result;
-        result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-        result.out = Read(out);
-        result.err = Read(err);
-        fs::remove(out);
-        fs::remove(err);
-        return result;
+    CliResult Run(const std::vector<std::string>& args, const CliSetting& setting = {}) {
+        return RunCliBytes(args, setting);
     }
 
     // A palette section, two frames of 3 and 4 points (one blanked, the last with the
@@ -668,7 +647,7 @@ TEST_F(IldaCommandsTest, RunningOutOfMemoryIsReportedAsSuchAndWritesNothing) {
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.command);
-        const CliResult r = Run(row.args, "ulimit -v 150000; ");
+        const CliResult r = Run(row.args, AddressSpaceLimited(150000 * 1024));
         EXPECT_EQ(r.status, 1);
         EXPECT_EQ(r.err, std::string("trellion-cli ") + row.command +
                              ": not enough memory to load " + big.string() + "\n");
@@ -702,7 +681,7 @@ TEST_F(IldaCommandsTest, AFileSizeLimitFailsTheWriteAndLeavesTheTargetAlone) {
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.command);
-        const CliResult r = Run(row.args, "ulimit -f 256; "); // 256 KiB
+        const CliResult r = Run(row.args, FileSizeLimited(256 * 1024));
         EXPECT_EQ(r.status, 1) << "153 is a process killed by SIGXFSZ";
         EXPECT_EQ(r.err, row.err);
         EXPECT_EQ(Read(ildTarget), "old ILDA bytes");
@@ -760,10 +739,10 @@ TEST_F(IldaCommandsTest, ARunKilledMidWriteLeavesNoFileBehind) {
 // Names that are no regular file are refused at once by every reader, not waited for or read
 // without end (a reader that did would be stopped by these bounds).
 TEST_F(IldaCommandsTest, ReadersRefuseWhatIsNoRegularFileAtOnce) {
-#if defined(__SANITIZE_ADDRESS__) // the sanitizer reserves more address space than the limit
-    const std::string kBounded = "exec timeout 10 ";
-#else
-    const std::string kBounded = "ulimit -v 1000000; exec timeout 10 ";
+    CliSetting kBounded;
+    kBounded.timeLimit = std::chrono::seconds(10);
+#if !defined(__SANITIZE_ADDRESS__) // the sanitizer reserves more address space than the limit
+    kBounded.addressSpaceLimit = 1000000 * 1024;
 #endif
     const fs::path pipe = dir_ / "pipe.scn";
     ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
@@ -789,7 +768,7 @@ TEST_F(IldaCommandsTest, ReadersRefuseWhatIsNoRegularFileAtOnce) {
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         const CliResult r = Run(row.args, kBounded);
-        EXPECT_EQ(r.status, 1) << "124 is a reader that waited";
+        EXPECT_EQ(r.status, 1) << "-1 is a reader that waited";
         EXPECT_EQ(r.err, row.err);
     }
 }
