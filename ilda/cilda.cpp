@@ -383,28 +383,6 @@ bool CIlda::SkipSection() {
     return true;
 }
 
-uint8_t CIlda::ColourIndexOf(uint32_t colour) {
-    // Open addressing with linear probing; the table is emptied when half full, so a probe
-    // always meets the key or an empty slot soon.
-    // NearestColourIndex clamps the palette index the same way.
-    const auto paletteKey = static_cast<uint32_t>(std::clamp(palette, 0, PaletteCount - 1));
-    const uint32_t key = (colour & 0x00FFFFFF) | paletteKey << 24;
-    constexpr size_t mask = kColourCacheSize - 1;
-    size_t slot = (key * 2654435761u) >> (32 - kColourCacheBits);
-    for (; colourCache_[slot].key != kNoColour; slot = (slot + 1) & mask) {
-        if (colourCache_[slot].key == key)
-            return colourCache_[slot].index;
-    }
-    if (colourCacheUsed_ >= kColourCacheSize / 2) {
-        colourCache_.fill(CachedColour{});
-        colourCacheUsed_ = 0;
-        slot = (key * 2654435761u) >> (32 - kColourCacheBits);
-    }
-    ++colourCacheUsed_;
-    colourCache_[slot] = {key, static_cast<uint8_t>(NearestColourIndex(palette, colour))};
-    return colourCache_[slot].index;
-}
-
 bool CIlda::Save(const std::string& name, CChannel* channel, int32_t paletteIndex) {
     if (const std::pair<int, int32_t> tooLarge = FrameTooLarge(channel); tooLarge.first != 0) {
         ShowThemedMessage(TooLargeText(tooLarge), mtInformation, mbOK);
@@ -469,31 +447,35 @@ void CIlda::WriteFrame(CChannel* channel, CFrame* frame) {
     const SectionNumber numbered = NumberOfSection(frame->Index() - 1, channel->FrameCount());
     PutHeader(section_.data(), "FRAME   ", static_cast<uint16_t>(count), numbered.number,
               numbered.total);
+    // Colours are written as the palette's nearest entry, the index NearestColourIndex gives,
+    // without its scan of 256 entries per point.
+    const NearestColourTable& nearest = NearestColourTable::Of(palette);
     for (CThing* thing = frame->FirstThing(); thing != nullptr; thing = thing->Next(false)) {
         for (CPoly* poly = thing->FirstPoly(); poly != nullptr; poly = poly->Next(false)) {
             const CVector* first = poly->FirstVertex();
             if (first == nullptr)
                 continue;
-            WritePoint(1, 0, first->x, first->y, first->z); // blanked move to the outline
+            WritePoint(nearest, 1, 0, first->x, first->y, first->z); // blanked move to the outline
             for (const CVector* v = first; v != nullptr; v = v->next)
-                WritePoint(v->blank, v->colour, v->x, v->y, v->z);
-            WritePoint(first->blank, first->colour, first->x, first->y, first->z);
+                WritePoint(nearest, v->blank, v->colour, v->x, v->y, v->z);
+            WritePoint(nearest, first->blank, first->colour, first->x, first->y, first->z);
         }
         for (const CVector* v = thing->FirstVertex(); v != nullptr; v = v->next)
-            WritePoint(v->blank, v->colour, v->x, v->y, v->z);
+            WritePoint(nearest, v->blank, v->colour, v->x, v->y, v->z);
     }
     // A section of no records closes a file, so a frame without points would vanish when read
     // back: it holds one blanked point at the origin instead.
     if (section_.size() == kIldaHeaderSize)
-        WritePoint(1, 0, 0.0f, 0.0f, 0.0f);
+        WritePoint(nearest, 1, 0, 0.0f, 0.0f, 0.0f);
     // The standard marks a section's last record, and only that one; readers that do not trust
     // the count stop there.
     section_[section_.size() - 2] |= static_cast<uint8_t>(kLastPoint >> 8);
     Emit(section_.data(), section_.size());
 }
 
-void CIlda::WritePoint(uint8_t blank, uint32_t colour, float x, float y, float z) {
-    uint16_t status = ColourIndexOf(colour);
+void CIlda::WritePoint(const NearestColourTable& nearest, uint8_t blank, uint32_t colour, float x,
+                       float y, float z) {
+    uint16_t status = nearest.IndexOf(colour);
     if (blank != 0)
         status |= kBlanked;
     uint8_t record[kRecordSize3D];

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -10,6 +9,7 @@
 class CChannel;
 class CFrame;
 class COutputFile;
+class NearestColourTable;
 
 // One ILDA file being read into a channel or a channel being written as an ILDA file.
 //
@@ -88,10 +88,11 @@ public:
 
     // Steps of Save. CreateOutput opens the (temporary) output; WriteFrame and WriteEndSection
     // add one section (nothing without an open output or SaveBytes running), WritePoint one
-    // record of the frame being written.
+    // record of the frame being written, its colour as the palette's entry `nearest` finds.
     bool CreateOutput(const std::string& name);
     void WriteFrame(CChannel* channel, CFrame* frame);
-    void WritePoint(uint8_t blank, uint32_t colour, float x, float y, float z);
+    void WritePoint(const NearestColourTable& nearest, uint8_t blank, uint32_t colour, float x,
+                    float y, float z);
     void WriteEndSection(CChannel* channel);
 
     const uint8_t* cursor = nullptr;     // read position inside the data
@@ -106,21 +107,9 @@ private:
     bool StepOverPaletteSection();
     void CloseInput();
     void Emit(const uint8_t* data, size_t size);
-    uint8_t ColourIndexOf(uint32_t colour);
 
     // The section being written, flushed to `output` as one piece.
     std::vector<uint8_t> section_;
     // Where SaveBytes collects the file; null otherwise.
     std::vector<uint8_t>* memoryOutput_ = nullptr;
-    // NearestColourIndex is a linear scan over 256 entries per point, while a file has few
-    // distinct colours; results are remembered per palette in a small hash table.
-    static constexpr uint32_t kNoColour = 0xFFFFFFFF; // never a key: palettes are 0-2
-    static constexpr unsigned kColourCacheBits = 11;
-    static constexpr size_t kColourCacheSize = size_t{1} << kColourCacheBits;
-    struct CachedColour {
-        uint32_t key = kNoColour; // colour | palette << 24
-        uint8_t index = 0;
-    };
-    std::array<CachedColour, kColourCacheSize> colourCache_{};
-    size_t colourCacheUsed_ = 0;
 };
