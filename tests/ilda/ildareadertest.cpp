@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <span>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -425,13 +426,14 @@ TEST_F(IldaReaderTest, FilesThatCannotBeOpened) {
         MessageRecorder recorder;
         CChannel* channel = NewChannel();
         CIlda ilda;
+        const size_t descriptors = OpenDescriptorCount();
         EXPECT_FALSE(ilda.Load(row.path.string(), channel, 1));
         ASSERT_EQ(recorder.messages.size(), 1u);
         EXPECT_EQ(recorder.messages[0].text, "Cannot open Ilda file.");
         EXPECT_EQ(recorder.messages[0].type, mtError);
         EXPECT_EQ(recorder.messages[0].buttons, static_cast<unsigned>(mbOK));
         EXPECT_EQ(VertexCounts(channel), std::vector<int>{0});
-        EXPECT_EQ(ilda.file, -1);
+        EXPECT_EQ(OpenDescriptorCount(), descriptors);
     }
 }
 
@@ -465,9 +467,10 @@ TEST_F(IldaReaderTest, ShortReadEndsTheDataAtTheBytesRead) {
         if (content.empty() || static_cast<off_t>(content.size()) >= info.st_size)
             continue;
         CIlda ilda;
-        ASSERT_TRUE(ilda.ReadWholeFile(candidate));
-        EXPECT_EQ(static_cast<size_t>(ilda.end - ilda.buffer.get()), content.size());
-        EXPECT_EQ(std::string(reinterpret_cast<const char*>(ilda.buffer.get()), content.size()),
+        ASSERT_TRUE(ilda.Load(candidate, NewChannel(), 1));
+        const std::span<const uint8_t> input = ilda.Input();
+        EXPECT_EQ(input.size(), content.size());
+        EXPECT_EQ(std::string(reinterpret_cast<const char*>(input.data()), content.size()),
                   content);
         return;
     }
