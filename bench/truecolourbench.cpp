@@ -69,10 +69,11 @@ double DistinctColours(const char* path) {
         return 0;
     std::vector<bool> seen(size_t{1} << 24);
     double distinct = 0;
-    for (const uint8_t* section = ilda.cursor; ilda.end - section >= 32;) {
+    const uint8_t* const end = ilda.Input().data() + ilda.Input().size();
+    for (const uint8_t* section = ilda.Input().data(); end - section >= 32;) {
         const int count = section[24] << 8 | section[25];
         const uint8_t* record = section + 32;
-        for (int i = 0; i < count && ilda.end - record >= 8; ++i, record += 8) {
+        for (int i = 0; i < count && end - record >= 8; ++i, record += 8) {
             const size_t colour = size_t{record[5]} << 16 | size_t{record[6]} << 8 | record[7];
             distinct += seen[colour] ? 0 : 1;
             seen[colour] = true;

@@ -57,7 +57,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     if (points * 6 > size || static_cast<size_t>(channel->FrameCount()) > size / 32 + 1)
         std::abort();
-    if (ilda.cursor != nullptr && (ilda.cursor < data || ilda.cursor > data + size))
+    if (ilda.ParsedBytes() > size)
         std::abort();
 
     // The reader's nearest-colour table against the plain scan, on the first bytes as colours.

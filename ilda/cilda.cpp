@@ -117,96 +117,91 @@ std::string TooLargeText(std::pair<int, int32_t> frame) {
 
 CIlda::CIlda() = default;
 
-CIlda::~CIlda() {
-    CloseInput();
-}
-
-void CIlda::CloseInput() {
-    if (file >= 0) {
-        ::close(file);
-        file = -1;
-    }
-}
+CIlda::~CIlda() = default;
 
 bool CIlda::Load(const std::string& name, CChannel* channel, int32_t paletteIndex) {
     (void)channel->AddFrame();
     if (!ReadWholeFile(name)) {
-        CloseInput();
         ShowThemedMessage(kCannotOpen, mtError, mbOK);
         return false;
     }
-    palette = paletteIndex;
+    palette_ = paletteIndex;
     // A file that stops making sense part way still loads as far as it was read.
     (void)Parse(channel);
-    CloseInput();
     return true;
 }
 
 void CIlda::ReleaseInput() {
-    buffer.reset();
-    cursor = end = nullptr;
+    buffer_.reset();
+    begin_ = cursor_ = end_ = nullptr;
+}
+
+std::span<const uint8_t> CIlda::Input() const {
+    if (!buffer_)
+        return {};
+    return {buffer_.get(), end_};
+}
+
+size_t CIlda::ParsedBytes() const {
+    return static_cast<size_t>(cursor_ - begin_);
 }
 
 bool CIlda::LoadBytes(const uint8_t* data, size_t size, CChannel* channel, int32_t paletteIndex) {
     (void)channel->AddFrame();
-    buffer.reset();
-    cursor = data;
-    end = data == nullptr ? nullptr : data + size;
-    palette = paletteIndex;
+    buffer_.reset();
+    begin_ = cursor_ = data;
+    end_ = data == nullptr ? nullptr : data + size;
+    palette_ = paletteIndex;
     (void)Parse(channel);
     return true;
 }
 
 bool CIlda::ReadWholeFile(const std::string& name) {
-    CloseInput();
-    buffer.reset();
-    cursor = end = nullptr;
+    ReleaseInput();
 
     // Only a regular file is an ILDA file; a FIFO or a device under an ILDA name is refused
     // without waiting for it.
     struct stat info {};
-    file = OpenRegularFile(name, &info);
-    if (file < 0 || info.st_size < 0)
+    const int file = OpenRegularFile(name, &info);
+    if (file < 0)
         return false;
     const auto size = static_cast<uint64_t>(info.st_size);
-    if (size > static_cast<uint64_t>(std::numeric_limits<ptrdiff_t>::max()))
+    if (info.st_size < 0 || size > static_cast<uint64_t>(std::numeric_limits<ptrdiff_t>::max())) {
+        ::close(file);
         return false;
+    }
     // Running out of memory is no property of the file: it is thrown to the caller, which
     // reports it as what it is.
-    buffer.reset(new uint8_t[size == 0 ? 1 : static_cast<size_t>(size)]);
-
-    // The file may be shorter than its size said by the time it is read; only bytes that were
-    // read are ever parsed. One read normally brings everything; the loop covers the limit a
-    // single read call has and interrupted calls.
-    size_t got = 0;
-    while (got < size) {
-        const ssize_t done = ::read(file, buffer.get() + got, static_cast<size_t>(size) - got);
-        if (done < 0) {
-            if (errno == EINTR)
-                continue;
-            buffer.reset();
-            return false;
-        }
-        if (done == 0)
-            break;
-        got += static_cast<size_t>(done);
+    try {
+        buffer_.reset(new uint8_t[size == 0 ? 1 : static_cast<size_t>(size)]);
+    } catch (...) {
+        ::close(file);
+        throw;
     }
-    cursor = buffer.get();
-    end = buffer.get() + got;
+    // The file may be shorter than its size said by the time it is read; only bytes that were
+    // read are ever parsed.
+    const ssize_t got = ReadFully(file, buffer_.get(), static_cast<size_t>(size));
+    ::close(file);
+    if (got < 0) {
+        buffer_.reset();
+        return false;
+    }
+    begin_ = cursor_ = buffer_.get();
+    end_ = buffer_.get() + got;
     return true;
 }
 
 bool CIlda::Parse(CChannel* channel) {
-    const uint8_t* const start = cursor;
+    const uint8_t* const start = cursor_;
     IldaSectionHeader header;
     for (;;) {
-        if (!ReadSectionHeader(cursor, cursor, end, header)) {
+        if (!ReadSectionHeader(cursor_, cursor_, end_, header)) {
             // Data that does not start with a header is no ILDA file. After a section, bytes
             // that are no header belong to none (a tool's trailer after a closing section, junk
             // between frames): any later "ILDA" starts the next section, so the frames after
             // them load.
-            if (cursor == start || !StepOverStrayBytes())
-                return cursor == end && cursor != start;
+            if (cursor_ == start || !StepOverStrayBytes())
+                return cursor_ == end_ && cursor_ != start;
             continue;
         }
         const bool pointFormat = header.formatCode == 0 || header.formatCode == 1 ||
@@ -214,7 +209,7 @@ bool CIlda::Parse(CChannel* channel) {
         if (pointFormat && header.pointCount == 0) {
             // A section of no points closes its sequence and is no frame, whatever format it
             // claims; a further sequence may follow.
-            cursor += kIldaHeaderSize;
+            cursor_ += kIldaHeaderSize;
             continue;
         }
         bool stepped = false;
@@ -274,15 +269,15 @@ template <int Format> bool CIlda::ParseSectionOf(CChannel* channel) {
     constexpr size_t recordSize = trueColour ? (hasZ ? 10 : 8) : (hasZ ? 8 : 6);
     constexpr size_t statusAt = hasZ ? 6 : 4;
 
-    const uint8_t* const header = cursor;
+    const uint8_t* const header = cursor_;
     const uint8_t* const records = header + kIldaHeaderSize;
-    cursor = records;
+    cursor_ = records;
 
     // The records the section holds (more than its count says when the count overflowed 16
     // bits), as far as the data holds them whole; a count beyond them ends the parse at the cut
     // record. A section without one whole record gives no frame: the file does not hold one.
-    const IldaSectionRecords section = MeasureIldaSection(header, end, recordSize);
-    const size_t recordsLeft = static_cast<size_t>(end - records) / recordSize;
+    const IldaSectionRecords section = MeasureIldaSection(header, end_, recordSize);
+    const size_t recordsLeft = static_cast<size_t>(end_ - records) / recordSize;
     const size_t whole = section.complete ? section.count : recordsLeft;
     if (whole == 0)
         return section.complete;
@@ -300,8 +295,8 @@ template <int Format> bool CIlda::ParseSectionOf(CChannel* channel) {
     // The rest of the file holds at most that many points of this format: the vertex pool
     // prepares their memory ahead while this section is parsed.
     VertexPoolExpect(recordsLeft);
-    const std::array<uint32_t, 256>& colours = PaletteColours(palette);
-    const NearestColourTable* nearest = trueColour ? &NearestColourTable::Of(palette) : nullptr;
+    const std::array<uint32_t, 256>& colours = PaletteColours(palette_);
+    const NearestColourTable* nearest = trueColour ? &NearestColourTable::Of(palette_) : nullptr;
     uint32_t lastFileColour = 0; // black is never looked up
     uint32_t lastColour = 0;
     const uint8_t* record = records;
@@ -335,11 +330,11 @@ template <int Format> bool CIlda::ParseSectionOf(CChannel* channel) {
         // Right shifts of negative values are arithmetic: division by 16 rounded down.
         if (thing->AddVertex(static_cast<float>(x >> 4), static_cast<float>(y >> 4),
                              static_cast<float>(z >> 4), colour, blank ? 1 : 0) == nullptr) {
-            cursor = record;
+            cursor_ = record;
             return false;
         }
     }
-    cursor = record;
+    cursor_ = record;
     return section.complete;
 }
 
@@ -347,62 +342,40 @@ bool CIlda::StepOverPaletteSection() {
     // Its colours are never used: vertex colours come from the chosen palette. The records
     // carry no end mark, so the count says where the next section starts when the data holds
     // that many; otherwise the next "ILDA" is looked for.
-    const IldaSectionRecords section = MeasureIldaSection(cursor, end, kRecordSizePalette);
+    const IldaSectionRecords section = MeasureIldaSection(cursor_, end_, kRecordSizePalette);
     if (section.complete) {
-        cursor += kIldaHeaderSize + kRecordSizePalette * section.count;
+        cursor_ += kIldaHeaderSize + kRecordSizePalette * section.count;
         return true;
     }
     return SkipSection();
 }
 
 bool CIlda::StepOverStrayBytes() {
-    if (cursor == nullptr || cursor >= end) {
-        cursor = end;
+    if (cursor_ == nullptr || cursor_ >= end_) {
+        cursor_ = end_;
         return false;
     }
     // "ILDA" here is a header cut off by the end of the data: nothing follows it.
-    if (end - cursor >= 4 && std::memcmp(cursor, "ILDA", 4) == 0)
+    if (end_ - cursor_ >= 4 && std::memcmp(cursor_, "ILDA", 4) == 0)
         return false;
-    cursor = FindIldaMagic(cursor, end);
-    return cursor != end;
+    cursor_ = FindIldaMagic(cursor_, end_);
+    return cursor_ != end_;
 }
 
 bool CIlda::SkipSection() {
-    if (cursor == nullptr || end - cursor < static_cast<ptrdiff_t>(kIldaHeaderSize)) {
-        cursor = end;
+    if (cursor_ == nullptr || end_ - cursor_ < static_cast<ptrdiff_t>(kIldaHeaderSize)) {
+        cursor_ = end_;
         return false;
     }
-    cursor += kIldaHeaderSize;
+    cursor_ += kIldaHeaderSize;
     // A header starting in the last four bytes could not be read anyway.
-    const uint8_t* found = FindIldaMagic(cursor, end - 1);
-    if (found == end - 1) {
-        cursor = end;
+    const uint8_t* found = FindIldaMagic(cursor_, end_ - 1);
+    if (found == end_ - 1) {
+        cursor_ = end_;
         return false;
     }
-    cursor = found;
+    cursor_ = found;
     return true;
-}
-
-uint8_t CIlda::ColourIndexOf(uint32_t colour) {
-    // Open addressing with linear probing; the table is emptied when half full, so a probe
-    // always meets the key or an empty slot soon.
-    // NearestColourIndex clamps the palette index the same way.
-    const auto paletteKey = static_cast<uint32_t>(std::clamp(palette, 0, PaletteCount - 1));
-    const uint32_t key = (colour & 0x00FFFFFF) | paletteKey << 24;
-    constexpr size_t mask = kColourCacheSize - 1;
-    size_t slot = (key * 2654435761u) >> (32 - kColourCacheBits);
-    for (; colourCache_[slot].key != kNoColour; slot = (slot + 1) & mask) {
-        if (colourCache_[slot].key == key)
-            return colourCache_[slot].index;
-    }
-    if (colourCacheUsed_ >= kColourCacheSize / 2) {
-        colourCache_.fill(CachedColour{});
-        colourCacheUsed_ = 0;
-        slot = (key * 2654435761u) >> (32 - kColourCacheBits);
-    }
-    ++colourCacheUsed_;
-    colourCache_[slot] = {key, static_cast<uint8_t>(NearestColourIndex(palette, colour))};
-    return colourCache_[slot].index;
 }
 
 bool CIlda::Save(const std::string& name, CChannel* channel, int32_t paletteIndex) {
@@ -411,18 +384,18 @@ bool CIlda::Save(const std::string& name, CChannel* channel, int32_t paletteInde
         return false;
     }
     if (!CreateOutput(name)) {
-        output.reset();
+        output_.reset();
         ShowThemedMessage(kCannotOpen, mtInformation, mbOK);
         return false;
     }
-    palette = paletteIndex;
+    palette_ = paletteIndex;
     for (CFrame* frame = channel->FirstFrame(); frame != nullptr; frame = frame->Next(false))
         WriteFrame(channel, frame);
     WriteEndSection(channel);
     // Nothing is in place of the target until every byte was written; a write that failed
     // anywhere (a full disk, a size limit) leaves the target as it was.
-    const bool committed = output->Commit();
-    output.reset();
+    const bool committed = output_->Commit();
+    output_.reset();
     if (!committed) {
         ShowThemedMessage(kCannotOpen, mtInformation, mbOK);
         return false;
@@ -435,7 +408,7 @@ std::vector<uint8_t> CIlda::SaveBytes(CChannel* channel, int32_t paletteIndex) {
     if (FrameTooLarge(channel).first != 0)
         return bytes;
     memoryOutput_ = &bytes;
-    palette = paletteIndex;
+    palette_ = paletteIndex;
     try {
         for (CFrame* frame = channel->FirstFrame(); frame != nullptr; frame = frame->Next(false))
             WriteFrame(channel, frame);
@@ -451,17 +424,17 @@ std::vector<uint8_t> CIlda::SaveBytes(CChannel* channel, int32_t paletteIndex) {
 void CIlda::Emit(const uint8_t* data, size_t size) {
     if (memoryOutput_ != nullptr)
         memoryOutput_->insert(memoryOutput_->end(), data, data + size);
-    else if (output)
-        output->Write(data, size);
+    else if (output_)
+        output_->Write(data, size);
 }
 
 bool CIlda::CreateOutput(const std::string& name) {
-    output = std::make_unique<COutputFile>(name);
-    return output->Open();
+    output_ = std::make_unique<COutputFile>(name);
+    return output_->Open();
 }
 
 void CIlda::WriteFrame(CChannel* channel, CFrame* frame) {
-    if (!output && memoryOutput_ == nullptr)
+    if (!output_ && memoryOutput_ == nullptr)
         return;
     const int count = frame->PointCount();
     section_.resize(kIldaHeaderSize);
@@ -469,31 +442,35 @@ void CIlda::WriteFrame(CChannel* channel, CFrame* frame) {
     const SectionNumber numbered = NumberOfSection(frame->Index() - 1, channel->FrameCount());
     PutHeader(section_.data(), "FRAME   ", static_cast<uint16_t>(count), numbered.number,
               numbered.total);
+    // Colours are written as the palette's nearest entry, the index NearestColourIndex gives,
+    // without its scan of 256 entries per point.
+    const NearestColourTable& nearest = NearestColourTable::Of(palette_);
     for (CThing* thing = frame->FirstThing(); thing != nullptr; thing = thing->Next(false)) {
         for (CPoly* poly = thing->FirstPoly(); poly != nullptr; poly = poly->Next(false)) {
             const CVector* first = poly->FirstVertex();
             if (first == nullptr)
                 continue;
-            WritePoint(1, 0, first->x, first->y, first->z); // blanked move to the outline
+            WritePoint(nearest, 1, 0, first->x, first->y, first->z); // blanked move to the outline
             for (const CVector* v = first; v != nullptr; v = v->next)
-                WritePoint(v->blank, v->colour, v->x, v->y, v->z);
-            WritePoint(first->blank, first->colour, first->x, first->y, first->z);
+                WritePoint(nearest, v->blank, v->colour, v->x, v->y, v->z);
+            WritePoint(nearest, first->blank, first->colour, first->x, first->y, first->z);
         }
         for (const CVector* v = thing->FirstVertex(); v != nullptr; v = v->next)
-            WritePoint(v->blank, v->colour, v->x, v->y, v->z);
+            WritePoint(nearest, v->blank, v->colour, v->x, v->y, v->z);
     }
     // A section of no records closes a file, so a frame without points would vanish when read
     // back: it holds one blanked point at the origin instead.
     if (section_.size() == kIldaHeaderSize)
-        WritePoint(1, 0, 0.0f, 0.0f, 0.0f);
+        WritePoint(nearest, 1, 0, 0.0f, 0.0f, 0.0f);
     // The standard marks a section's last record, and only that one; readers that do not trust
     // the count stop there.
     section_[section_.size() - 2] |= static_cast<uint8_t>(kLastPoint >> 8);
     Emit(section_.data(), section_.size());
 }
 
-void CIlda::WritePoint(uint8_t blank, uint32_t colour, float x, float y, float z) {
-    uint16_t status = ColourIndexOf(colour);
+void CIlda::WritePoint(const NearestColourTable& nearest, uint8_t blank, uint32_t colour, float x,
+                       float y, float z) {
+    uint16_t status = nearest.IndexOf(colour);
     if (blank != 0)
         status |= kBlanked;
     uint8_t record[kRecordSize3D];
@@ -505,7 +482,7 @@ void CIlda::WritePoint(uint8_t blank, uint32_t colour, float x, float y, float z
 }
 
 void CIlda::WriteEndSection(CChannel* channel) {
-    if (!output && memoryOutput_ == nullptr)
+    if (!output_ && memoryOutput_ == nullptr)
         return;
     uint8_t header[kIldaHeaderSize];
     // The closing section comes after the last frame: numbered as the frame after it.

@@ -31,3 +31,22 @@ int OpenRegularFile(const std::string& path, struct stat* info, std::string* why
         *info = status;
     return fd;
 }
+
+ssize_t ReadFully(int fd, void* data, size_t size) {
+    // A single read stops at the system's limit per call (about 2 GiB) and at a signal; files on
+    // network and pseudo file systems also deliver less than asked at any time.
+    auto* const bytes = static_cast<unsigned char*>(data);
+    size_t got = 0;
+    while (got < size) {
+        const ssize_t done = ::read(fd, bytes + got, size - got);
+        if (done < 0) {
+            if (errno == EINTR)
+                continue;
+            return -1;
+        }
+        if (done == 0)
+            break;
+        got += static_cast<size_t>(done);
+    }
+    return static_cast<ssize_t>(got);
+}

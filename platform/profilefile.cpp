@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -49,24 +50,20 @@ bool CProfileFile::Load(const std::string& path) {
     const int fd = path.empty() ? -1 : OpenRegularFile(path, &info);
     if (fd < 0)
         return false;
-    std::string text;
-    bool ok = static_cast<uint64_t>(info.st_size) <= kMaxFileSize;
-    char chunk[64 * 1024];
-    while (ok) {
-        const ssize_t got = ::read(fd, chunk, sizeof chunk);
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got <= 0) {
-            ok = got == 0;
-            break;
-        }
-        text.append(chunk, static_cast<size_t>(got));
-        ok = text.size() <= kMaxFileSize;
-    }
-    ::close(fd);
-    if (!ok)
+    if (static_cast<uint64_t>(info.st_size) > kMaxFileSize) {
+        ::close(fd);
         return false;
-    Parse(text);
+    }
+    // Read to its end, not only to the size it had when opened: a file that grew since, or one
+    // whose size says nothing (as in /proc), is read whole. One byte more than the largest
+    // accepted size tells a file that grew too large. The memory is not touched beyond what the
+    // read fills.
+    const auto text = std::make_unique_for_overwrite<char[]>(kMaxFileSize + 1);
+    const ssize_t got = ReadFully(fd, text.get(), kMaxFileSize + 1);
+    ::close(fd);
+    if (got < 0 || static_cast<size_t>(got) > kMaxFileSize)
+        return false;
+    Parse(std::string_view(text.get(), static_cast<size_t>(got)));
     return true;
 }
 

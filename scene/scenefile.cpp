@@ -562,25 +562,16 @@ bool ReadSceneFileBytes(const std::string& fileName, std::vector<uint8_t>& bytes
         return false;
     }
     bytes.resize(static_cast<size_t>(std::max<off_t>(info.st_size, 0)));
-    size_t got = 0;
-    while (got < bytes.size()) {
-        const ssize_t done = ::read(fd, bytes.data() + got, bytes.size() - got);
-        if (done < 0 && errno == EINTR)
-            continue;
-        if (done < 0) {
-            const int saved = errno;
-            ::close(fd);
-            bytes.clear();
-            if (error != nullptr)
-                *error = std::strerror(saved);
-            return false;
-        }
-        if (done == 0)
-            break;
-        got += static_cast<size_t>(done);
-    }
+    const ssize_t got = ReadFully(fd, bytes.data(), bytes.size());
+    const int saved = errno;
     ::close(fd);
-    bytes.resize(got);
+    if (got < 0) {
+        bytes.clear();
+        if (error != nullptr)
+            *error = std::strerror(saved);
+        return false;
+    }
+    bytes.resize(static_cast<size_t>(got));
     return true;
 }
 

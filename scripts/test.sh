@@ -26,17 +26,36 @@ echo "== fuzz targets"
 cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTRELLION_WERROR=ON \
     -DTRELLION_FUZZ=ON -DTRELLION_SANITIZE=ON -DTRELLION_BENCH=OFF \
     -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_C_COMPILER=clang
-targets=$(ls fuzz/corpus 2>/dev/null || true)
-for t in $targets; do
-    cmake --build build/fuzz -j "$jobs" --target "$t"
-done
-for t in $targets; do
+# CMake lists every fuzz target it builds; one without a corpus folder starts from nothing.
+names=()
+programs=()
+while read -r name program; do
+    names+=("$name")
+    programs+=("$program")
+done <build/fuzz/fuzz/fuzz-targets.txt
+if [ "${#names[@]}" -eq 0 ]; then
+    echo "no fuzz targets listed in build/fuzz/fuzz/fuzz-targets.txt" >&2
+    exit 1
+fi
+cmake --build build/fuzz -j "$jobs" --target "${names[@]}"
+# The working corpus of the target being run goes, however the run ends.
+work=""
+trap 'if [ -n "$work" ]; then rm -rf "$work"; fi' EXIT
+trap 'exit 130' INT
+trap 'exit 143' TERM
+for i in "${!names[@]}"; do
+    t=${names[$i]}
     work=$(mktemp -d)
-    cp -r "fuzz/corpus/$t/." "$work/"
+    if [ -d "fuzz/corpus/$t" ]; then
+        cp -r "fuzz/corpus/$t/." "$work/"
+    else
+        echo "-- $t has no corpus folder: starting from an empty corpus"
+    fi
     echo "-- $t for ${FUZZ_SECONDS:-60} s"
-    ASAN_OPTIONS=detect_leaks=1 "build/fuzz/fuzz/$t" -max_total_time="${FUZZ_SECONDS:-60}" \
+    ASAN_OPTIONS=detect_leaks=1 "${programs[$i]}" -max_total_time="${FUZZ_SECONDS:-60}" \
         -rss_limit_mb=4096 -timeout=20 -print_final_stats=1 \
         -artifact_prefix="build/fuzz/$t-" "$work"
     rm -rf "$work"
+    work=""
 done
 echo "== all tests passed"

@@ -145,8 +145,8 @@ bool CheckFile(const char* name, bool json, QJsonArray& files) {
     std::string failure;
     try {
         if (ReadFile(name, ilda, &why)) {
-            const size_t size = static_cast<size_t>(ilda.end - ilda.cursor);
-            const std::vector<IldaDeparture> departures = CheckIlda(ilda.cursor, size);
+            const std::span<const uint8_t> bytes = ilda.Input();
+            const std::vector<IldaDeparture> departures = CheckIlda(bytes.data(), bytes.size());
             if (json)
                 files.append(DeparturesJson(name, departures));
             else

@@ -225,15 +225,16 @@ bool ShowFile(const char* name, const InfoOptions& options, QJsonArray& files) {
         return false;
     }
 
-    const size_t size = ilda.buffer ? static_cast<size_t>(ilda.end - ilda.buffer.get()) : 0;
+    const std::span<const uint8_t> bytes = ilda.Input();
+    const size_t size = bytes.size();
     const ChannelSummary summary = SummariseChannel(*channel);
-    const size_t departures = CheckIlda(ilda.buffer.get(), size).size();
+    const size_t departures = CheckIlda(bytes.data(), size).size();
     if (options.json) {
         QJsonObject entry;
         SetJsonPath(entry, "file", QByteArray(name));
         if (!options.brief) {
             entry.insert("bytes", static_cast<double>(size));
-            entry.insert("sections", SectionsJson(ListIldaSections(ilda.buffer.get(), size)));
+            entry.insert("sections", SectionsJson(ListIldaSections(bytes.data(), size)));
             QJsonArray frames;
             for (CFrame* f = channel->FirstFrame(); f != nullptr; f = f->Next(false))
                 frames.append(FrameJson(*f));
@@ -245,7 +246,7 @@ bool ShowFile(const char* name, const InfoOptions& options, QJsonArray& files) {
         std::printf("%s: %s\n", name,
                     SummaryText(summary, options.pointsPerSecond, departures, name).c_str());
     } else {
-        PrintSections(name, size, ListIldaSections(ilda.buffer.get(), size));
+        PrintSections(name, size, ListIldaSections(bytes.data(), size));
         if (options.listFrames)
             for (CFrame* f = channel->FirstFrame(); f != nullptr; f = f->Next(false))
                 std::printf("  frame %d: %lld points\n", f->Index(), CountPoints(*f).points);

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <span>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -425,13 +426,14 @@ TEST_F(IldaReaderTest, FilesThatCannotBeOpened) {
         MessageRecorder recorder;
         CChannel* channel = NewChannel();
         CIlda ilda;
+        const size_t descriptors = OpenDescriptorCount();
         EXPECT_FALSE(ilda.Load(row.path.string(), channel, 1));
         ASSERT_EQ(recorder.messages.size(), 1u);
         EXPECT_EQ(recorder.messages[0].text, "Cannot open Ilda file.");
         EXPECT_EQ(recorder.messages[0].type, mtError);
         EXPECT_EQ(recorder.messages[0].buttons, static_cast<unsigned>(mbOK));
         EXPECT_EQ(VertexCounts(channel), std::vector<int>{0});
-        EXPECT_EQ(ilda.file, -1);
+        EXPECT_EQ(OpenDescriptorCount(), descriptors);
     }
 }
 
@@ -465,13 +467,53 @@ TEST_F(IldaReaderTest, ShortReadEndsTheDataAtTheBytesRead) {
         if (content.empty() || static_cast<off_t>(content.size()) >= info.st_size)
             continue;
         CIlda ilda;
-        ASSERT_TRUE(ilda.ReadWholeFile(candidate));
-        EXPECT_EQ(static_cast<size_t>(ilda.end - ilda.buffer.get()), content.size());
-        EXPECT_EQ(std::string(reinterpret_cast<const char*>(ilda.buffer.get()), content.size()),
+        ASSERT_TRUE(ilda.Load(candidate, NewChannel(), 1));
+        const std::span<const uint8_t> input = ilda.Input();
+        EXPECT_EQ(input.size(), content.size());
+        EXPECT_EQ(std::string(reinterpret_cast<const char*>(input.data()), content.size()),
                   content);
         return;
     }
     GTEST_SKIP() << "no file here reports more bytes than it holds";
+}
+
+// How far a load went: to the end of data that parses to its end (trailing bytes that are no
+// header included), to the last whole record of a cut-off section, nowhere in data that does
+// not start with a header; and the same through a file, whose bytes Input gives.
+TEST_F(IldaReaderTest, ParsedBytesSaysWhereTheLoadStopped) {
+    struct Row {
+        const char* name;
+        std::vector<uint8_t> bytes;
+        size_t parsed;
+    };
+    const std::vector<uint8_t> whole = IldaBuilder().Frame3D(3, 0, 1).End(1).Data();
+    std::vector<uint8_t> cut = IldaBuilder().Frame3D(4, 0, 1).Data();
+    cut.resize(cut.size() - 5);
+    const Row rows[] = {
+        {"whole file", whole, whole.size()},
+        {"bytes after the end", IldaBuilder().Frame3D(3, 0, 1).End(1).Bytes("junk").Data(),
+         whole.size() + 4},
+        {"section cut off", cut, 32 + 3 * 8},
+        {"no header", IldaBuilder().Bytes("not an ILDA file").Data(), 0},
+        {"no bytes", {}, 0},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        CIlda fromMemory;
+        EXPECT_TRUE(fromMemory.LoadBytes(row.bytes.data(), row.bytes.size(), NewChannel(), 1));
+        EXPECT_EQ(fromMemory.ParsedBytes(), row.parsed);
+        EXPECT_TRUE(fromMemory.Input().empty());
+
+        Put(dir_ / "in.ild", row.bytes);
+        CIlda fromFile;
+        ASSERT_TRUE(fromFile.Load((dir_ / "in.ild").string(), NewChannel(), 1));
+        EXPECT_EQ(fromFile.ParsedBytes(), row.parsed);
+        EXPECT_EQ(std::vector<uint8_t>(fromFile.Input().begin(), fromFile.Input().end()),
+                  row.bytes);
+        fromFile.ReleaseInput();
+        EXPECT_EQ(fromFile.ParsedBytes(), 0u);
+        EXPECT_TRUE(fromFile.Input().empty());
+    }
 }
 
 TEST_F(IldaReaderTest, SectionListing) {

@@ -76,6 +76,11 @@ protected:
     static void Put(const std::filesystem::path& p, const std::vector<uint8_t>& bytes) {
         Put(p, std::string(bytes.begin(), bytes.end()));
     }
+    // The descriptors the process has open: a load or save that is over holds none of its own.
+    static size_t OpenDescriptorCount() {
+        return static_cast<size_t>(
+            std::distance(std::filesystem::directory_iterator("/proc/self/fd"), {}));
+    }
     size_t EntryCount() const {
         return static_cast<size_t>(std::distance(std::filesystem::directory_iterator(dir_), {}));
     }

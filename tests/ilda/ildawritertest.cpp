@@ -31,9 +31,10 @@ protected:
     std::string SaveAndRead(CChannel* channel, int palette, const std::string& name = "out.ild") {
         CIlda ilda;
         MessageRecorder recorder;
+        const size_t descriptors = OpenDescriptorCount();
         EXPECT_TRUE(ilda.Save((dir_ / name).string(), channel, palette));
         EXPECT_TRUE(recorder.messages.empty());
-        EXPECT_EQ(ilda.output, nullptr);
+        EXPECT_EQ(OpenDescriptorCount(), descriptors);
         return Read(dir_ / name);
     }
 

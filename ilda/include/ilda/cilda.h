@@ -1,15 +1,16 @@
 #pragma once
 
-#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
 class CChannel;
 class CFrame;
 class COutputFile;
+class NearestColourTable;
 
 // One ILDA file being read into a channel or a channel being written as an ILDA file.
 //
@@ -50,8 +51,22 @@ public:
     void ReleaseInput();
 
     // Load over bytes in memory: the same steps without the file. The bytes are parsed in
-    // place and must stay valid while this object's `cursor` and `end` are used. Always true.
+    // place during the call and are not kept (Input stays empty). Always true.
     bool LoadBytes(const uint8_t* data, size_t size, CChannel* channel, int32_t paletteIndex);
+
+    // Reads the file's bytes as Load does, without parsing them, for Input to give: false when
+    // the file cannot be opened, is no regular file or fails to read (nothing is reported);
+    // std::bad_alloc when its bytes cannot be held in memory. Only the bytes actually read
+    // count, fewer than the file's size said when it shrank or says more than it holds.
+    [[nodiscard]] bool ReadWholeFile(const std::string& name);
+
+    // The bytes the last Load or ReadWholeFile read, held until ReleaseInput or the next read;
+    // empty when there are none.
+    [[nodiscard]] std::span<const uint8_t> Input() const;
+
+    // How far into its data the last Load or LoadBytes parsed: where the data ended or stopped
+    // making sense, never beyond its size. 0 before a load and after ReleaseInput.
+    [[nodiscard]] size_t ParsedBytes() const;
 
     // Writes the channel as a format-0 ILDA file with palette `paletteIndex`. The file appears
     // complete or not at all: the bytes go to a temporary file beside the target that replaces
@@ -67,17 +82,14 @@ public:
     // a file) for a channel Save would refuse for a frame of more than 65,535 points.
     [[nodiscard]] std::vector<uint8_t> SaveBytes(CChannel* channel, int32_t paletteIndex);
 
-    // Steps of Load. ReadWholeFile fills `buffer` and sets `cursor` and `end` around the bytes
-    // actually read; false when the file cannot be opened, is no regular file or fails to read
-    // (Load reports that); std::bad_alloc when its bytes cannot be held in memory. Parse runs
-    // section after section from `cursor` until the data ends or stops making sense; false when it
-    // stopped early. The section parsers decode the section at `cursor` into a frame (none when
-    // not one whole record is there); false when a record is cut off or the model could not grow.
-    // SkipSection steps over the header at `cursor` and scans for the next "ILDA"; false when there
-    // is none. StepOverStrayBytes moves `cursor` from bytes that are no header to the next "ILDA";
-    // false when there is none (`cursor` is then `end`) or when `cursor` is at a header cut off
-    // by the end of the data.
-    bool ReadWholeFile(const std::string& name);
+private:
+    // Steps of Load. Parse runs section after section from `cursor_` until the data ends or
+    // stops making sense; false when it stopped early. The section parsers decode the section at
+    // `cursor_` into a frame (none when not one whole record is there); false when a record is
+    // cut off or the model could not grow. SkipSection steps over the header at `cursor_` and
+    // scans for the next "ILDA"; false when there is none. StepOverStrayBytes moves `cursor_`
+    // from bytes that are no header to the next "ILDA"; false when there is none (`cursor_` is
+    // then `end_`) or when `cursor_` is at a header cut off by the end of the data.
     bool Parse(CChannel* channel);
     bool ParseSection3D(CChannel* channel);
     bool ParseSection2D(CChannel* channel);
@@ -88,39 +100,25 @@ public:
 
     // Steps of Save. CreateOutput opens the (temporary) output; WriteFrame and WriteEndSection
     // add one section (nothing without an open output or SaveBytes running), WritePoint one
-    // record of the frame being written.
+    // record of the frame being written, its colour as the palette's entry `nearest` finds.
     bool CreateOutput(const std::string& name);
     void WriteFrame(CChannel* channel, CFrame* frame);
-    void WritePoint(uint8_t blank, uint32_t colour, float x, float y, float z);
+    void WritePoint(const NearestColourTable& nearest, uint8_t blank, uint32_t colour, float x,
+                    float y, float z);
     void WriteEndSection(CChannel* channel);
 
-    const uint8_t* cursor = nullptr;     // read position inside the data
-    std::unique_ptr<uint8_t[]> buffer;   // the whole file, once read
-    const uint8_t* end = nullptr;        // one past the last byte read
-    int file = -1;                       // the input file while loading
-    std::unique_ptr<COutputFile> output; // the output file while saving
-    int32_t palette = 0;
-
-private:
     template <int Format> bool ParseSectionOf(CChannel* channel);
     bool StepOverPaletteSection();
-    void CloseInput();
     void Emit(const uint8_t* data, size_t size);
-    uint8_t ColourIndexOf(uint32_t colour);
 
-    // The section being written, flushed to `output` as one piece.
+    const uint8_t* begin_ = nullptr;      // the first byte of the data being parsed
+    const uint8_t* cursor_ = nullptr;     // read position inside the data
+    const uint8_t* end_ = nullptr;        // one past the last byte of the data
+    std::unique_ptr<uint8_t[]> buffer_;   // the whole file, once read
+    std::unique_ptr<COutputFile> output_; // the output file while saving
+    int32_t palette_ = 0;
+    // The section being written, flushed to `output_` as one piece.
     std::vector<uint8_t> section_;
     // Where SaveBytes collects the file; null otherwise.
     std::vector<uint8_t>* memoryOutput_ = nullptr;
-    // NearestColourIndex is a linear scan over 256 entries per point, while a file has few
-    // distinct colours; results are remembered per palette in a small hash table.
-    static constexpr uint32_t kNoColour = 0xFFFFFFFF; // never a key: palettes are 0-2
-    static constexpr unsigned kColourCacheBits = 11;
-    static constexpr size_t kColourCacheSize = size_t{1} << kColourCacheBits;
-    struct CachedColour {
-        uint32_t key = kNoColour; // colour | palette << 24
-        uint8_t index = 0;
-    };
-    std::array<CachedColour, kColourCacheSize> colourCache_{};
-    size_t colourCacheUsed_ = 0;
 };

@@ -50,7 +50,7 @@ public:
 
 private:
     static constexpr int kFarthest = 765; // 3 x 255, where NearestColourIndex starts
-    // 16 cells of 16 levels along each channel: 4,096 cells.
+    // 8 cells of 32 levels along each channel: 512 cells.
     static constexpr int kAxisBits = 3;
     static constexpr int kCellWidth = 256 >> kAxisBits;
     static constexpr size_t kCellCount = size_t{1} << 3 * kAxisBits;

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
+#include <sys/types.h>
 
 struct stat;
 
@@ -14,3 +16,10 @@ struct stat;
 // system's text for the failure to open.
 [[nodiscard]] int OpenRegularFile(const std::string& path, struct stat* info = nullptr,
                                   std::string* why = nullptr);
+
+// Reads the open file `fd`, from where it stands, into `data` until `size` bytes (at most
+// SSIZE_MAX) are in or the file ends, going on after reads that bring fewer bytes and after
+// interrupted ones. Returns the number of bytes read, fewer than `size` only when the file ended
+// first; or -1 when a read failed, with errno saying why (the bytes read before the failure are not
+// to be used).
+[[nodiscard]] ssize_t ReadFully(int fd, void* data, size_t size);
