@@ -49,18 +49,6 @@ PointCounts CountPoints(const CChannel& channel) {
     return counts;
 }
 
-long long PointTotal(const CChannel& channel) {
-    long long points = 0;
-    for (CFrame* frame = channel.FirstFrame(); frame != nullptr; frame = frame->Next(false)) {
-        for (CThing* thing = frame->FirstThing(); thing != nullptr; thing = thing->Next(false)) {
-            points += thing->VertexCount();
-            for (CPoly* poly = thing->FirstPoly(); poly != nullptr; poly = poly->Next(false))
-                points += poly->VertexCount();
-        }
-    }
-    return points;
-}
-
 void ReportNoPoints(const char* command, const std::string& file) {
     std::fprintf(stderr, "trellion-cli %s: %s: holds no points this reader takes\n", command,
                  file.c_str());

@@ -20,8 +20,6 @@ struct PointCounts {
 [[nodiscard]] PointCounts CountPoints(const CFrame& frame);
 // The points of every frame of the channel.
 [[nodiscard]] PointCounts CountPoints(const CChannel& channel);
-// The same total without walking the points: from the lengths of the lists.
-[[nodiscard]] long long PointTotal(const CChannel& channel);
 
 // A file that loads yet gives no point at all (empty, not ILDA, or only sections the reader
 // passes over) still counts as loaded, as one empty frame. For such a file the commands print
