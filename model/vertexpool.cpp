@@ -1,23 +1,47 @@
 #include "model/vertexpool.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 #include <new>
 
 #include "model/cvector.h"
 
 #if defined(__SANITIZE_ADDRESS__)
-#define TRELLION_VERTEX_POOL 0
+#define TRELLION_VERTEX_POOL_ASAN 1
 #elif defined(__has_feature)
 #if __has_feature(address_sanitizer)
-#define TRELLION_VERTEX_POOL 0
+#define TRELLION_VERTEX_POOL_ASAN 1
 #endif
 #endif
-#ifndef TRELLION_VERTEX_POOL
-#define TRELLION_VERTEX_POOL 1
+#ifndef TRELLION_VERTEX_POOL_ASAN
+#define TRELLION_VERTEX_POOL_ASAN 0
 #endif
 
-#if TRELLION_VERTEX_POOL && defined(__linux__)
+#if defined(__SANITIZE_THREAD__)
+#define TRELLION_VERTEX_POOL_TSAN 1
+#elif defined(__has_feature)
+#if __has_feature(thread_sanitizer)
+#define TRELLION_VERTEX_POOL_TSAN 1
+#endif
+#endif
+#ifndef TRELLION_VERTEX_POOL_TSAN
+#define TRELLION_VERTEX_POOL_TSAN 0
+#endif
+
+#if !defined(NDEBUG) || TRELLION_VERTEX_POOL_ASAN || TRELLION_VERTEX_POOL_TSAN
+#define TRELLION_VERTEX_POOL_CHECK_THREAD 1
+#else
+#define TRELLION_VERTEX_POOL_CHECK_THREAD 0
+#endif
+
+#if TRELLION_VERTEX_POOL_ASAN
+#include <sanitizer/asan_interface.h>
+#endif
+
+#if defined(__linux__)
 #include <sys/mman.h>
 
 #include "model/pagepopulator.h"
@@ -27,12 +51,38 @@
 #endif
 
 namespace {
+
+// In AddressSanitizer builds the pool poisons every slot that holds no vertex (freed, or not yet
+// handed out), so that a vertex used after its delete, or memory past the last vertex, is
+// reported as a use of poisoned memory, as the global allocator's would be.
+#if TRELLION_VERTEX_POOL_ASAN
+void Poison(const void* start, std::size_t size) noexcept {
+    ASAN_POISON_MEMORY_REGION(start, size);
+}
+void Unpoison(const void* start, std::size_t size) noexcept {
+    ASAN_UNPOISON_MEMORY_REGION(start, size);
+}
+#else
+void Poison(const void*, std::size_t) noexcept {}
+void Unpoison(const void*, std::size_t) noexcept {}
+#endif
+
+#if TRELLION_VERTEX_POOL_CHECK_THREAD
+// Its address tells the threads apart: it is distinct for every thread alive.
+thread_local char threadMark;
+
+[[noreturn]] void UsedOnASecondThread() noexcept {
+    std::fputs("trellion: the vertex pool was used on a second thread while vertices of another "
+               "thread were alive; the model belongs to one thread at a time\n",
+               stderr);
+    std::abort();
+}
+#endif
+
 constexpr std::size_t kSlotSize = sizeof(CVector);
 static_assert(kSlotSize % alignof(CVector) == 0);
 static_assert(kSlotSize >= sizeof(void*));
 } // namespace
-
-#if TRELLION_VERTEX_POOL
 
 namespace {
 
@@ -149,9 +199,11 @@ void CancelPopulating() noexcept {}
 class Pool {
 public:
     void* Allocate() {
+        ClaimForThisThread();
         void* slot;
         if (freeList_) {
             slot = freeList_;
+            Unpoison(slot, kSlotSize);
             freeList_ = *static_cast<void**>(freeList_);
         } else {
             if (bump_ == bumpEnd_) {
@@ -159,6 +211,7 @@ public:
             }
             slot = bump_;
             bump_ += kSlotSize;
+            Unpoison(slot, kSlotSize);
         }
         ++live_;
         expected_ -= expected_ != 0;
@@ -168,8 +221,10 @@ public:
     void Expect(std::size_t vertices) noexcept { expected_ = vertices; }
 
     void Free(void* slot) noexcept {
+        CheckOwner();
         *static_cast<void**>(slot) = freeList_;
         freeList_ = slot;
+        Poison(slot, kSlotSize);
         if (--live_ == 0) {
             ReleaseBlocks();
         }
@@ -178,16 +233,53 @@ public:
     bool ReleaseAll(std::size_t count) noexcept {
         if (count == 0 || count != live_)
             return false;
+        CheckOwner();
         live_ = 0;
         ReleaseBlocks();
         return true;
     }
+
+    std::size_t Mappings() const noexcept { return mappings_; }
 
     std::size_t Live() const noexcept { return live_; }
 
     std::size_t HeldBytes() const noexcept { return heldBytes_; }
 
 private:
+    // In checking builds: the thread that makes a vertex while none is alive owns the pool until
+    // the last vertex is gone; any other thread making or freeing a vertex meanwhile ends the
+    // process with a message, since the pool takes no lock and would be corrupted silently.
+#if TRELLION_VERTEX_POOL_CHECK_THREAD
+    void ClaimForThisThread() noexcept {
+        const void* owner = owner_.load(std::memory_order_relaxed);
+        if (owner == &threadMark)
+            return;
+        if (owner != nullptr || live_ != 0 ||
+            !owner_.compare_exchange_strong(owner, &threadMark, std::memory_order_relaxed))
+            UsedOnASecondThread();
+    }
+
+    void CheckOwner() const noexcept {
+        if (owner_.load(std::memory_order_relaxed) != &threadMark)
+            UsedOnASecondThread();
+    }
+
+    void ReleaseOwner() noexcept {
+        owner_.store(nullptr, std::memory_order_relaxed);
+    }
+#else
+    void ClaimForThisThread() noexcept {}
+    void CheckOwner() const noexcept {}
+    void ReleaseOwner() noexcept {}
+#endif
+
+    // A fresh mapping of `count` blocks, counted.
+    void* Map(std::size_t count) noexcept {
+        void* memory = MapBlocks(count);
+        mappings_ += memory != nullptr;
+        return memory;
+    }
+
     void AddBlock() {
         unsigned char* memory = nullptr;
         std::size_t slots = 0;
@@ -210,6 +302,7 @@ private:
         heldBytes_ += bytes;
         bump_ = memory + kBlockHeaderSize;
         bumpEnd_ = bump_ + slots * kSlotSize;
+        Poison(bump_, std::size_t(bumpEnd_ - bump_));
         nextBlockSlots_ = slots * 2;
     }
 
@@ -259,10 +352,10 @@ private:
             const std::size_t wanted = std::min(
                 kMaxReservedBlocks, (expected_ + kMappedBlockSlots - 1) / kMappedBlockSlots);
             if (wanted <= 1)
-                return MapBlocks(1);
-            reserved_ = static_cast<unsigned char*>(MapBlocks(wanted));
+                return Map(1);
+            reserved_ = static_cast<unsigned char*>(Map(wanted));
             if (reserved_ == nullptr)
-                return MapBlocks(1);
+                return Map(1);
             reservedEnd_ = reserved_ + wanted * kMappedBlockBytes;
         }
         void* block = reserved_;
@@ -291,6 +384,7 @@ private:
         std::size_t runBlocks = 0;
         while (blocks_) {
             BlockHeader* next = blocks_->next;
+            Unpoison(blocks_, blocks_->bytes);
             if (blocks_->bytes == kMappedBlockBytes) {
                 auto* block = reinterpret_cast<unsigned char*>(blocks_);
                 if (run != nullptr && block + kMappedBlockBytes != run) {
@@ -311,6 +405,7 @@ private:
         bumpEnd_ = nullptr;
         heldBytes_ = 0;
         nextBlockSlots_ = kFirstBlockSlots;
+        ReleaseOwner();
     }
 
     BlockHeader* blocks_ = nullptr;
@@ -327,6 +422,10 @@ private:
     std::size_t live_ = 0;
     std::size_t heldBytes_ = 0;
     std::size_t nextBlockSlots_ = kFirstBlockSlots;
+    std::size_t mappings_ = 0;
+#if TRELLION_VERTEX_POOL_CHECK_THREAD
+    std::atomic<const void*> owner_{nullptr}; // the owning thread's threadMark
+#endif
 };
 
 // Constant-initialised and trivially destroyed, so that it exists before any static constructor
@@ -365,37 +464,10 @@ std::size_t VertexPoolHeldBytes() noexcept {
     return ThePool().HeldBytes();
 }
 
-#else
-
-namespace {
-std::size_t sanitizedLive = 0;
-} // namespace
-
-void* VertexPoolAllocate() {
-    void* slot = ::operator new(kSlotSize);
-    ++sanitizedLive;
-    return slot;
+std::size_t VertexPoolMappingCount() noexcept {
+    return ThePool().Mappings();
 }
 
-void VertexPoolFree(void* slot) noexcept {
-    if (slot) {
-        ::operator delete(slot);
-        --sanitizedLive;
-    }
+bool VertexPoolChecksThreads() noexcept {
+    return TRELLION_VERTEX_POOL_CHECK_THREAD != 0;
 }
-
-bool VertexPoolReleaseAll(std::size_t) noexcept {
-    return false;
-}
-
-void VertexPoolExpect(std::size_t) noexcept {}
-
-std::size_t VertexPoolLiveCount() noexcept {
-    return sanitizedLive;
-}
-
-std::size_t VertexPoolHeldBytes() noexcept {
-    return sanitizedLive * kSlotSize;
-}
-
-#endif

@@ -15,7 +15,6 @@
 #include "model/cvector.h"
 #include "model/pagepopulator.h"
 #include "model/vertexpool.h"
-#include "tests/model/vertexpoolactive.h"
 
 namespace {
 
@@ -138,8 +137,6 @@ TEST(PagePopulatorTest, ClaimedCancelledAndDisabledRangesAreLeftToTheirWriter) {
 // told too many, at most the blocks prepared ahead beyond them. Every byte goes back with the
 // last vertex, and the vertices keep their values whichever thread faulted their pages in.
 TEST(VertexPoolAheadTest, BlocksPreparedAheadStayWithinWhatWasExpected) {
-    if (!kVertexPoolActive)
-        GTEST_SKIP() << "the vertex pool is bypassed in sanitizer builds";
     ASSERT_EQ(VertexPoolLiveCount(), 0u);
     struct Case {
         const char* name;
