@@ -1,4 +1,4 @@
-# Converting a batch of show-sized ILDA files with the vertex pool's page-populating thread on
-# and off, in one run.
+# Building the vertices of a batch of show-sized files with and without the vertex pool's
+# expectation hint, in one run.
 trellion_add_bench(showbatchbench SOURCES ${CMAKE_CURRENT_LIST_DIR}/showbatchbench.cpp
-    LIBS trellion_scene trellion_ilda trellion_model)
+    LIBS trellion_model)

@@ -43,8 +43,6 @@
 
 #if defined(__linux__)
 #include <sys/mman.h>
-
-#include "model/pagepopulator.h"
 #define TRELLION_VERTEX_POOL_MMAP 1
 #else
 #define TRELLION_VERTEX_POOL_MMAP 0
@@ -102,8 +100,6 @@ constexpr std::size_t kMaxHeapBlockSlots = ((std::size_t(1) << 20) - 64) / kSlot
 constexpr std::size_t kMappedBlockBytes = std::size_t(2) << 20;
 constexpr std::size_t kMappedBlockSlots = (kMappedBlockBytes - kBlockHeaderSize) / kSlotSize;
 
-// Mapped blocks prepared ahead of the one being filled, while more vertices are expected.
-constexpr int kBlocksAhead = 2;
 // The most address space reserved at once for the blocks expected vertices will fill.
 constexpr std::size_t kMaxReservedBlocks = 512;
 
@@ -155,45 +151,12 @@ void UnmapBlocks(void* start, std::size_t count) noexcept {
     ::munmap(start, count * kMappedBlockBytes);
 }
 
-void UnmapBlock(void* block) noexcept {
-    UnmapBlocks(block, 1);
-}
-
-// Queues a block that will be needed soon for population on another thread; false when it
-// could not be queued.
-bool PopulateAhead(void* block) noexcept {
-    try {
-        return PagePopulator::Instance().Populate(block, kMappedBlockBytes);
-    } catch (...) {
-        return false;
-    }
-}
-
-// Before the pool writes a block it queued.
-void ClaimPopulated(void* block) noexcept {
-    PagePopulator::Instance().Claim(block);
-}
-
-// Before blocks that were queued may be unmapped.
-void CancelPopulating() noexcept {
-    PagePopulator::Instance().Cancel();
-}
 #else
 void* MapBlocks(std::size_t) noexcept {
     return nullptr;
 }
 
 void UnmapBlocks(void*, std::size_t) noexcept {}
-
-void UnmapBlock(void*) noexcept {}
-
-bool PopulateAhead(void*) noexcept {
-    return false;
-}
-
-void ClaimPopulated(void*) noexcept {}
-
-void CancelPopulating() noexcept {}
 #endif
 
 class Pool {
@@ -285,7 +248,7 @@ private:
         std::size_t slots = 0;
         bool mapped = false;
         if (nextBlockSlots_ > kMaxHeapBlockSlots) {
-            memory = TakeMappedBlock();
+            memory = static_cast<unsigned char*>(NextMapping());
             if (memory) {
                 slots = kMappedBlockSlots;
                 mapped = true;
@@ -306,46 +269,9 @@ private:
         nextBlockSlots_ = slots * 2;
     }
 
-    // The next mapped block: one prepared ahead when there is one, else a fresh mapping. While
-    // the vertices expected need more than this block holds, up to kBlocksAhead further blocks
-    // are mapped and populated on another thread, so that their pages are ready when the
-    // parse reaches them; beyond what was expected nothing is prepared, so a file's vertices
-    // cost no more memory than they did.
-    unsigned char* TakeMappedBlock() {
-        void* block = nullptr;
-        if (aheadCount_ > 0) {
-            block = ahead_[0];
-            for (int i = 1; i < aheadCount_; ++i)
-                ahead_[i - 1] = ahead_[i];
-            --aheadCount_;
-            heldBytes_ -= kMappedBlockBytes;
-            ClaimPopulated(block);
-        } else {
-            block = NextMapping();
-        }
-        if (block == nullptr)
-            return nullptr;
-        const std::size_t beyond =
-            expected_ > kMappedBlockSlots ? expected_ - kMappedBlockSlots : 0;
-        while (aheadCount_ < kBlocksAhead && beyond > aheadCount_ * kMappedBlockSlots) {
-            void* next = NextMapping();
-            if (next == nullptr)
-                break;
-            if (!PopulateAhead(next)) {
-                UnmapBlock(next);
-                break;
-            }
-            populating_ = true;
-            ahead_[aheadCount_++] = next;
-            heldBytes_ += kMappedBlockBytes;
-        }
-        return static_cast<unsigned char*>(block);
-    }
-
     // A fresh block: the next one of the address space reserved for the expected vertices, or a
-    // mapping of its own. Mapping as the parse goes would stop it at every block while the
-    // populator holds the address space for reading; one reservation up front, untouched until
-    // its blocks are used, costs no memory.
+    // mapping of its own. One reservation up front costs no memory until its blocks are used,
+    // and keeps a file's blocks next to each other, so that they go back in one call.
     void* NextMapping() noexcept {
         if (reserved_ == reservedEnd_) {
             reserved_ = reservedEnd_ = nullptr;
@@ -366,13 +292,6 @@ private:
     // With no vertex alive every slot is free, so the blocks can go back as a whole; this is
     // what happens each time a workflow deletes the scene of the file it has finished.
     void ReleaseBlocks() noexcept {
-        if (populating_) {
-            CancelPopulating();
-            populating_ = false;
-        }
-        for (int i = 0; i < aheadCount_; ++i)
-            UnmapBlock(ahead_[i]);
-        aheadCount_ = 0;
         if (reserved_ != reservedEnd_)
             UnmapBlocks(reserved_, std::size_t(reservedEnd_ - reserved_) / kMappedBlockBytes);
         reserved_ = reservedEnd_ = nullptr;
@@ -409,12 +328,9 @@ private:
     }
 
     BlockHeader* blocks_ = nullptr;
-    void* ahead_[kBlocksAhead] = {}; // mapped blocks queued for population, not yet in blocks_
-    int aheadCount_ = 0;
     unsigned char* reserved_ = nullptr;    // reserved blocks not yet handed out, up to
     unsigned char* reservedEnd_ = nullptr; // reservedEnd_
 
-    bool populating_ = false;  // blocks were queued since the last release
     std::size_t expected_ = 0; // vertices still expected (VertexPoolExpect)
     void* freeList_ = nullptr;
     unsigned char* bump_ = nullptr;

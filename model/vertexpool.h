@@ -16,9 +16,7 @@
 // taken and released for every vertex made and freed cost more than the pool's own work. The
 // thread that makes a vertex while none is alive owns the pool until the last vertex is gone;
 // debug and sanitizer builds end the process with a message on stderr when another thread
-// makes, frees or releases a vertex meanwhile (see VertexPoolChecksThreads). The one other
-// thread the pool deals with is the populator's (model/pagepopulator.h), once per 2 MiB block,
-// and only while a caller has said how many vertices to expect.
+// makes, frees or releases a vertex meanwhile (see VertexPoolChecksThreads).
 //
 // AddressSanitizer builds keep the pool and poison every slot that holds no vertex, freed or
 // not yet handed out, so that a vertex used after its delete is still reported.
@@ -36,10 +34,10 @@ void VertexPoolFree(void* slot) noexcept;
 bool VertexPoolReleaseAll(std::size_t count) noexcept;
 
 // About this many vertices are about to be made, one after another (an upper bound will do;
-// a later call replaces an earlier one). While that many are still to come, the pool maps the
-// blocks they will need a little ahead and has another thread fault them in (see
-// model/pagepopulator.h), so that the kernel's zeroing of fresh pages overlaps the caller's
-// work. Without it nothing is prepared ahead.
+// a later call replaces an earlier one; the count goes down with every vertex made). The
+// 2 MiB blocks they will fill are then reserved in one mapping (at most 1 GiB of address
+// space, untouched until used), instead of a mapping each; the reservation goes back with the
+// pool's last vertex. Without it every block is mapped when it is needed.
 void VertexPoolExpect(std::size_t vertices) noexcept;
 
 // Vertices currently allocated from the pool.

@@ -1,7 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <sys/mman.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstddef>
+#include <cstdint>
 #include <thread>
+#include <vector>
 
 #include "model/cthing.h"
 #include "model/cvector.h"
@@ -60,6 +66,72 @@ TEST(VertexPoolTest, TheExpectedVerticesGetTheirBlocksInOneMapping) {
             EXPECT_GE(mappings, 4u);
     }
     EXPECT_EQ(VertexPoolHeldBytes(), 0u);
+}
+
+void* PageOf(const void* address) {
+    const auto page = uintptr_t(::sysconf(_SC_PAGESIZE));
+    return reinterpret_cast<void*>(reinterpret_cast<uintptr_t>(address) & ~(page - 1));
+}
+
+// Whether the page at `page` is mapped in this process at all.
+bool IsMapped(void* page) {
+    unsigned char resident = 0;
+    return ::mincore(page, 1, &resident) == 0 || errno != ENOMEM;
+}
+
+// Whatever the hint, the vertices hold the blocks they fill and no more (a reservation's
+// untouched blocks are not held), keep their values, and every block and the rest of the
+// reservation go back with the last vertex.
+TEST(VertexPoolTest, TheVerticesHoldTheBlocksTheyFillWhateverWasExpected) {
+    ASSERT_EQ(VertexPoolLiveCount(), 0u);
+    constexpr size_t kVertices = 6 * kBlock / sizeof(CVector);
+    struct Row {
+        const char* name;
+        size_t expected;
+    };
+    const Row rows[] = {
+        {"nothing expected", 0},
+        {"exactly the vertices made", kVertices},
+        {"ten times the vertices made", 10 * kVertices},
+    };
+    size_t filled = 0;
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        std::vector<void*> pages; // of vertices, and of the reservation beyond the last
+        {
+            CThing thing(nullptr, nullptr);
+            VertexPoolExpect(row.expected);
+            for (size_t i = 0; i < kVertices; ++i)
+                ASSERT_NE(thing.AddVertex(float(i % 4096), float(i / 4096), -1.0f,
+                                          uint32_t(i * 2654435761u), uint8_t(i & 1)),
+                          nullptr);
+            if (filled == 0)
+                filled = VertexPoolHeldBytes();
+            EXPECT_EQ(VertexPoolHeldBytes(), filled);
+            size_t i = 0;
+            size_t wrong = 0;
+            for (const CVector* v = thing.first_vertex; v != nullptr; v = v->next, ++i) {
+                wrong += v->x != float(i % 4096) || v->y != float(i / 4096) || v->z != -1.0f ||
+                         v->colour != uint32_t(i * 2654435761u) || v->blank != (i & 1);
+                if (i == kVertices / 2 || i == kVertices - 1)
+                    pages.push_back(PageOf(v));
+            }
+            EXPECT_EQ(i, kVertices);
+            EXPECT_EQ(wrong, 0u);
+#if defined(__linux__)
+            if (row.expected > kVertices) {
+                // Mapped blocks are 2 MiB-aligned; the one after the last vertex's is reserved
+                // and never used.
+                pages.push_back(reinterpret_cast<void*>(
+                    (reinterpret_cast<uintptr_t>(thing.last_vertex) | (kBlock - 1)) + 1));
+            }
+#endif
+        }
+        EXPECT_EQ(VertexPoolLiveCount(), 0u);
+        EXPECT_EQ(VertexPoolHeldBytes(), 0u);
+        for (void* page : pages)
+            EXPECT_FALSE(IsMapped(page)) << page;
+    }
 }
 
 // The thread that made the vertices alive owns the pool: another thread making or freeing one
