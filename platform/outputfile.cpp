@@ -72,6 +72,7 @@ extern "C" void RemoveTemporariesAndEnd(int signal) {
 }
 
 std::atomic<bool> unnamedTemporaries{true};
+std::atomic<bool> backgroundWriting{true};
 
 thread_local COutputFailure lastFailure;
 
@@ -203,7 +204,7 @@ bool COutputFile::FlushBuffer(bool handOver) {
 }
 
 bool COutputFile::HandOver() {
-    if (backgroundUnavailable_)
+    if (backgroundUnavailable_ || !backgroundWriting.load())
         return false;
     if (!background_) {
         background_ = CBackgroundWriter::Start(fd_, capacity_, replacing_);
@@ -429,4 +430,8 @@ void ClearLastOutputFailure() {
 
 void COutputFile::SetUnnamedTemporaries(bool use) {
     unnamedTemporaries.store(use);
+}
+
+void COutputFile::SetBackgroundWriting(bool use) {
+    backgroundWriting.store(use);
 }

@@ -85,6 +85,11 @@ public:
     // uses the named fallback, as on a file system without unnamed files.
     static void SetUnnamedTemporaries(bool use);
 
+    // Whether output files hand full buffers to a background writer (true at start). Turned
+    // off, the caller writes every block itself, as where no thread can be started. For
+    // benchmarks; to be changed only while no file is being written.
+    static void SetBackgroundWriting(bool use);
+
 private:
     // Writes what the buffer holds, handing it to the background thread when `handOver`; a
     // write of its own goes to another range than the thread's, so it need not wait for it.
