@@ -23,14 +23,12 @@
 //                channel, CIlda::Load (the file's bytes then let go), channel type 1,
 //                SaveSceneFile, then the reader and the scene destroyed, into a target that
 //                does not exist (as the floor's); also split into its load, save and release;
-//   convert_unpopulated  the same with the vertex pool's helper thread turned off, so that
-//                every page is faulted in by the parse itself;
 //   replace      the conversion again over the scene file it wrote: the output file then
 //                forces the new bytes to disk before they replace the old ones; against
 //   replace_floor  the I/O floor written the same durable way (synced before the rename over
 //                the floor's own earlier file, the directory synced after), plus the touch.
 // Ratios: convert_over_model = convert / model_floor, convert_over_io = convert / io_floor,
-// replace_over_floor = replace / replace_floor, unpopulated_over_convert, each round's own
+// replace_over_floor = replace / replace_floor, each round's own
 // figures divided, then the median; *_cpu the same in CPU time.
 //
 // Memory: `trellion-cli convert` of the same file as a child process, before the rounds, its
@@ -60,7 +58,6 @@
 #include "model/cthing.h"
 #include "model/cvector.h"
 #include "model/geometry.h"
-#include "model/pagepopulator.h"
 #include "scene/scenefile.h"
 #include "settings/settings.h"
 
@@ -197,9 +194,8 @@ void BM_ConvertAgainstFloors(benchmark::State& state) {
     FillAngleTables();
     const std::vector<uint8_t> block(1 << 20, 0x5A);
     bool ok = ReadInput() && Convert(); // the input into the page cache, the code paths warm
-    Figure io, touch, build, model, convert, load, save, release, unpopulated, replace,
-        replaceFloor;
-    Ratio overModel, overIo, replaceOverFloor, unpopulatedOverConvert;
+    Figure io, touch, build, model, convert, load, save, release, replace, replaceFloor;
+    Ratio overModel, overIo, replaceOverFloor;
     const auto add = [](Figure& figure, const Clock& clock) { figure.Add(clock.wall, clock.cpu); };
     for (auto _ : state) {
         for (int round = 0; round < kRounds && ok; ++round) {
@@ -223,13 +219,6 @@ void BM_ConvertAgainstFloors(benchmark::State& state) {
             const Clock convertTime = Since(start, kCpu);
             ok = SizeOf(kOutput) == off_t(kSceneSize) && ok;
 
-            ::unlink(kOutput.c_str());
-            PagePopulator::Instance().SetEnabled(false);
-            start = Now(kCpu);
-            ok = Convert() && ok;
-            const Clock unpopulatedTime = Since(start, kCpu);
-            PagePopulator::Instance().SetEnabled(true);
-
             start = Now(kCpu);
             ok = ReadInput() && WriteFileFloor(kFloorOutput, kSceneSize, block, true) && ok;
             const Clock replaceFloorTime = Plus(Since(start, kCpu), touchTime);
@@ -246,12 +235,10 @@ void BM_ConvertAgainstFloors(benchmark::State& state) {
             add(load, phases.load);
             add(save, phases.save);
             add(release, phases.release);
-            add(unpopulated, unpopulatedTime);
             add(replaceFloor, replaceFloorTime);
             add(replace, replaceTime);
             overModel.Add(convertTime, Plus(ioTime, touchTime));
             overIo.Add(convertTime, ioTime);
-            unpopulatedOverConvert.Add(unpopulatedTime, convertTime);
             replaceOverFloor.Add(replaceTime, replaceFloorTime);
         }
     }
@@ -269,13 +256,11 @@ void BM_ConvertAgainstFloors(benchmark::State& state) {
     state.counters["load_ms"] = ms(load);
     state.counters["save_ms"] = ms(save);
     state.counters["release_ms"] = ms(release);
-    state.counters["convert_unpopulated_ms"] = ms(unpopulated);
     state.counters["replace_ms"] = ms(replace);
     state.counters["replace_floor_ms"] = ms(replaceFloor);
     state.counters["convert_over_model"] = Median(overModel.figure.wall);
     state.counters["convert_over_io"] = Median(overIo.figure.wall);
     state.counters["replace_over_floor"] = Median(replaceOverFloor.figure.wall);
-    state.counters["unpopulated_over_convert"] = Median(unpopulatedOverConvert.figure.wall);
     state.counters["convert_over_model_cpu"] = Median(overModel.figure.cpu);
     state.counters["convert_over_io_cpu"] = Median(overIo.figure.cpu);
     state.counters["peak_MB"] = peak / 1e6;
@@ -292,10 +277,10 @@ void BM_ConvertAgainstFloors(benchmark::State& state) {
                     cpu ? "CPU time  " : "wall clock", kRounds, pick(io), pick(model), pick(touch),
                     pick(convert), pick(load), pick(save), pick(release), ratio(overModel),
                     ratio(overIo), pick(build));
-        std::printf("            without the helper thread %.1f ms (%.2f times the conversion); "
-                    "replacing the scene file %.1f ms against its durable floor %.1f ms (%.2f)\n",
-                    pick(unpopulated), ratio(unpopulatedOverConvert), pick(replace),
-                    pick(replaceFloor), ratio(replaceOverFloor));
+        std::printf(
+            "            replacing the scene file %.1f ms against its durable floor %.1f ms "
+            "(%.2f)\n",
+            pick(replace), pick(replaceFloor), ratio(replaceOverFloor));
     }
     std::printf("trellion-cli convert peak resident %.1f MB, %.1f bytes a point beyond the file\n",
                 peak / 1e6, perPoint);

@@ -1,38 +1,86 @@
 #include "model/vertexpool.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 #include <new>
 
 #include "model/cvector.h"
 
 #if defined(__SANITIZE_ADDRESS__)
-#define TRELLION_VERTEX_POOL 0
+#define TRELLION_VERTEX_POOL_ASAN 1
 #elif defined(__has_feature)
 #if __has_feature(address_sanitizer)
-#define TRELLION_VERTEX_POOL 0
+#define TRELLION_VERTEX_POOL_ASAN 1
 #endif
 #endif
-#ifndef TRELLION_VERTEX_POOL
-#define TRELLION_VERTEX_POOL 1
+#ifndef TRELLION_VERTEX_POOL_ASAN
+#define TRELLION_VERTEX_POOL_ASAN 0
 #endif
 
-#if TRELLION_VERTEX_POOL && defined(__linux__)
+#if defined(__SANITIZE_THREAD__)
+#define TRELLION_VERTEX_POOL_TSAN 1
+#elif defined(__has_feature)
+#if __has_feature(thread_sanitizer)
+#define TRELLION_VERTEX_POOL_TSAN 1
+#endif
+#endif
+#ifndef TRELLION_VERTEX_POOL_TSAN
+#define TRELLION_VERTEX_POOL_TSAN 0
+#endif
+
+#if !defined(NDEBUG) || TRELLION_VERTEX_POOL_ASAN || TRELLION_VERTEX_POOL_TSAN
+#define TRELLION_VERTEX_POOL_CHECK_THREAD 1
+#else
+#define TRELLION_VERTEX_POOL_CHECK_THREAD 0
+#endif
+
+#if TRELLION_VERTEX_POOL_ASAN
+#include <sanitizer/asan_interface.h>
+#endif
+
+#if defined(__linux__)
 #include <sys/mman.h>
-
-#include "model/pagepopulator.h"
 #define TRELLION_VERTEX_POOL_MMAP 1
 #else
 #define TRELLION_VERTEX_POOL_MMAP 0
 #endif
 
 namespace {
+
+// In AddressSanitizer builds the pool poisons every slot that holds no vertex (freed, or not yet
+// handed out), so that a vertex used after its delete, or memory past the last vertex, is
+// reported as a use of poisoned memory, as the global allocator's would be.
+#if TRELLION_VERTEX_POOL_ASAN
+void Poison(const void* start, std::size_t size) noexcept {
+    ASAN_POISON_MEMORY_REGION(start, size);
+}
+void Unpoison(const void* start, std::size_t size) noexcept {
+    ASAN_UNPOISON_MEMORY_REGION(start, size);
+}
+#else
+void Poison(const void*, std::size_t) noexcept {}
+void Unpoison(const void*, std::size_t) noexcept {}
+#endif
+
+#if TRELLION_VERTEX_POOL_CHECK_THREAD
+// Its address tells the threads apart: it is distinct for every thread alive.
+thread_local char threadMark;
+
+[[noreturn]] void UsedOnASecondThread() noexcept {
+    std::fputs("trellion: the vertex pool was used on a second thread while vertices of another "
+               "thread were alive; the model belongs to one thread at a time\n",
+               stderr);
+    std::abort();
+}
+#endif
+
 constexpr std::size_t kSlotSize = sizeof(CVector);
 static_assert(kSlotSize % alignof(CVector) == 0);
 static_assert(kSlotSize >= sizeof(void*));
 } // namespace
-
-#if TRELLION_VERTEX_POOL
 
 namespace {
 
@@ -52,8 +100,6 @@ constexpr std::size_t kMaxHeapBlockSlots = ((std::size_t(1) << 20) - 64) / kSlot
 constexpr std::size_t kMappedBlockBytes = std::size_t(2) << 20;
 constexpr std::size_t kMappedBlockSlots = (kMappedBlockBytes - kBlockHeaderSize) / kSlotSize;
 
-// Mapped blocks prepared ahead of the one being filled, while more vertices are expected.
-constexpr int kBlocksAhead = 2;
 // The most address space reserved at once for the blocks expected vertices will fill.
 constexpr std::size_t kMaxReservedBlocks = 512;
 
@@ -105,53 +151,22 @@ void UnmapBlocks(void* start, std::size_t count) noexcept {
     ::munmap(start, count * kMappedBlockBytes);
 }
 
-void UnmapBlock(void* block) noexcept {
-    UnmapBlocks(block, 1);
-}
-
-// Queues a block that will be needed soon for population on another thread; false when it
-// could not be queued.
-bool PopulateAhead(void* block) noexcept {
-    try {
-        return PagePopulator::Instance().Populate(block, kMappedBlockBytes);
-    } catch (...) {
-        return false;
-    }
-}
-
-// Before the pool writes a block it queued.
-void ClaimPopulated(void* block) noexcept {
-    PagePopulator::Instance().Claim(block);
-}
-
-// Before blocks that were queued may be unmapped.
-void CancelPopulating() noexcept {
-    PagePopulator::Instance().Cancel();
-}
 #else
 void* MapBlocks(std::size_t) noexcept {
     return nullptr;
 }
 
 void UnmapBlocks(void*, std::size_t) noexcept {}
-
-void UnmapBlock(void*) noexcept {}
-
-bool PopulateAhead(void*) noexcept {
-    return false;
-}
-
-void ClaimPopulated(void*) noexcept {}
-
-void CancelPopulating() noexcept {}
 #endif
 
 class Pool {
 public:
     void* Allocate() {
+        ClaimForThisThread();
         void* slot;
         if (freeList_) {
             slot = freeList_;
+            Unpoison(slot, kSlotSize);
             freeList_ = *static_cast<void**>(freeList_);
         } else {
             if (bump_ == bumpEnd_) {
@@ -159,6 +174,7 @@ public:
             }
             slot = bump_;
             bump_ += kSlotSize;
+            Unpoison(slot, kSlotSize);
         }
         ++live_;
         expected_ -= expected_ != 0;
@@ -168,8 +184,10 @@ public:
     void Expect(std::size_t vertices) noexcept { expected_ = vertices; }
 
     void Free(void* slot) noexcept {
+        CheckOwner();
         *static_cast<void**>(slot) = freeList_;
         freeList_ = slot;
+        Poison(slot, kSlotSize);
         if (--live_ == 0) {
             ReleaseBlocks();
         }
@@ -178,22 +196,59 @@ public:
     bool ReleaseAll(std::size_t count) noexcept {
         if (count == 0 || count != live_)
             return false;
+        CheckOwner();
         live_ = 0;
         ReleaseBlocks();
         return true;
     }
+
+    std::size_t Mappings() const noexcept { return mappings_; }
 
     std::size_t Live() const noexcept { return live_; }
 
     std::size_t HeldBytes() const noexcept { return heldBytes_; }
 
 private:
+    // In checking builds: the thread that makes a vertex while none is alive owns the pool until
+    // the last vertex is gone; any other thread making or freeing a vertex meanwhile ends the
+    // process with a message, since the pool takes no lock and would be corrupted silently.
+#if TRELLION_VERTEX_POOL_CHECK_THREAD
+    void ClaimForThisThread() noexcept {
+        const void* owner = owner_.load(std::memory_order_relaxed);
+        if (owner == &threadMark)
+            return;
+        if (owner != nullptr || live_ != 0 ||
+            !owner_.compare_exchange_strong(owner, &threadMark, std::memory_order_relaxed))
+            UsedOnASecondThread();
+    }
+
+    void CheckOwner() const noexcept {
+        if (owner_.load(std::memory_order_relaxed) != &threadMark)
+            UsedOnASecondThread();
+    }
+
+    void ReleaseOwner() noexcept {
+        owner_.store(nullptr, std::memory_order_relaxed);
+    }
+#else
+    void ClaimForThisThread() noexcept {}
+    void CheckOwner() const noexcept {}
+    void ReleaseOwner() noexcept {}
+#endif
+
+    // A fresh mapping of `count` blocks, counted.
+    void* Map(std::size_t count) noexcept {
+        void* memory = MapBlocks(count);
+        mappings_ += memory != nullptr;
+        return memory;
+    }
+
     void AddBlock() {
         unsigned char* memory = nullptr;
         std::size_t slots = 0;
         bool mapped = false;
         if (nextBlockSlots_ > kMaxHeapBlockSlots) {
-            memory = TakeMappedBlock();
+            memory = static_cast<unsigned char*>(NextMapping());
             if (memory) {
                 slots = kMappedBlockSlots;
                 mapped = true;
@@ -210,59 +265,23 @@ private:
         heldBytes_ += bytes;
         bump_ = memory + kBlockHeaderSize;
         bumpEnd_ = bump_ + slots * kSlotSize;
+        Poison(bump_, std::size_t(bumpEnd_ - bump_));
         nextBlockSlots_ = slots * 2;
     }
 
-    // The next mapped block: one prepared ahead when there is one, else a fresh mapping. While
-    // the vertices expected need more than this block holds, up to kBlocksAhead further blocks
-    // are mapped and populated on another thread, so that their pages are ready when the
-    // parse reaches them; beyond what was expected nothing is prepared, so a file's vertices
-    // cost no more memory than they did.
-    unsigned char* TakeMappedBlock() {
-        void* block = nullptr;
-        if (aheadCount_ > 0) {
-            block = ahead_[0];
-            for (int i = 1; i < aheadCount_; ++i)
-                ahead_[i - 1] = ahead_[i];
-            --aheadCount_;
-            heldBytes_ -= kMappedBlockBytes;
-            ClaimPopulated(block);
-        } else {
-            block = NextMapping();
-        }
-        if (block == nullptr)
-            return nullptr;
-        const std::size_t beyond =
-            expected_ > kMappedBlockSlots ? expected_ - kMappedBlockSlots : 0;
-        while (aheadCount_ < kBlocksAhead && beyond > aheadCount_ * kMappedBlockSlots) {
-            void* next = NextMapping();
-            if (next == nullptr)
-                break;
-            if (!PopulateAhead(next)) {
-                UnmapBlock(next);
-                break;
-            }
-            populating_ = true;
-            ahead_[aheadCount_++] = next;
-            heldBytes_ += kMappedBlockBytes;
-        }
-        return static_cast<unsigned char*>(block);
-    }
-
     // A fresh block: the next one of the address space reserved for the expected vertices, or a
-    // mapping of its own. Mapping as the parse goes would stop it at every block while the
-    // populator holds the address space for reading; one reservation up front, untouched until
-    // its blocks are used, costs no memory.
+    // mapping of its own. One reservation up front costs no memory until its blocks are used,
+    // and keeps a file's blocks next to each other, so that they go back in one call.
     void* NextMapping() noexcept {
         if (reserved_ == reservedEnd_) {
             reserved_ = reservedEnd_ = nullptr;
             const std::size_t wanted = std::min(
                 kMaxReservedBlocks, (expected_ + kMappedBlockSlots - 1) / kMappedBlockSlots);
             if (wanted <= 1)
-                return MapBlocks(1);
-            reserved_ = static_cast<unsigned char*>(MapBlocks(wanted));
+                return Map(1);
+            reserved_ = static_cast<unsigned char*>(Map(wanted));
             if (reserved_ == nullptr)
-                return MapBlocks(1);
+                return Map(1);
             reservedEnd_ = reserved_ + wanted * kMappedBlockBytes;
         }
         void* block = reserved_;
@@ -273,13 +292,6 @@ private:
     // With no vertex alive every slot is free, so the blocks can go back as a whole; this is
     // what happens each time a workflow deletes the scene of the file it has finished.
     void ReleaseBlocks() noexcept {
-        if (populating_) {
-            CancelPopulating();
-            populating_ = false;
-        }
-        for (int i = 0; i < aheadCount_; ++i)
-            UnmapBlock(ahead_[i]);
-        aheadCount_ = 0;
         if (reserved_ != reservedEnd_)
             UnmapBlocks(reserved_, std::size_t(reservedEnd_ - reserved_) / kMappedBlockBytes);
         reserved_ = reservedEnd_ = nullptr;
@@ -291,6 +303,7 @@ private:
         std::size_t runBlocks = 0;
         while (blocks_) {
             BlockHeader* next = blocks_->next;
+            Unpoison(blocks_, blocks_->bytes);
             if (blocks_->bytes == kMappedBlockBytes) {
                 auto* block = reinterpret_cast<unsigned char*>(blocks_);
                 if (run != nullptr && block + kMappedBlockBytes != run) {
@@ -311,15 +324,13 @@ private:
         bumpEnd_ = nullptr;
         heldBytes_ = 0;
         nextBlockSlots_ = kFirstBlockSlots;
+        ReleaseOwner();
     }
 
     BlockHeader* blocks_ = nullptr;
-    void* ahead_[kBlocksAhead] = {}; // mapped blocks queued for population, not yet in blocks_
-    int aheadCount_ = 0;
     unsigned char* reserved_ = nullptr;    // reserved blocks not yet handed out, up to
     unsigned char* reservedEnd_ = nullptr; // reservedEnd_
 
-    bool populating_ = false;  // blocks were queued since the last release
     std::size_t expected_ = 0; // vertices still expected (VertexPoolExpect)
     void* freeList_ = nullptr;
     unsigned char* bump_ = nullptr;
@@ -327,6 +338,10 @@ private:
     std::size_t live_ = 0;
     std::size_t heldBytes_ = 0;
     std::size_t nextBlockSlots_ = kFirstBlockSlots;
+    std::size_t mappings_ = 0;
+#if TRELLION_VERTEX_POOL_CHECK_THREAD
+    std::atomic<const void*> owner_{nullptr}; // the owning thread's threadMark
+#endif
 };
 
 // Constant-initialised and trivially destroyed, so that it exists before any static constructor
@@ -365,37 +380,10 @@ std::size_t VertexPoolHeldBytes() noexcept {
     return ThePool().HeldBytes();
 }
 
-#else
-
-namespace {
-std::size_t sanitizedLive = 0;
-} // namespace
-
-void* VertexPoolAllocate() {
-    void* slot = ::operator new(kSlotSize);
-    ++sanitizedLive;
-    return slot;
+std::size_t VertexPoolMappingCount() noexcept {
+    return ThePool().Mappings();
 }
 
-void VertexPoolFree(void* slot) noexcept {
-    if (slot) {
-        ::operator delete(slot);
-        --sanitizedLive;
-    }
+bool VertexPoolChecksThreads() noexcept {
+    return TRELLION_VERTEX_POOL_CHECK_THREAD != 0;
 }
-
-bool VertexPoolReleaseAll(std::size_t) noexcept {
-    return false;
-}
-
-void VertexPoolExpect(std::size_t) noexcept {}
-
-std::size_t VertexPoolLiveCount() noexcept {
-    return sanitizedLive;
-}
-
-std::size_t VertexPoolHeldBytes() noexcept {
-    return sanitizedLive * kSlotSize;
-}
-
-#endif

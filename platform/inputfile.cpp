@@ -16,11 +16,17 @@ int OpenRegularFile(const std::string& path, struct stat* info, std::string* why
         return -1;
     }
     struct stat status {};
-    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+    if (::fstat(fd, &status) != 0) {
         const int saved = errno;
         ::close(fd);
         if (why != nullptr)
-            *why = S_ISREG(status.st_mode) ? std::strerror(saved) : "not a regular file";
+            *why = std::strerror(saved);
+        return -1;
+    }
+    if (!S_ISREG(status.st_mode)) {
+        ::close(fd);
+        if (why != nullptr)
+            *why = "not a regular file";
         return -1;
     }
     // Reads of a regular file never wait on the flag, but later readers need not know of it.

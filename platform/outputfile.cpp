@@ -1,20 +1,18 @@
 #include "platform/outputfile.h"
 
+#include "platform/backgroundwriter.h"
+
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <climits>
-#include <condition_variable>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <fcntl.h>
-#include <mutex>
 #include <sys/stat.h>
-#include <system_error>
-#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -74,6 +72,7 @@ extern "C" void RemoveTemporariesAndEnd(int signal) {
 }
 
 std::atomic<bool> unnamedTemporaries{true};
+std::atomic<bool> backgroundWriting{true};
 
 thread_local COutputFailure lastFailure;
 
@@ -112,21 +111,6 @@ mode_t DefaultFileMode() {
 }
 
 } // namespace
-
-// The second buffer and the thread that writes it.
-struct COutputFile::Background {
-    std::unique_ptr<unsigned char[]> buffer; // capacity_ bytes
-    std::thread thread;
-    std::mutex mutex;
-    std::condition_variable wake;
-    std::condition_variable done;
-    size_t size = 0;
-    uint64_t offset = 0;
-    bool pending = false; // `buffer` holds bytes the thread has not finished writing
-    bool stop = false;
-    bool failed = false;
-    int error = 0; // errno of the failed write
-};
 
 COutputFile::COutputFile(std::string target, size_t bufferSize)
     : target_(std::move(target)), capacity_(bufferSize == 0 ? 1 : bufferSize) {}
@@ -192,34 +176,17 @@ bool COutputFile::OpenNamedTemporary(const std::string& directory, const std::st
 }
 
 bool COutputFile::WriteAll(const void* data, size_t size, uint64_t offset) {
-    const auto* bytes = static_cast<const unsigned char*>(data);
-    while (size > 0) {
-        const ssize_t done = ::pwrite(fd_, bytes, size, static_cast<off_t>(offset));
-        if (done < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        if (done == 0) {
-            errno = EIO;
-            return false;
-        }
-        bytes += done;
-        size -= static_cast<size_t>(done);
-        offset += static_cast<uint64_t>(done);
-    }
-    return true;
+    const int error = WriteFileRange(fd_, data, size, offset);
+    errno = error;
+    return error == 0;
 }
 
 bool COutputFile::WriteRange(const void* data, size_t size, uint64_t offset) {
-    if (!WriteAll(data, size, offset))
-        return false;
     // A replacing file is forced to disk before its rename; starting on each block now lets the
     // disk work while the rest is formatted. Only a hint: Commit's fsync decides.
-    if (replacing_)
-        (void)::sync_file_range(fd_, static_cast<off_t>(offset), static_cast<off_t>(size),
-                                SYNC_FILE_RANGE_WRITE);
-    return true;
+    const int error = WriteFileRange(fd_, data, size, offset, replacing_);
+    errno = error;
+    return error == 0;
 }
 
 bool COutputFile::FlushBuffer(bool handOver) {
@@ -237,81 +204,34 @@ bool COutputFile::FlushBuffer(bool handOver) {
 }
 
 bool COutputFile::HandOver() {
-    if (backgroundUnavailable_)
+    if (backgroundUnavailable_ || !backgroundWriting.load())
         return false;
     if (!background_) {
-        try {
-            auto background = std::make_unique<Background>();
-            background->buffer.reset(new unsigned char[capacity_]);
-            background->thread = std::thread(&COutputFile::RunBackground, this, background.get());
-            background_ = std::move(background);
-        } catch (const std::exception&) {
-            // No thread or no second buffer: the caller writes for itself.
+        background_ = CBackgroundWriter::Start(fd_, capacity_, replacing_);
+        if (!background_) {
+            // No thread, buffer or descriptor for it: the caller writes for itself.
             backgroundUnavailable_ = true;
             return false;
         }
     }
-    Background& b = *background_;
-    std::unique_lock<std::mutex> lock(b.mutex);
-    b.done.wait(lock, [&b] { return !b.pending; });
-    if (b.failed) {
-        FailIn(b.error);
+    if (!background_->HandOver(buffer_, used_, flushed_)) {
+        FailIn(background_->Error());
         return true;
     }
-    buffer_.swap(b.buffer);
-    b.size = used_;
-    b.offset = flushed_;
-    b.pending = true;
-    lock.unlock();
-    b.wake.notify_one();
     flushed_ += used_;
     used_ = 0;
     return true;
 }
 
 bool COutputFile::WaitForBackground() {
-    if (!background_)
+    if (!background_ || background_->Wait())
         return true;
-    Background& b = *background_;
-    std::unique_lock<std::mutex> lock(b.mutex);
-    b.done.wait(lock, [&b] { return !b.pending; });
-    if (b.failed)
-        FailIn(b.error);
-    return !b.failed;
+    FailIn(background_->Error());
+    return false;
 }
 
 void COutputFile::StopBackground() {
-    if (!background_)
-        return;
-    {
-        std::lock_guard<std::mutex> lock(background_->mutex);
-        background_->stop = true;
-    }
-    background_->wake.notify_one();
-    background_->thread.join();
     background_.reset();
-}
-
-void COutputFile::RunBackground(Background* background) {
-    Background& b = *background;
-    std::unique_lock<std::mutex> lock(b.mutex);
-    for (;;) {
-        b.wake.wait(lock, [&b] { return b.pending || b.stop; });
-        // Stopped with a block still to write: the file is being dropped.
-        if (b.stop)
-            return;
-        const size_t size = b.size;
-        const uint64_t offset = b.offset;
-        lock.unlock();
-        const bool ok = WriteRange(b.buffer.get(), size, offset);
-        const int error = ok ? 0 : errno;
-        lock.lock();
-        b.pending = false;
-        if (!ok && !b.failed)
-            b.error = error;
-        b.failed = b.failed || !ok;
-        b.done.notify_all();
-    }
 }
 
 bool COutputFile::Write(const void* data, size_t size) {
@@ -453,7 +373,8 @@ void COutputFile::ForgetTemporary() {
 }
 
 void COutputFile::Abort() {
-    // The thread may be writing to fd_: it is stopped before the descriptor goes.
+    // A block the writer has not started is dropped; one it is writing is waited for, so that
+    // nothing more reaches the file once it is gone.
     StopBackground();
     if (fd_ >= 0) {
         ::close(fd_);
@@ -509,4 +430,8 @@ void ClearLastOutputFailure() {
 
 void COutputFile::SetUnnamedTemporaries(bool use) {
     unnamedTemporaries.store(use);
+}
+
+void COutputFile::SetBackgroundWriting(bool use) {
+    backgroundWriting.store(use);
 }

@@ -16,7 +16,6 @@
 #include "model/geometry.h"
 #include "model/vertexpool.h"
 #include "settings/settings.h"
-#include "tests/model/vertexpoolactive.h"
 
 // Records the order in which heap objects are freed, so that the destruction order of the
 // model's lists can be seen from outside. Allocation goes through malloc so that the record
@@ -313,17 +312,12 @@ TEST_F(SceneModelTest, FreeVerticesAreDestroyedFromTheLast) {
     recordFrees = true;
     delete thing;
     recordFrees = false;
-    if (kVertexPoolActive) {
-        // The pool reuses freed slots last-freed first: a thing destroyed from its last
-        // vertex to its first leaves the first vertex's slot on top, so new vertices come
-        // back in the old order.
-        CThing next(nullptr, nullptr);
-        std::vector<CVector*> reused = {next.AddVertex(), next.AddVertex(), next.AddVertex()};
-        EXPECT_EQ(reused, old);
-    } else {
-        // Without the pool every vertex goes back to the global allocator.
-        EXPECT_EQ(FreedAmong(old), (std::vector<CVector*>{old[2], old[1], old[0]}));
-    }
+    // The pool reuses freed slots last-freed first: a thing destroyed from its last vertex to
+    // its first leaves the first vertex's slot on top, so new vertices come back in the old
+    // order.
+    CThing next(nullptr, nullptr);
+    std::vector<CVector*> reused = {next.AddVertex(), next.AddVertex(), next.AddVertex()};
+    EXPECT_EQ(reused, old);
     EXPECT_NE(sentinel, nullptr);
 }
 
@@ -403,7 +397,7 @@ TEST_F(SceneModelTest, ASceneGoingWholeTakesEveryVertexBelowItWithIt) {
             EXPECT_EQ(keeper->VertexCount(), 1);
             EXPECT_EQ(kept->x, 7.0f);
             EXPECT_EQ(kept->colour, 10u);
-        } else if (kVertexPoolActive && liveBefore == 0) {
+        } else if (liveBefore == 0) {
             EXPECT_EQ(VertexPoolHeldBytes(), 0u);
         }
     }
@@ -411,9 +405,6 @@ TEST_F(SceneModelTest, ASceneGoingWholeTakesEveryVertexBelowItWithIt) {
 }
 
 TEST_F(SceneModelTest, PoolReleasesAllAtOnceOnlyForTheExactLiveCount) {
-    if (!kVertexPoolActive) {
-        GTEST_SKIP() << "the vertex pool is bypassed in sanitizer builds";
-    }
     ASSERT_EQ(VertexPoolLiveCount(), 0u);
     EXPECT_FALSE(VertexPoolReleaseAll(0));
     CThing thing(nullptr, nullptr);
@@ -429,9 +420,6 @@ TEST_F(SceneModelTest, PoolReleasesAllAtOnceOnlyForTheExactLiveCount) {
 }
 
 TEST_F(SceneModelTest, PoolGivesBlocksBackAndReusesSlots) {
-    if (!kVertexPoolActive) {
-        GTEST_SKIP() << "the vertex pool is bypassed in sanitizer builds";
-    }
     ASSERT_EQ(VertexPoolLiveCount(), 0u);
     EXPECT_EQ(VertexPoolHeldBytes(), 0u);
     {

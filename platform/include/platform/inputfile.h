@@ -13,7 +13,7 @@ struct stat;
 //
 // Returns a close-on-exec descriptor in blocking mode, with the file's status in *info when
 // given; or -1 with a one-line reason in *why (when given): "not a regular file" or the
-// system's text for the failure to open.
+// system's text for the failure to open or to read the open file's status.
 [[nodiscard]] int OpenRegularFile(const std::string& path, struct stat* info = nullptr,
                                   std::string* why = nullptr);
 

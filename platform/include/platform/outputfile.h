@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+class CBackgroundWriter;
+
 // A file written in full or not at all.
 //
 // Open creates the file to be in the target's directory; Write buffers the bytes and writes
@@ -26,10 +28,11 @@
 // is set to work on a replacing file's bytes as each block is written, so that little is left
 // for Commit to wait for.
 //
-// A file larger than the buffer is written by a thread of the file's own: a full buffer goes
-// to it while the caller fills a second one, so that formatting and the kernel's copying of
-// the bytes overlap. A failed background write is seen by the next call that hands over or
-// waits (Write, Append, WriteAt, Commit), which then fails as the write itself would have.
+// A file larger than the buffer is written by a background writer of the file's own
+// (platform/backgroundwriter.h): a full buffer goes to it while the caller fills a second one,
+// so that formatting and the kernel's copying of the bytes overlap. A failed background write
+// is seen by the next call that hands over or waits (Write, Append, WriteAt, Commit), which then
+// fails as the write itself would have.
 class COutputFile {
 public:
     explicit COutputFile(std::string target, size_t bufferSize = 1 << 20);
@@ -82,16 +85,18 @@ public:
     // uses the named fallback, as on a file system without unnamed files.
     static void SetUnnamedTemporaries(bool use);
 
-private:
-    struct Background;
+    // Whether output files hand full buffers to a background writer (true at start). Turned
+    // off, the caller writes every block itself, as where no thread can be started. For
+    // benchmarks; to be changed only while no file is being written.
+    static void SetBackgroundWriting(bool use);
 
+private:
     // Writes what the buffer holds, handing it to the background thread when `handOver`; a
     // write of its own goes to another range than the thread's, so it need not wait for it.
     bool FlushBuffer(bool handOver = true);
     bool HandOver();
     bool WaitForBackground();
     void StopBackground();
-    void RunBackground(Background* background);
     bool WriteAll(const void* data, size_t size, uint64_t offset);
     bool WriteRange(const void* data, size_t size, uint64_t offset);
     // Marks the file failed for the system error `error` (the first one is kept) and records
@@ -114,9 +119,10 @@ private:
     int fd_ = -1;
     int cleanupSlot_ = -1; // the named temporary's entry in the termination cleanup table
     bool failed_ = false;
-    bool replacing_ = false;                 // the target existed when the file was opened
-    std::unique_ptr<Background> background_; // from the first hand-over until Commit or Abort
-    bool backgroundUnavailable_ = false;     // no thread could be started
+    bool replacing_ = false; // the target existed when the file was opened
+    // From the first hand-over until Commit or Abort.
+    std::unique_ptr<CBackgroundWriter> background_;
+    bool backgroundUnavailable_ = false; // no writer could be started
     int error_ = 0;
     bool destinationFailed_ = false;
 
