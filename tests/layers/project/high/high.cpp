@@ -1,2 +1,4 @@
 #include "high/high.h"
-int High() { return 2; }
+int High() {
+    return 2;
+}

@@ -1,4 +1,6 @@
 #ifdef INCLUDE_UP
 #include "high/high.h"
 #endif
-int Low() { return 1; }
+int Low() {
+    return 1;
+}
