@@ -288,6 +288,14 @@ void TConvert::BuildLayout() {
     BuildWelcomePanel();
     c.Finish();
 
+    BuildNonVisualComponents();
+    LinkFileSystemControls();
+    ConnectHandlers();
+}
+
+// The components that are not drawn: the file search, the save dialog's settings and the
+// playback timer.
+void TConvert::BuildNonVisualComponents() {
     lf = new TLMDSearchFileGrep(this);
     lf->setObjectName(QStringLiteral("lf"));
     lf->SetFileMasks(QStringLiteral("*.ild"));
@@ -307,7 +315,9 @@ void TConvert::BuildLayout() {
     MyTimer1->setObjectName(QStringLiteral("MyTimer1"));
     MyTimer1->setTimerType(Qt::PreciseTimer);
     MyTimer1->setInterval(500);
+}
 
+void TConvert::LinkFileSystemControls() {
     // The links between the file-system controls.
     DriveComboBox1->SetDirList(DirectoryListBox1);
     DirectoryListBox1->SetDriveCombo(DriveComboBox1);
@@ -326,8 +336,6 @@ void TConvert::BuildLayout() {
              DriveComboBox1, DriveComboBox2, DirectoryListBox1, DirectoryListBox2, FileListBox1,
              FileListBox2, fl, RzRadioGroup1, TrackBar1})
         control->setFocusPolicy(Qt::ClickFocus);
-
-    ConnectHandlers();
 }
 
 void TConvert::BuildPreviewPanel() {

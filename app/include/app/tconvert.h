@@ -313,6 +313,8 @@ private:
     void AddOpenedFiles(const std::vector<std::string>& files);
 
     void BuildLayout();
+    void BuildNonVisualComponents();
+    void LinkFileSystemControls();
     void BuildPreviewPanel();
     void BuildWelcomePanel();
     void ConnectHandlers();
