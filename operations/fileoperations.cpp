@@ -32,8 +32,8 @@ long long PointsOf(const CChannel& channel) {
 template <typename Write> FileResult SaveStep(LoadedIlda& file, const Write& write) {
     FileResult result;
     result.step = FileStep::Save;
-    result.frames = file.channel->FrameCount();
-    result.points = PointsOf(*file.channel);
+    result.frames = file.frames;
+    result.points = file.points;
     try {
         ClearLastOutputFailure();
         if (write()) {
@@ -59,6 +59,8 @@ LoadedIlda::~LoadedIlda() = default;
 
 void LoadedIlda::Release() {
     channel = nullptr;
+    frames = 0;
+    points = 0;
     reader.reset();
     scene.reset();
 }
@@ -79,8 +81,8 @@ FileResult LoadIldaFile(const std::string& name, int palette, const TSettings& d
         if (!loaded)
             return result;
         result.outcome = FileOutcome::Loaded;
-        result.frames = file.channel->FrameCount();
-        result.points = PointsOf(*file.channel);
+        file.frames = result.frames = file.channel->FrameCount();
+        file.points = result.points = PointsOf(*file.channel);
     } catch (const std::bad_alloc&) {
         // What was loaded goes at once: memory, not the file, is at fault.
         file.Release();

@@ -52,6 +52,9 @@ struct LoadedIlda {
     CChannel* channel = nullptr;
     std::unique_ptr<CIlda> reader;
     int palette = 0;
+    // What the load gave, which the saves report again without counting it twice.
+    int frames = 0;
+    long long points = 0;
 
     LoadedIlda();
     ~LoadedIlda();
