@@ -23,6 +23,7 @@
 #include "bench/benchclock.h"
 #include "bench/bigildafile.h"
 #include "bench/median.h"
+#include "bench/pairedrounds.h"
 #include "ilda/cilda.h"
 #include "model/cchannel.h"
 #include "model/cscene.h"
@@ -65,18 +66,13 @@ void BM_SaveWithAndWithoutWriter(benchmark::State& state) {
     channel->type = 1;
     Clock warm;
     ok = ok && Save(scene.get(), true, &warm) && Save(scene.get(), false, &warm);
-    std::vector<double> onWall, offWall, onCpu, offCpu, ratioWall, ratioCpu;
+    PairedRounds rounds;
     for (auto _ : state) {
         for (int round = 0; round < kRounds && ok; ++round) {
             Clock on, off;
             for (const bool writer : {round % 2 == 0, round % 2 != 0})
                 ok = Save(scene.get(), writer, writer ? &on : &off) && ok;
-            onWall.push_back(on.wall);
-            offWall.push_back(off.wall);
-            onCpu.push_back(on.cpu);
-            offCpu.push_back(off.cpu);
-            ratioWall.push_back(off.wall / on.wall);
-            ratioCpu.push_back(off.cpu / on.cpu);
+            rounds.Add(on, off);
         }
     }
     ::unlink(kOutput.c_str());
@@ -84,19 +80,14 @@ void BM_SaveWithAndWithoutWriter(benchmark::State& state) {
         state.SkipWithError("a save failed");
         return;
     }
-    state.counters["writer_ms"] = Median(onWall) / 1e6;
-    state.counters["no_writer_ms"] = Median(offWall) / 1e6;
-    state.counters["no_writer_over_writer"] = Median(ratioWall);
-    state.counters["writer_cpu_ms"] = Median(onCpu) / 1e6;
-    state.counters["no_writer_cpu_ms"] = Median(offCpu) / 1e6;
-    state.counters["no_writer_over_writer_cpu"] = Median(ratioCpu);
+    rounds.Report(state, "writer", "no_writer");
     std::printf("medians of %d rounds: with the writer %.1f ms, without %.1f ms, without / with "
                 "%.3f (round ratios %.3f to %.3f); CPU time with %.1f ms, without %.1f ms, "
                 "without / with %.3f\n",
-                kRounds, Median(onWall) / 1e6, Median(offWall) / 1e6, Median(ratioWall),
-                *std::min_element(ratioWall.begin(), ratioWall.end()),
-                *std::max_element(ratioWall.begin(), ratioWall.end()), Median(onCpu) / 1e6,
-                Median(offCpu) / 1e6, Median(ratioCpu));
+                kRounds, Median(rounds.withWall) / 1e6, Median(rounds.withoutWall) / 1e6,
+                Median(rounds.ratioWall), rounds.LowestRatio(), rounds.HighestRatio(),
+                Median(rounds.withCpu) / 1e6, Median(rounds.withoutCpu) / 1e6,
+                Median(rounds.ratioCpu));
 }
 
 } // namespace

@@ -20,6 +20,7 @@
 
 #include "bench/benchclock.h"
 #include "bench/median.h"
+#include "bench/pairedrounds.h"
 #include "model/cthing.h"
 #include "model/vertexpool.h"
 
@@ -68,7 +69,7 @@ void BM_ShowBatchHint(benchmark::State& state) {
         ok = MakeBatch(hint) && ok;
         mappings[hint] = VertexPoolMappingCount() - before;
     }
-    std::vector<double> hintWall, bareWall, hintCpu, bareCpu, ratioWall, ratioCpu;
+    PairedRounds rounds;
     for (auto _ : state) {
         for (int round = 0; round < kRounds && ok; ++round) {
             Clock with, without;
@@ -77,33 +78,23 @@ void BM_ShowBatchHint(benchmark::State& state) {
                 ok = MakeBatch(hint) && ok;
                 (hint ? with : without) = Since(start);
             }
-            hintWall.push_back(with.wall);
-            bareWall.push_back(without.wall);
-            hintCpu.push_back(with.cpu);
-            bareCpu.push_back(without.cpu);
-            ratioWall.push_back(without.wall / with.wall);
-            ratioCpu.push_back(without.cpu / with.cpu);
+            rounds.Add(with, without);
         }
     }
     if (!ok) {
         state.SkipWithError("a vertex could not be made");
         return;
     }
-    state.counters["hint_ms"] = Median(hintWall) / 1e6;
-    state.counters["no_hint_ms"] = Median(bareWall) / 1e6;
-    state.counters["no_hint_over_hint"] = Median(ratioWall);
-    state.counters["hint_cpu_ms"] = Median(hintCpu) / 1e6;
-    state.counters["no_hint_cpu_ms"] = Median(bareCpu) / 1e6;
-    state.counters["no_hint_over_hint_cpu"] = Median(ratioCpu);
+    rounds.Report(state, "hint", "no_hint");
     state.counters["mappings_hint"] = double(mappings[1]);
     state.counters["mappings_no_hint"] = double(mappings[0]);
     std::printf("%zu files, %zu points, medians of %d rounds: with the hint %.1f ms, without "
                 "%.1f ms, without / with %.3f (round ratios %.3f to %.3f); CPU time with %.1f "
                 "ms, without %.1f ms, without / with %.3f; mappings with %zu, without %zu\n",
-                std::size(kFiles), points, kRounds, Median(hintWall) / 1e6, Median(bareWall) / 1e6,
-                Median(ratioWall), *std::min_element(ratioWall.begin(), ratioWall.end()),
-                *std::max_element(ratioWall.begin(), ratioWall.end()), Median(hintCpu) / 1e6,
-                Median(bareCpu) / 1e6, Median(ratioCpu), mappings[1], mappings[0]);
+                std::size(kFiles), points, kRounds, Median(rounds.withWall) / 1e6,
+                Median(rounds.withoutWall) / 1e6, Median(rounds.ratioWall), rounds.LowestRatio(),
+                rounds.HighestRatio(), Median(rounds.withCpu) / 1e6,
+                Median(rounds.withoutCpu) / 1e6, Median(rounds.ratioCpu), mappings[1], mappings[0]);
 }
 
 } // namespace
